@@ -1,0 +1,123 @@
+#include "widgets/application.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+
+#include <algorithm>
+
+#include "widgets/exception.h"
+#include "widgets/form.h"
+
+TApplication* Application = nullptr;
+TScreen* Screen = nullptr;
+
+namespace {
+TScreen theScreen;
+}
+
+HCURSOR CursorHandle(TCursor cursor) {
+    switch (cursor) {
+    case crHourGlass: return LoadCursor(nullptr, IDC_WAIT);
+    case crHandPoint: return LoadCursor(nullptr, IDC_HAND);
+    case crHSplit: return LoadCursor(nullptr, IDC_SIZEWE);
+    case crVSplit: return LoadCursor(nullptr, IDC_SIZENS);
+    default: return LoadCursor(nullptr, IDC_ARROW);
+    }
+}
+
+void TScreen::SetCursor(TCursor cursor) {
+    if (cursor == cursor_) return;
+    cursor_ = cursor;
+    ::SetCursor(CursorHandle(cursor));
+    // Let the window under the pointer pick its own cursor again when the override ends.
+    if (cursor == crDefault) {
+        POINT p;
+        if (GetCursorPos(&p)) SetCursorPos(p.x, p.y);
+    }
+}
+
+TApplication::TApplication() : instance_(GetModuleHandleA(nullptr)) {
+    Application = this;
+    Screen = &theScreen;
+}
+
+TApplication::~TApplication() {
+    if (Application == this) Application = nullptr;
+    if (initialized_) CoUninitialize();
+}
+
+void TApplication::Initialize() {
+    if (initialized_) return;
+    initialized_ = true;
+    CoInitialize(nullptr);  // the shell namespace of the folder tree needs it
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS |
+                                              ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES | ICC_UPDOWN_CLASS};
+    InitCommonControlsEx(&icc);
+}
+
+HICON TApplication::Icon() const {
+    HICON icon = LoadIconA(instance_, "MAINICON");
+    return icon ? icon : LoadIcon(nullptr, IDI_APPLICATION);
+}
+
+void TApplication::RegisterForm(TForm* form) {
+    forms_.push_back(form);
+    if (!mainForm_) mainForm_ = form;
+}
+
+void TApplication::UnregisterForm(TForm* form) {
+    forms_.erase(std::remove(forms_.begin(), forms_.end(), form), forms_.end());
+    if (mainForm_ == form) mainForm_ = nullptr;
+}
+
+bool TApplication::ProcessMessage(MSG& msg) {
+    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
+    if (msg.message == WM_QUIT) {
+        terminated_ = true;
+        return true;
+    }
+    // Tab and arrow navigation between the controls of the form that holds the focus.
+    HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    if (root && IsDialogMessageA(root, &msg)) return true;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+    return true;
+}
+
+void TApplication::ProcessMessages() {
+    MSG msg;
+    while (!terminated_ && ProcessMessage(msg)) {
+    }
+}
+
+void TApplication::Run() {
+    if (mainForm_) mainForm_->Show();
+    MSG msg;
+    while (!terminated_) {
+        if (!ProcessMessage(msg) && !terminated_) WaitMessage();
+    }
+}
+
+void TApplication::Terminate() {
+    if (!terminated_) PostQuitMessage(0);
+}
+
+void TApplication::HandleException(const std::exception* error) {
+    std::string message = error ? error->what() : "Unknown error";
+    if (OnException) {
+        OnException(message);
+        return;
+    }
+    MessageBoxA(mainForm_ ? mainForm_->Handle() : nullptr, message.c_str(), title_.c_str(),
+                MB_OK | MB_ICONSTOP);
+}
+
+void TApplication::HandleCurrentException() noexcept {
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        try { HandleException(&e); } catch (...) {}
+    } catch (...) {
+        try { HandleException(nullptr); } catch (...) {}
+    }
+}

@@ -1,0 +1,91 @@
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class TForm;
+
+// Cursor identities of the screen cursor and of controls.
+enum TCursor : int { crDefault = 0, crArrow = -2, crHourGlass = -11, crHandPoint = -21, crHSplit = -14, crVSplit = -15 };
+HCURSOR CursorHandle(TCursor cursor);
+
+// The screen's cursor: anything but crDefault overrides every control's own cursor.
+class TScreen {
+public:
+    TCursor Cursor() const { return cursor_; }
+    void SetCursor(TCursor cursor);
+
+private:
+    TCursor cursor_ = crDefault;
+};
+
+class TApplication {
+public:
+    TApplication();
+    ~TApplication();
+    TApplication(const TApplication&) = delete;
+    TApplication& operator=(const TApplication&) = delete;
+
+    // Registers the common controls and COM once; safe to call more than once.
+    void Initialize();
+
+    const std::string& Title() const { return title_; }
+    void SetTitle(const std::string& title) { title_ = title; }
+    HINSTANCE Instance() const { return instance_; }
+    HICON Icon() const;
+
+    // The first form created becomes the main form; closing it ends Run.
+    TForm* MainForm() const { return mainForm_; }
+    void RegisterForm(TForm* form);
+    void UnregisterForm(TForm* form);
+
+    // Shows the main form and runs the message loop until Terminate.
+    void Run();
+    // Lets the message loop process every pending message, then returns.
+    void ProcessMessages();
+    // Posts the end of the message loop.
+    void Terminate();
+    bool Terminated() const { return terminated_; }
+
+    // Shows the error in a box titled with the application title, unless OnException takes it.
+    void HandleException(const std::exception* error);
+    void HandleCurrentException() noexcept;  // call from a catch(...) block
+    std::function<void(const std::string& message)> OnException;
+
+private:
+    bool ProcessMessage(MSG& msg);
+
+    std::string title_;
+    HINSTANCE instance_;
+    TForm* mainForm_ = nullptr;
+    std::vector<TForm*> forms_;
+    bool terminated_ = false;
+    bool initialized_ = false;
+};
+
+// Process-wide, as a Windows program has one application and one screen.
+extern TApplication* Application;
+extern TScreen* Screen;
+
+// Runs `body`, passing anything it throws to Application->HandleException; for window
+// procedures and callbacks, which must never let an exception cross a Win32 frame.
+template <class F>
+void GuardedCall(F&& body) noexcept {
+    try {
+        body();
+    } catch (...) {
+        if (Application) Application->HandleCurrentException();
+    }
+}
+
+// Runs `body` and swallows anything it throws: for handlers that end silently on errors.
+template <class F>
+void SilentCall(F&& body) noexcept {
+    try {
+        body();
+    } catch (...) {
+    }
+}

@@ -1,0 +1,422 @@
+#include "widgets/graphics.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <vector>
+
+COLORREF ColorToRGB(TColor color) {
+    if ((color & 0xFF000000) == clSystemColor) return GetSysColor(static_cast<int>(color & 0xFF));
+    return color & 0x00FFFFFF;
+}
+
+// Copies a face name into a LOGFONT's 32-byte field without splitting a double-byte character.
+static void CopyFaceName(char (&target)[LF_FACESIZE], const std::string& name) {
+    size_t n = 0;
+    while (n < name.size() && n < LF_FACESIZE - 1) {
+        size_t step = IsDBCSLeadByte(static_cast<BYTE>(name[n])) ? 2 : 1;
+        if (n + step > LF_FACESIZE - 1 || n + step > name.size()) break;
+        n += step;
+    }
+    std::memcpy(target, name.data(), n);
+    target[n] = '\0';
+}
+
+// --- TFont ---------------------------------------------------------------------------------
+
+TFont::TFont() : name_("ＭＳ Ｐゴシック"), height_(-12), charset_(DEFAULT_CHARSET), color_(clWindowText) {}
+
+TFont::TFont(const TFont& other)
+    : name_(other.name_), height_(other.height_), charset_(other.charset_), color_(other.color_), style_(other.style_) {}
+
+TFont& TFont::operator=(const TFont& other) {
+    if (this != &other) {
+        name_ = other.name_;
+        height_ = other.height_;
+        charset_ = other.charset_;
+        color_ = other.color_;
+        style_ = other.style_;
+        Changed();
+    }
+    return *this;
+}
+
+void TFont::Changed() {
+    handle_.reset();
+    if (OnChange) OnChange();
+}
+
+void TFont::SetName(const std::string& name) {
+    // An empty name leaves the font as it is, as a face name must name something.
+    if (name.empty() || name == name_) return;
+    name_ = name;
+    Changed();
+}
+
+void TFont::SetHeight(int height) {
+    if (height == height_) return;
+    height_ = height;
+    Changed();
+}
+
+int TFont::Size() const { return -MulDiv(height_, 72, 96); }
+
+void TFont::SetSize(int points) { SetHeight(-MulDiv(points, 96, 72)); }
+
+void TFont::SetCharset(BYTE charset) {
+    if (charset == charset_) return;
+    charset_ = charset;
+    Changed();
+}
+
+void TFont::SetColor(TColor color) {
+    if (color == color_) return;
+    color_ = color;
+    if (OnChange) OnChange();  // the GDI font does not carry the colour
+}
+
+void TFont::SetStyle(TFontStyles style) {
+    if (style == style_) return;
+    style_ = style;
+    Changed();
+}
+
+LOGFONTA TFont::LogFont() const {
+    LOGFONTA lf{};
+    lf.lfHeight = height_;
+    lf.lfWeight = (style_ & fsBold) ? FW_BOLD : FW_NORMAL;
+    lf.lfItalic = (style_ & fsItalic) ? 1 : 0;
+    lf.lfUnderline = (style_ & fsUnderline) ? 1 : 0;
+    lf.lfStrikeOut = (style_ & fsStrikeOut) ? 1 : 0;
+    lf.lfCharSet = charset_;
+    lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
+    lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+    lf.lfQuality = DEFAULT_QUALITY;
+    lf.lfPitchAndFamily = DEFAULT_PITCH;
+    CopyFaceName(lf.lfFaceName, name_);
+    return lf;
+}
+
+HFONT TFont::Handle() {
+    if (!handle_) {
+        LOGFONTA lf = LogFont();
+        handle_.reset(CreateFontIndirectA(&lf));
+    }
+    return handle_.get();
+}
+
+// --- TBrush, TPen --------------------------------------------------------------------------
+
+void TBrush::SetColor(TColor color) {
+    if (color == color_) return;
+    color_ = color;
+    handle_.reset();
+}
+
+void TBrush::SetStyle(TBrushStyle style) {
+    if (style == style_) return;
+    style_ = style;
+    handle_.reset();
+}
+
+HBRUSH TBrush::Handle() {
+    if (style_ == bsClear) return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+    if (!handle_) handle_.reset(CreateSolidBrush(ColorToRGB(color_)));
+    return handle_.get();
+}
+
+void TPen::SetColor(TColor color) {
+    if (color == color_) return;
+    color_ = color;
+    handle_.reset();
+}
+
+void TPen::SetWidth(int width) {
+    if (width == width_) return;
+    width_ = width;
+    handle_.reset();
+}
+
+int TPen::Rop2() const {
+    switch (mode_) {
+    case pmXor: return R2_XORPEN;
+    case pmNot: return R2_NOT;
+    default: return R2_COPYPEN;
+    }
+}
+
+HPEN TPen::Handle() {
+    if (!handle_) handle_.reset(CreatePen(PS_SOLID, width_, ColorToRGB(color_)));
+    return handle_.get();
+}
+
+// --- TCanvas -------------------------------------------------------------------------------
+
+TCanvas::~TCanvas() { ReleaseHandle(); }
+
+HDC TCanvas::Handle() {
+    if (!dc_) {
+        HDC dc = CreateHandle();
+        if (dc) SetHandle(dc);
+    }
+    return dc_;
+}
+
+void TCanvas::SetHandle(HDC dc) {
+    if (dc == dc_) return;
+    ReleaseHandle();
+    dc_ = dc;
+}
+
+void TCanvas::ReleaseHandle() {
+    if (!dc_) return;
+    // Put the context's own objects back so that ours can be deleted.
+    if (originalFont_) SelectObject(dc_, originalFont_);
+    if (originalBrush_) SelectObject(dc_, originalBrush_);
+    if (originalPen_) SelectObject(dc_, originalPen_);
+    originalFont_ = originalBrush_ = originalPen_ = nullptr;
+    dc_ = nullptr;
+}
+
+void TCanvas::SelectTools(bool font, bool brush, bool pen) {
+    HDC dc = Handle();
+    if (!dc) return;
+    if (font) {
+        HGDIOBJ old = SelectObject(dc, font_.Handle());
+        if (!originalFont_) originalFont_ = old;
+        SetTextColor(dc, ColorToRGB(font_.Color()));
+    }
+    if (brush) {
+        HGDIOBJ old = SelectObject(dc, brush_.Handle());
+        if (!originalBrush_) originalBrush_ = old;
+        if (brush_.Style() == bsClear) {
+            SetBkMode(dc, TRANSPARENT);
+        } else {
+            SetBkMode(dc, OPAQUE);
+            SetBkColor(dc, ColorToRGB(brush_.Color()));
+        }
+    }
+    if (pen) {
+        HGDIOBJ old = SelectObject(dc, pen_.Handle());
+        if (!originalPen_) originalPen_ = old;
+        SetROP2(dc, pen_.Rop2());
+    }
+}
+
+void TCanvas::FillRect(const RECT& r) {
+    SelectTools(false, true, false);
+    if (brush_.Style() != bsClear) ::FillRect(Handle(), &r, brush_.Handle());
+}
+
+void TCanvas::FrameRect(const RECT& r) {
+    SelectTools(false, true, false);
+    ::FrameRect(Handle(), &r, brush_.Handle());
+}
+
+void TCanvas::Rectangle(int left, int top, int right, int bottom) {
+    SelectTools(false, true, true);
+    ::Rectangle(Handle(), left, top, right, bottom);
+}
+
+void TCanvas::MoveTo(int x, int y) { MoveToEx(Handle(), x, y, nullptr); }
+
+void TCanvas::LineTo(int x, int y) {
+    SelectTools(false, false, true);
+    ::LineTo(Handle(), x, y);
+}
+
+void TCanvas::TextOut(int x, int y, const std::string& text) {
+    SelectTools(true, true, false);
+    ::TextOutA(Handle(), x, y, text.data(), static_cast<int>(text.size()));
+}
+
+SIZE TCanvas::TextExtent(const std::string& text) {
+    SelectTools(true, false, false);
+    SIZE size{0, 0};
+    GetTextExtentPoint32A(Handle(), text.data(), static_cast<int>(text.size()), &size);
+    return size;
+}
+
+int TCanvas::DrawText(const std::string& text, RECT& r, UINT format) {
+    SelectTools(true, true, false);
+    return ::DrawTextA(Handle(), text.data(), static_cast<int>(text.size()), &r, format);
+}
+
+void TCanvas::DrawFocusRect(const RECT& r) {
+    SelectTools(false, false, false);
+    HDC dc = Handle();
+    // Focus rectangles are drawn with the text colours; keep them black on white.
+    COLORREF text = SetTextColor(dc, RGB(0, 0, 0));
+    COLORREF back = SetBkColor(dc, RGB(255, 255, 255));
+    ::DrawFocusRect(dc, &r);
+    SetTextColor(dc, text);
+    SetBkColor(dc, back);
+}
+
+void TCanvas::Draw(int x, int y, TBitmap& bitmap) {
+    if (bitmap.Empty()) return;
+    HDC target = Handle();
+    HBITMAP handle = bitmap.Handle();
+    MemoryDC source(target);
+    ScopedSelect select(source.get(), handle);
+    BitBlt(target, x, y, bitmap.Width(), bitmap.Height(), source.get(), 0, 0, SRCCOPY);
+}
+
+COLORREF TCanvas::Pixel(int x, int y) { return GetPixel(Handle(), x, y); }
+
+void TCanvas::SetPixel(int x, int y, TColor color) { ::SetPixel(Handle(), x, y, ColorToRGB(color)); }
+
+// --- TBitmap -------------------------------------------------------------------------------
+
+// The canvas of a bitmap selects the bitmap into a memory context of its own, on demand.
+class TBitmap::BitmapCanvas : public TCanvas {
+public:
+    explicit BitmapCanvas(TBitmap& owner) : owner_(owner) {}
+    ~BitmapCanvas() override { Free(); }
+
+    void Free() {
+        if (!memory_) return;
+        ReleaseHandle();
+        selection_.reset();
+        memory_.reset();
+    }
+
+protected:
+    HDC CreateHandle() override {
+        if (owner_.Empty()) return nullptr;
+        memory_ = std::make_unique<MemoryDC>();
+        selection_ = std::make_unique<ScopedSelect>(memory_->get(), owner_.bitmap_.get());
+        return memory_->get();
+    }
+
+private:
+    TBitmap& owner_;
+    std::unique_ptr<MemoryDC> memory_;
+    std::unique_ptr<ScopedSelect> selection_;
+};
+
+TBitmap::TBitmap() : canvas_(std::make_unique<BitmapCanvas>(*this)) {}
+
+TBitmap::~TBitmap() { canvas_->Free(); }
+
+static HBITMAP CreateDib24(int width, int height) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;  // bottom-up, as written to files
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap && bits) {
+        size_t stride = ((static_cast<size_t>(width) * 3 + 3) & ~size_t{3});
+        std::memset(bits, 0xFF, stride * height);  // white
+    }
+    return bitmap;
+}
+
+void TBitmap::SetSize(int width, int height) {
+    if (width == width_ && height == height_ && bitmap_) return;
+    canvas_->Free();
+    width_ = std::max(width, 0);
+    height_ = std::max(height, 0);
+    bitmap_.reset(width_ > 0 && height_ > 0 ? CreateDib24(width_, height_) : nullptr);
+}
+
+TCanvas& TBitmap::Canvas() { return *canvas_; }
+
+HBITMAP TBitmap::Handle() {
+    canvas_->Free();
+    return bitmap_.get();
+}
+
+void TBitmap::Adopt(HBITMAP bitmap) {
+    canvas_->Free();
+    bitmap_.reset(bitmap);
+    BITMAP info{};
+    if (bitmap && GetObjectA(bitmap, sizeof(info), &info)) {
+        width_ = info.bmWidth;
+        height_ = info.bmHeight;
+    } else {
+        width_ = height_ = 0;
+    }
+}
+
+bool TBitmap::LoadFromResource(HINSTANCE instance, const char* name) {
+    HBITMAP loaded = static_cast<HBITMAP>(LoadImageA(instance, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    if (!loaded) return false;
+    Adopt(loaded);
+    return true;
+}
+
+namespace {
+// Deletes the temporary file unless the save went through.
+struct TempFileGuard {
+    std::string path;
+    bool keep = false;
+    ~TempFileGuard() { if (!keep) DeleteFileA(path.c_str()); }
+};
+}  // namespace
+
+bool TBitmap::SaveToFile(const std::string& path) {
+    if (Empty() || path.empty()) return false;
+    const int stride = (width_ * 3 + 3) & ~3;
+    std::vector<char> pixels(static_cast<size_t>(stride) * height_);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width_;
+    info.bmiHeader.biHeight = height_;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    {
+        HBITMAP handle = Handle();
+        MemoryDC dc;
+        if (GetDIBits(dc.get(), handle, 0, height_, pixels.data(), &info, DIB_RGB_COLORS) != height_) return false;
+    }
+    info.bmiHeader.biSizeImage = static_cast<DWORD>(pixels.size());
+
+    BITMAPFILEHEADER header{};
+    header.bfType = 0x4D42;  // "BM"
+    header.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+    header.bfSize = header.bfOffBits + static_cast<DWORD>(pixels.size());
+
+    TempFileGuard temp{path + ".sorvane-tmp"};
+    {
+        std::ofstream out(temp.path, std::ios::binary | std::ios::trunc);
+        if (!out) return false;
+        out.write(reinterpret_cast<const char*>(&header), sizeof(header));
+        out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof(BITMAPINFOHEADER));
+        out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
+        out.close();
+        if (!out) return false;
+    }
+    if (!MoveFileExA(temp.path.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return false;
+    temp.keep = true;
+    return true;
+}
+
+// --- TPicture ------------------------------------------------------------------------------
+
+TBitmap& TPicture::EnsureBitmap(int width, int height) {
+    if (!bitmap_) {
+        icon_ = nullptr;
+        bitmap_ = std::make_unique<TBitmap>();
+        bitmap_->SetSize(width, height);
+        if (OnChange) OnChange();
+    }
+    return *bitmap_;
+}
+
+void TPicture::SetIcon(HICON icon) {
+    bitmap_.reset();
+    icon_ = icon;
+    if (OnChange) OnChange();
+}
+
+void TPicture::Clear() {
+    bitmap_.reset();
+    icon_ = nullptr;
+    if (OnChange) OnChange();
+}

@@ -1,0 +1,97 @@
+#pragma once
+#include <windows.h>
+
+#include <utility>
+
+// Live-object counters of the wrappers below: tests read them to prove nothing leaks, because
+// the platform's own resource counters (GetGuiResources) answer nothing under Wine.
+struct HandleCounters {
+    static long& GdiObjects() { static long n = 0; return n; }
+    static long& DeviceContexts() { static long n = 0; return n; }
+};
+
+// Owns a GDI object (font, brush, pen, bitmap) and deletes it once.
+template <class H>
+class GdiObject {
+public:
+    GdiObject() = default;
+    explicit GdiObject(H handle) : handle_(handle) { if (handle_) ++HandleCounters::GdiObjects(); }
+    ~GdiObject() { reset(); }
+    GdiObject(const GdiObject&) = delete;
+    GdiObject& operator=(const GdiObject&) = delete;
+    GdiObject(GdiObject&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+    GdiObject& operator=(GdiObject&& other) noexcept {
+        if (this != &other) { reset(); handle_ = std::exchange(other.handle_, nullptr); }
+        return *this;
+    }
+    H get() const { return handle_; }
+    explicit operator bool() const { return handle_ != nullptr; }
+    void reset(H handle = nullptr) {
+        if (handle_) { DeleteObject(handle_); --HandleCounters::GdiObjects(); }
+        handle_ = handle;
+        if (handle_) ++HandleCounters::GdiObjects();
+    }
+
+private:
+    H handle_ = nullptr;
+};
+
+using FontHandle = GdiObject<HFONT>;
+using BrushHandle = GdiObject<HBRUSH>;
+using PenHandle = GdiObject<HPEN>;
+using BitmapHandle = GdiObject<HBITMAP>;
+
+// A window's device context, released with the same window it came from.
+class WindowDC {
+public:
+    explicit WindowDC(HWND window) : window_(window), dc_(GetDC(window)) { if (dc_) ++HandleCounters::DeviceContexts(); }
+    ~WindowDC() { if (dc_) { ReleaseDC(window_, dc_); --HandleCounters::DeviceContexts(); } }
+    WindowDC(const WindowDC&) = delete;
+    WindowDC& operator=(const WindowDC&) = delete;
+    HDC get() const { return dc_; }
+    explicit operator bool() const { return dc_ != nullptr; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+// A memory device context compatible with `reference` (the screen when null).
+class MemoryDC {
+public:
+    explicit MemoryDC(HDC reference = nullptr) : dc_(CreateCompatibleDC(reference)) { if (dc_) ++HandleCounters::DeviceContexts(); }
+    ~MemoryDC() { if (dc_) { DeleteDC(dc_); --HandleCounters::DeviceContexts(); } }
+    MemoryDC(const MemoryDC&) = delete;
+    MemoryDC& operator=(const MemoryDC&) = delete;
+    HDC get() const { return dc_; }
+
+private:
+    HDC dc_;
+};
+
+// Selects an object into a DC for one scope and puts the previous one back.
+class ScopedSelect {
+public:
+    ScopedSelect(HDC dc, HGDIOBJ object) : dc_(dc), previous_(object ? SelectObject(dc, object) : nullptr) {}
+    ~ScopedSelect() { if (previous_) SelectObject(dc_, previous_); }
+    ScopedSelect(const ScopedSelect&) = delete;
+    ScopedSelect& operator=(const ScopedSelect&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
+
+// Closes a directory search.
+class FindHandle {
+public:
+    explicit FindHandle(HANDLE handle) : handle_(handle) {}
+    ~FindHandle() { if (valid()) FindClose(handle_); }
+    FindHandle(const FindHandle&) = delete;
+    FindHandle& operator=(const FindHandle&) = delete;
+    HANDLE get() const { return handle_; }
+    bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
+
+private:
+    HANDLE handle_;
+};

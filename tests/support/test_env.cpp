@@ -1,0 +1,64 @@
+#include "support/test_env.h"
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "widgets/application.h"
+
+std::string WindowsPath(const std::string& unixPath) {
+    std::string result = "Z:" + unixPath;
+    for (char& c : result) {
+        if (c == '/') c = '\\';
+    }
+    return result;
+}
+
+std::string TestFontDir() { return WindowsPath(SORVANE_TEST_FONT_DIR); }
+std::string BinDir() { return WindowsPath(SORVANE_BIN_DIR); }
+
+static void RemoveTree(const std::string& dir) {
+    WIN32_FIND_DATAA data;
+    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &data);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = data.cFileName;
+            if (name == "." || name == "..") continue;
+            std::string full = dir + "\\" + name;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(full);
+            } else {
+                SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(full.c_str());
+            }
+        } while (FindNextFileA(h, &data));
+        FindClose(h);
+    }
+    RemoveDirectoryA(dir.c_str());
+}
+
+std::string FreshTempDir(const std::string& name) {
+    std::string root = BinDir() + "\\test-tmp";
+    CreateDirectoryA(root.c_str(), nullptr);
+    std::string dir = root + "\\" + name;
+    RemoveTree(dir);
+    CreateDirectoryA(dir.c_str(), nullptr);
+    return dir;
+}
+
+void PumpFor(int ms) {
+    DWORD end = GetTickCount() + ms;
+    do {
+        Application->ProcessMessages();
+        Sleep(1);
+    } while (static_cast<int>(GetTickCount() - end) < 0);
+}
+
+bool FileExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string ReadFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
