@@ -1,15 +1,17 @@
 #include <windows.h>
 
-#include "widgets/application.h"
-#include "widgets/form.h"
+#include <memory>
+
+#include "app/main_window.h"
+#include "app/version_dialog.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     TApplication application;
     application.Initialize();
     application.SetTitle("Sorvane");
-    TForm form(nullptr);
-    form.SetBounds(222, 241, 767, 543);
-    form.SetCaption("Sorvane");
+    auto mainWindow = std::make_unique<TfrmMain>(nullptr);
+    auto versionDialog = std::make_unique<TfrmVersion>(nullptr);
+    mainWindow->VersionDialog = versionDialog.get();
     application.Run();
     return 0;
 }

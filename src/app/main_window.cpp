@@ -1,0 +1,221 @@
+#include "app/main_window.h"
+
+#include "fonts/temp_font.h"
+#include "widgets/handles.h"
+#include "widgets/path_text.h"
+
+// --- the installed faces (stand-in list) ----------------------------------------------------
+
+namespace {
+int CALLBACK CollectFace(const LOGFONTA* font, const TEXTMETRICA*, DWORD, LPARAM data) {
+    auto* names = reinterpret_cast<std::vector<std::string>*>(data);
+    std::string name = font->lfFaceName;
+    if (!name.empty() && name[0] != '@') names->push_back(name);
+    return 1;
+}
+}  // namespace
+
+TFontListStandIn::TFontListStandIn(TComponent* owner) : TListBox(owner) { SetStyle(lbOwnerDrawFixed); }
+
+void TFontListStandIn::AfterCreateWnd() {
+    TListBox::AfterCreateWnd();
+    std::vector<std::string> names;
+    {
+        WindowDC dc(nullptr);
+        LOGFONTA all{};
+        all.lfCharSet = DEFAULT_CHARSET;
+        EnumFontFamiliesExA(dc.get(), &all, CollectFace, reinterpret_cast<LPARAM>(&names), 0);
+    }
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) == CSTR_LESS_THAN;
+    });
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    for (const std::string& name : names) AddItem(name);
+}
+
+void TFontListStandIn::SetTextFontFace(bool value) {
+    if (value == textFontFace_) return;
+    textFontFace_ = value;
+    Invalidate();
+}
+
+void TFontListStandIn::DrawItem(int index, const RECT& rect, TOwnerDrawState state, TCanvas& canvas) {
+    if (textFontFace_) canvas.Font().SetName(Items(index));
+    TListBox::DrawItem(index, rect, state, canvas);
+}
+
+// --- the main window --------------------------------------------------------------------------
+
+int CountFiles(const std::string& pattern) {
+    WIN32_FIND_DATAA data;
+    FindHandle search(FindFirstFileA(pattern.c_str(), &data));
+    if (!search.valid()) return 0;
+    int count = 0;
+    do {
+        ++count;
+    } while (FindNextFileA(search.get(), &data));
+    return count;
+}
+
+TfrmMain::TfrmMain(TComponent* owner)
+    : TForm(owner), FontImages(std::make_unique<std::array<TImage*, kFontImageSlots>>()) {
+    FontImages->fill(nullptr);
+    BuildLayout();
+    DoCreate();
+}
+
+TfrmMain::~TfrmMain() = default;
+
+void TfrmMain::FormCreate(TComponent*) { FontImageCount = 0; }
+
+void TfrmMain::FormShow(TComponent*) { lblSelectedFontName->SetCaption(std::string()); }
+
+void TfrmMain::Timer1Timer(TComponent*) {
+    SilentCall([this] { btnFontPreview->SetEnabled(!lblSelectedFontName->Caption().empty()); });
+}
+
+void TfrmMain::TB_NotInstallFontClick(TComponent*) {
+    TB_NotInstallFont->SetChecked(true);
+    TB_AlreadyInstallFont->SetChecked(false);
+    ListView1->SetVisible(true);
+    ShellTreeView1->SetVisible(true);
+    FontNameListBox1->SetVisible(false);
+    TB_TextFontFace->SetEnabled(TB_AlreadyInstallFont->Checked());
+}
+
+void TfrmMain::TB_AlreadyInstallFontClick(TComponent*) {
+    TB_NotInstallFont->SetChecked(false);
+    TB_AlreadyInstallFont->SetChecked(true);
+    ListView1->SetVisible(false);
+    ShellTreeView1->SetVisible(false);
+    FontNameListBox1->SetVisible(true);
+    TB_TextFontFace->SetEnabled(TB_AlreadyInstallFont->Checked());
+}
+
+void TfrmMain::TB_TextFontFaceClick(TComponent*) { FontNameListBox1->SetTextFontFace(TB_TextFontFace->Checked()); }
+
+void TfrmMain::TB_FontListGetStopClick(TComponent*) { StopFlag = true; }
+
+void TfrmMain::TBItem1Click(TComponent*) {
+    if (VersionDialog) VersionDialog->Show();
+}
+
+void TfrmMain::TBItem2Click(TComponent*) { Close(); }
+
+void TfrmMain::FormCloseQuery(TComponent*, bool& CanClose) {
+    if (!closeConfirmed_) {
+        int answer = ShowMessageBox(Handle(), "終了しますか？", "確認", MB_YESNO | MB_ICONQUESTION);
+        if (answer != IDYES) {
+            CanClose = false;
+            return;
+        }
+        if (scanning_) {
+            // The scan runs below this handler on the stack: stop it and close when it returns.
+            StopFlag = true;
+            closeAfterScan_ = true;
+            CanClose = false;
+            return;
+        }
+    }
+    SilentCall([] { UnloadTempFont(); });
+    CanClose = true;
+}
+
+void TfrmMain::FormClose(TComponent*, TCloseAction&) { ImagesClear(); }
+
+void TfrmMain::ListView1SelectItem(TComponent*, int, bool) {
+    SilentCall([this] {
+        int index = ListView1->ItemIndex();
+        if (index < 0) {
+            lblSelectedFontName->SetCaption(std::string());
+            lblFontFileName->SetCaption(std::string());
+            return;
+        }
+        lblSelectedFontName->SetCaption(ListView1->SubItem(index, 1));
+        lblFontFileName->SetCaption(AddBackslash(ShellTreeView1->Path()) + ListView1->SubItem(index, 0));
+    });
+}
+
+void TfrmMain::FontNameListBox1Click(TComponent*) {
+    SilentCall([this] {
+        int index = FontNameListBox1->ItemIndex();
+        if (index < 0) return;
+        lblSelectedFontName->SetCaption(FontNameListBox1->Items(index));
+        lblFontFileName->SetCaption(std::string());
+    });
+}
+
+std::string TfrmMain::GetFontFaceName(const std::string& path) {
+    return FontFaceNameOf(path, Handle(), scanBaseline_.get());
+}
+
+void TfrmMain::ShellTreeView1Change(TComponent*, HTREEITEM) {
+    if (scanning_) return;  // the tree is disabled during a scan; a programmatic change waits
+    scanning_ = true;
+    SilentCall([this] {
+        ImageList1->Clear();
+        ListView1->Clear();
+        TB_FontListGetStop->SetEnabled(true);
+        StopFlag = false;
+        ShellTreeView1->SetEnabled(false);
+        Application->ProcessMessages();
+        std::string folder = ShellTreeView1->Path();
+        int count = CountFiles(AddBackslash(folder) + "*.ttf");
+        if (count > 0) {
+            ImagesClear();
+            StatusBar1->SetPanelText(0, std::string());
+            StatusProgressBar1->SetMax(count);
+            FindFile1->SetFolderName(folder);
+            FindFile1->SetIsFindSub(false);
+            FindFile1->SetFileMask({"*.ttf"});
+            scanBaseline_ = std::make_unique<TFamilyBaseline>(TFamilyBaseline::Capture(Handle()));
+            FindFile1->Execute();
+        }
+        Application->ProcessMessages();
+    });
+    // Whatever happened above, the user must be able to pick the next folder.
+    scanBaseline_.reset();
+    ShellTreeView1->SetEnabled(true);
+    TB_FontListGetStop->SetEnabled(false);
+    StatusProgressBar1->SetPosition(0);
+    scanning_ = false;
+    if (closeAfterScan_) {
+        closeAfterScan_ = false;
+        closeConfirmed_ = true;
+        Close();
+    }
+}
+
+void TfrmMain::FindFile1Find(const std::string& FileName, const std::string& Path, const TSearchRec&, bool& Cancel) {
+    Cancel = StopFlag;
+    StatusProgressBar1->SetPosition(StatusProgressBar1->Position() + 1);
+    StatusBar1->SetPanelText(0, std::to_string(StatusProgressBar1->Position()) + "/" +
+                                    std::to_string(StatusProgressBar1->Max()));
+    SilentCall([&] {
+        Application->ProcessMessages();
+        Screen->SetCursor(crHourGlass);
+        Application->ProcessMessages();
+        int row = ListView1->AddItem();
+        ListView1->AddSubItem(row, FileName);
+        Application->ProcessMessages();
+        std::string face = GetFontFaceName(Path + FileName);
+        ListView1->AddSubItem(row, face);
+        Application->ProcessMessages();
+        if (LoadTempFont(Path + FileName)) {
+            // The thumbnail of the face name is drawn here.
+            UnloadTempFont();
+        }
+        FontImageCount += 1;
+    });
+    Screen->SetCursor(crDefault);
+    Application->ProcessMessages();
+}
+
+void TfrmMain::ImagesClear() {
+    for (TImage*& image : *FontImages) {
+        if (!image) continue;
+        SilentCall([&image] { delete image; });
+        image = nullptr;
+    }
+    FontImageCount = 0;
+}

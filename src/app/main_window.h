@@ -1,0 +1,130 @@
+#pragma once
+#include <array>
+#include <memory>
+#include <string>
+
+#include "fonts/find_file.h"
+#include "widgets/button.h"
+#include "widgets/dialogs.h"
+#include "widgets/edit.h"
+#include "widgets/form.h"
+#include "widgets/group_box.h"
+#include "widgets/image.h"
+#include "widgets/image_list.h"
+#include "widgets/label.h"
+#include "widgets/list_box.h"
+#include "widgets/list_view.h"
+#include "widgets/panel.h"
+#include "widgets/progress_bar.h"
+#include "widgets/shell_tree_view.h"
+#include "widgets/spin_edit.h"
+#include "widgets/splitter.h"
+#include "widgets/status_bar.h"
+#include "widgets/timer.h"
+#include "widgets/tool_bar.h"
+
+class TFamilyBaseline;
+
+// Stand-ins for the program's own components until those exist; each offers what the main
+// window uses of the real one, so replacing one touches only the layout.
+using TMainToolbar = TStockToolBar;   // a dock with its toolbar
+using TMainToolItem = TStockToolItem;
+using TMainProgressBar = TProgressBar;  // sits in status panel 1
+using TMainPictureButton = TButton;
+
+// The installed faces, each optionally drawn in its own face.
+class TFontListStandIn : public TListBox {
+public:
+    explicit TFontListStandIn(TComponent* owner);
+    bool TextFontFace() const { return textFontFace_; }
+    void SetTextFontFace(bool value);
+    void DrawItem(int index, const RECT& rect, TOwnerDrawState state, TCanvas& canvas) override;
+
+protected:
+    void AfterCreateWnd() override;
+
+private:
+    bool textFontFace_ = false;
+};
+using TMainFontList = TFontListStandIn;
+
+// One thumbnail slot per reported file of the current scan.
+constexpr int kFontImageSlots = 65536;
+
+class TfrmMain : public TForm {
+public:
+    explicit TfrmMain(TComponent* owner);
+    ~TfrmMain() override;
+
+    // Controls of the stored layout (owned by the form).
+    TMainToolbar* TBToolbar1 = nullptr;
+    TMainToolItem *TB_NotInstallFont = nullptr, *TB_AlreadyInstallFont = nullptr, *TBSeparatorItem2 = nullptr,
+                  *TB_FontListGetStop = nullptr, *TBSeparatorItem1 = nullptr, *TBItem1 = nullptr, *TBItem2 = nullptr;
+    TMainToolbar* TBToolbar2 = nullptr;
+    TMainToolItem* TB_TextFontFace = nullptr;
+    TStatusBar* StatusBar1 = nullptr;
+    TMainProgressBar* StatusProgressBar1 = nullptr;
+    TPanel* Panel2 = nullptr;
+    TShellTreeView* ShellTreeView1 = nullptr;
+    TMainFontList* FontNameListBox1 = nullptr;
+    TSplitter* Splitter1 = nullptr;
+    TPanel* Panel1 = nullptr;
+    TListView* ListView1 = nullptr;
+    TSplitter* Splitter2 = nullptr;
+    TPanel *Panel3 = nullptr, *Panel4 = nullptr;
+    TLabel *ibiFont_Title = nullptr, *lblSelectedFontName = nullptr, *lblFontFile_Title = nullptr,
+           *lblFontFileName = nullptr;
+    TGroupBox* GroupBox1 = nullptr;
+    TEdit* Edit1 = nullptr;
+    TLabel* Label1 = nullptr;
+    TSpinEdit* SpinEdit1 = nullptr;
+    TMainPictureButton *btnSaveFontPreview = nullptr, *btnFontPreview = nullptr;
+    TImage* Image1 = nullptr;
+    TFindFile* FindFile1 = nullptr;
+    TImageList *ImageList1 = nullptr, *ImageList2 = nullptr;
+    TTimer* Timer1 = nullptr;
+    TSaveDialog SaveDialog1;
+
+    // The About dialog that "バージョン情報" shows.
+    TForm* VersionDialog = nullptr;
+
+    // Handlers.
+    void FormCreate(TComponent* Sender);
+    void FormShow(TComponent* Sender);
+    void FormCloseQuery(TComponent* Sender, bool& CanClose);
+    void FormClose(TComponent* Sender, TCloseAction& Action);
+    void TB_NotInstallFontClick(TComponent* Sender);
+    void TB_AlreadyInstallFontClick(TComponent* Sender);
+    void TB_TextFontFaceClick(TComponent* Sender);
+    void TB_FontListGetStopClick(TComponent* Sender);
+    void TBItem1Click(TComponent* Sender);
+    void TBItem2Click(TComponent* Sender);
+    void Timer1Timer(TComponent* Sender);
+    void ListView1SelectItem(TComponent* Sender, int Item, bool Selected);
+    void FontNameListBox1Click(TComponent* Sender);
+    void ShellTreeView1Change(TComponent* Sender, HTREEITEM Node);
+    void FindFile1Find(const std::string& FileName, const std::string& Path, const TSearchRec& Search, bool& Cancel);
+    void ImagesClear();
+
+    std::string GetFontFaceName(const std::string& path);
+
+    // Scan state.
+    bool StopFlag = false;
+    int FontImageCount = 0;
+    // Slots actually usable; tests lower it to reach the bound with few files.
+    int FontImageLimit = kFontImageSlots;
+    TImage* FontImage(int slot) const { return slot >= 0 && slot < kFontImageSlots ? (*FontImages)[slot] : nullptr; }
+    bool Scanning() const { return scanning_; }
+
+private:
+    void BuildLayout();
+    void BindHandlers();
+    void PlaceStatusProgressBar();
+
+    std::unique_ptr<std::array<TImage*, kFontImageSlots>> FontImages;
+    std::unique_ptr<TFamilyBaseline> scanBaseline_;
+    bool scanning_ = false;
+    bool closeAfterScan_ = false;  // "はい" arrived during a scan: close once it has stopped
+    bool closeConfirmed_ = false;
+};
+

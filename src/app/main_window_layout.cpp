@@ -1,0 +1,221 @@
+// The main window's stored layout: every component and the properties that differ from
+// their defaults, applied while the components are loading.
+#include "app/main_window.h"
+
+#include <commctrl.h>
+
+namespace {
+TFont LayoutFont() {
+    TFont font;
+    font.SetName("ＭＳ Ｐゴシック");
+    font.SetHeight(-12);
+    font.SetCharset(SHIFTJIS_CHARSET);
+    font.SetColor(clWindowText);
+    return font;
+}
+
+// Creates one component of the layout in the loading state and remembers it for Loaded.
+class LayoutBuilder {
+public:
+    explicit LayoutBuilder(TComponent* owner) : owner_(owner) {}
+
+    template <class T, class... Args>
+    T* Make(const char* name, Args&&... args) {
+        T* component = TComponent::Create<T>(owner_, std::forward<Args>(args)...);
+        component->SetName(name);
+        component->BeginLoading();
+        made_.push_back(component);
+        return component;
+    }
+
+    template <class T>
+    T* Place(const char* name, TWinControl* parent, int left, int top, int width, int height) {
+        T* control = Make<T>(name);
+        control->SetBounds(left, top, width, height);
+        control->SetParent(parent);
+        return control;
+    }
+
+    void FinishLoading() {
+        for (TComponent* c : made_) c->Loaded();
+    }
+
+private:
+    TComponent* owner_;
+    std::vector<TComponent*> made_;
+};
+
+TMainToolItem* Item(TMainToolbar* bar, const char* name, const char* caption, int image) {
+    TMainToolItem* item = bar->AddItem(caption, image);
+    item->SetName(name);
+    return item;
+}
+}  // namespace
+
+void TfrmMain::BuildLayout() {
+    BeginLoading();
+    SetName("frmMain");
+    SetCaption("Sorvane");
+    SetBounds(222, 241, 767, 543);
+    SetPosition(poScreenCenter);
+    SetColor(clBtnFace);
+    Font() = LayoutFont();
+
+    LayoutBuilder b(this);
+    ImageList1 = b.Make<TImageList>("ImageList1", 100, 50, false, clWhite);
+    ImageList2 = b.Make<TImageList>("ImageList2", 16, 16, true);
+    ImageList2->AddResourceStrip(Application->Instance(), "TOOLBAR", 0xFF00FF);
+
+    // TBDock1 with TBToolbar1 "ツールバー".
+    TBToolbar1 = b.Place<TMainToolbar>("TBToolbar1", this, 0, 0, 759, 26);
+    TBToolbar1->SetAlign(alTop);
+    TBToolbar1->SetCaption("ツールバー");
+    TBToolbar1->SetImages(ImageList2);
+    TB_NotInstallFont = Item(TBToolbar1, "TB_NotInstallFont", "未インストールフォント", 4);
+    TB_NotInstallFont->SetChecked(true);
+    TB_AlreadyInstallFont = Item(TBToolbar1, "TB_AlreadyInstallFont", "インストール済みフォント", 5);
+    TBSeparatorItem2 = TBToolbar1->AddSeparator();
+    TB_FontListGetStop = Item(TBToolbar1, "TB_FontListGetStop", "取得の中止", 3);
+    TB_FontListGetStop->SetEnabled(false);
+    TBSeparatorItem1 = TBToolbar1->AddSeparator();
+    TBItem1 = Item(TBToolbar1, "TBItem1", "バージョン情報", 2);
+    TBItem2 = Item(TBToolbar1, "TBItem2", "終了", 0);
+
+    // TBDock2 with TBToolbar2.
+    TBToolbar2 = b.Place<TMainToolbar>("TBToolbar2", this, 0, 26, 759, 26);
+    TBToolbar2->SetAlign(alTop);
+    TBToolbar2->SetCaption("TBToolbar2");
+    TBToolbar2->SetImages(ImageList2);
+    TB_TextFontFace = Item(TBToolbar2, "TB_TextFontFace", "「インストール済みフォント」一覧のテキストフォントフェイス", 6);
+    TB_TextFontFace->AutoCheck = true;
+    TB_TextFontFace->SetEnabled(false);
+
+    StatusBar1 = b.Place<TStatusBar>("StatusBar1", this, 0, 500, 759, 16);
+    StatusBar1->SetAlign(alBottom);
+    StatusBar1->AddPanel(50);
+    StatusBar1->AddPanel(50);
+    StatusProgressBar1 = b.Place<TMainProgressBar>("StatusProgressBar1", StatusBar1, 52, 2, 50, 14);
+    StatusProgressBar1->SetMin(0);
+    StatusProgressBar1->SetMax(100);
+    StatusProgressBar1->SetSmooth(true);
+
+    Panel2 = b.Place<TPanel>("Panel2", this, 0, 52, 209, 448);
+    Panel2->SetAlign(alLeft);
+    Panel2->SetBevelOuter(bvNone);
+    ShellTreeView1 = b.Place<TShellTreeView>("ShellTreeView1", Panel2, 0, 0, 209, 448);
+    ShellTreeView1->SetAlign(alClient);
+    ShellTreeView1->SetIndent(19);
+    FontNameListBox1 = b.Place<TMainFontList>("FontNameListBox1", Panel2, 0, 0, 209, 448);
+    FontNameListBox1->SetAlign(alClient);
+    FontNameListBox1->SetItemHeight(16);
+    FontNameListBox1->SetVisible(false);
+
+    Splitter1 = b.Place<TSplitter>("Splitter1", this, 209, 52, 3, 448);
+    Splitter1->SetAlign(alLeft);
+    Splitter1->SetColor(clBtnShadow);
+    Splitter1->SetCursor(crHSplit);
+
+    Panel1 = b.Place<TPanel>("Panel1", this, 212, 52, 547, 448);
+    Panel1->SetAlign(alClient);
+    Panel1->SetBevelOuter(bvNone);
+    ListView1 = b.Place<TListView>("ListView1", Panel1, 0, 0, 547, 200);
+    ListView1->SetAlign(alTop);
+    ListView1->SetGridLines(true);
+    ListView1->AddColumn("フォントイメージ", 100);
+    ListView1->AddColumn("フォントファイル名", 100);
+    ListView1->AddColumn("フォント名", 100);
+    ListView1->SetSmallImages(ImageList1);
+    Splitter2 = b.Place<TSplitter>("Splitter2", Panel1, 0, 200, 547, 3);
+    Splitter2->SetAlign(alTop);
+    Splitter2->SetColor(clBtnShadow);
+    Splitter2->SetCursor(crVSplit);
+    Panel3 = b.Place<TPanel>("Panel3", Panel1, 0, 203, 547, 245);
+    Panel3->SetAlign(alClient);
+    Panel3->SetBevelOuter(bvNone);
+    Panel4 = b.Place<TPanel>("Panel4", Panel3, 0, 0, 547, 245);
+    Panel4->SetAlign(alClient);
+    Panel4->SetBevelInner(bvLowered);
+    Panel4->SetBevelOuter(bvSpace);
+
+    ibiFont_Title = b.Place<TLabel>("ibiFont_Title", Panel4, 32, 24, 48, 12);
+    ibiFont_Title->SetCaption("フォント名");
+    lblSelectedFontName = b.Place<TLabel>("lblSelectedFontName", Panel4, 128, 24, 6, 12);
+    lblFontFile_Title = b.Place<TLabel>("lblFontFile_Title", Panel4, 32, 48, 84, 12);
+    lblFontFile_Title->SetCaption("フォントファイル名");
+    lblFontFileName = b.Place<TLabel>("lblFontFileName", Panel4, 128, 48, 6, 12);
+    for (TLabel* label : {ibiFont_Title, lblSelectedFontName, lblFontFile_Title, lblFontFileName}) {
+        label->SetTransparent(true);
+    }
+
+    GroupBox1 = b.Place<TGroupBox>("GroupBox1", Panel4, 16, 72, 521, 81);
+    GroupBox1->SetCaption("簡易描画");
+    Edit1 = b.Place<TEdit>("Edit1", GroupBox1, 16, 16, 393, 20);
+    Edit1->SetTabOrder(0);
+    Label1 = b.Place<TLabel>("Label1", GroupBox1, 424, 16, 72, 12);
+    Label1->SetCaption("フォントサイズ");
+    SpinEdit1 = b.Make<TSpinEdit>("SpinEdit1");
+    SpinEdit1->SetEditorEnabled(false);
+    SpinEdit1->SetMaxLength(2);
+    SpinEdit1->SetRange(1, 90);
+    SpinEdit1->SetValue(30);
+    SpinEdit1->SetBounds(424, 32, 65, 21);
+    SpinEdit1->SetParent(GroupBox1);
+    SpinEdit1->SetTabOrder(1);
+    btnSaveFontPreview = b.Place<TMainPictureButton>("btnSaveFontPreview", GroupBox1, 176, 40, 225, 33);
+    btnSaveFontPreview->SetCaption("描画された文字をファイルに保存");
+    btnSaveFontPreview->SetEnabled(false);
+    btnSaveFontPreview->SetTabOrder(2);
+    btnSaveFontPreview->SetCursor(crHandPoint);
+    btnFontPreview = b.Place<TMainPictureButton>("btnFontPreview", GroupBox1, 16, 40, 145, 33);
+    btnFontPreview->SetCaption("描画");
+    btnFontPreview->SetTabOrder(3);
+    btnFontPreview->SetCursor(crHandPoint);
+
+    Image1 = b.Place<TImage>("Image1", Panel4, 16, 160, 233, 65);
+
+    FindFile1 = b.Make<TFindFile>("FindFile1");
+    FindFile1->SetFolderName("C:\\");
+    FindFile1->SetIsFindSub(false);
+    FindFile1->SetCheckTimeIs(tmNone);
+    FindFile1->SetCheckTimeKind(tmLastWrite);
+
+    Timer1 = b.Make<TTimer>("Timer1");
+    Timer1->SetInterval(10);
+    Timer1->SetEnabled(true);
+
+    SaveDialog1.Title = "イメージ保存";
+    SaveDialog1.Filter = "ビットマップ(*.bmp)|*.bmp";
+    SaveDialog1.DefaultExt = "bmp";
+
+    StatusBar1->OnResize = [this] { PlaceStatusProgressBar(); };
+    BindHandlers();
+    b.FinishLoading();
+    Loaded();
+    PlaceStatusProgressBar();
+}
+
+void TfrmMain::PlaceStatusProgressBar() {
+    if (!StatusBar1 || !StatusProgressBar1 || StatusBar1->PanelCount() < 2) return;
+    RECT r = StatusBar1->PanelRect(1);
+    if (r.right > r.left) StatusProgressBar1->SetBounds(r.left + 2, r.top + 2, r.right - r.left - 4, r.bottom - r.top - 4);
+}
+
+void TfrmMain::BindHandlers() {
+    OnCreate = [this](TComponent* s) { FormCreate(s); };
+    OnShow = [this](TComponent* s) { FormShow(s); };
+    OnCloseQuery = [this](TComponent* s, bool& canClose) { FormCloseQuery(s, canClose); };
+    OnClose = [this](TComponent* s, TCloseAction& action) { FormClose(s, action); };
+    TB_NotInstallFont->OnClick = [this](TComponent* s) { TB_NotInstallFontClick(s); };
+    TB_AlreadyInstallFont->OnClick = [this](TComponent* s) { TB_AlreadyInstallFontClick(s); };
+    TB_FontListGetStop->OnClick = [this](TComponent* s) { TB_FontListGetStopClick(s); };
+    TBItem1->OnClick = [this](TComponent* s) { TBItem1Click(s); };
+    TBItem2->OnClick = [this](TComponent* s) { TBItem2Click(s); };
+    TB_TextFontFace->OnClick = [this](TComponent* s) { TB_TextFontFaceClick(s); };
+    Timer1->OnTimer = [this](TComponent* s) { Timer1Timer(s); };
+    ListView1->OnSelectItem = [this](TComponent* s, int item, bool selected) { ListView1SelectItem(s, item, selected); };
+    FontNameListBox1->OnClick = [this](TComponent* s) { FontNameListBox1Click(s); };
+    ShellTreeView1->OnChange = [this](TComponent* s, HTREEITEM node) { ShellTreeView1Change(s, node); };
+    FindFile1->OnFind = [this](const std::string& name, const std::string& path, const TSearchRec& rec, bool& cancel) {
+        FindFile1Find(name, path, rec, cancel);
+    };
+}

@@ -1,0 +1,42 @@
+#include "widgets/image_list.h"
+
+TImageList::TImageList(TComponent* owner, int width, int height, bool masked, TColor background)
+    : TComponent(owner), width_(width), height_(height), masked_(masked) {
+    list_ = ImageList_Create(width, height, ILC_COLOR24 | (masked ? ILC_MASK : 0), 4, 4);
+    if (background != clNone) ImageList_SetBkColor(list_, ColorToRGB(background));
+}
+
+TImageList::~TImageList() {
+    if (list_) ImageList_Destroy(list_);
+}
+
+int TImageList::Count() const { return list_ ? ImageList_GetImageCount(list_) : 0; }
+
+int TImageList::Add(TBitmap& bitmap) {
+    if (!list_ || bitmap.Empty()) return -1;
+    // The list takes exactly one image, so hand it a bitmap of exactly one image's size.
+    TBitmap cell;
+    cell.SetSize(width_, height_);
+    cell.Canvas().Draw(0, 0, bitmap);
+    return ImageList_Add(list_, cell.Handle(), nullptr);
+}
+
+int TImageList::AddResourceStrip(HINSTANCE instance, const char* name, TColor maskColor) {
+    TBitmap strip;
+    if (!strip.LoadFromResource(instance, name)) return -1;
+    return masked_ ? ImageList_AddMasked(list_, strip.Handle(), ColorToRGB(maskColor))
+                   : ImageList_Add(list_, strip.Handle(), nullptr);
+}
+
+void TImageList::Clear() {
+    if (list_) ImageList_Remove(list_, -1);
+}
+
+void TImageList::Draw(HDC dc, int x, int y, int index, bool enabled) const {
+    if (!list_ || index < 0 || index >= Count()) return;
+    if (enabled) {
+        ImageList_Draw(list_, index, dc, x, y, ILD_NORMAL);
+    } else {
+        ImageList_DrawEx(list_, index, dc, x, y, 0, 0, CLR_NONE, GetSysColor(COLOR_BTNFACE), ILD_BLEND50);
+    }
+}

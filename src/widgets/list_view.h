@@ -1,0 +1,39 @@
+#pragma once
+#include "widgets/control.h"
+#include "widgets/image_list.h"
+
+using TLVSelectItemEvent = std::function<void(TComponent* Sender, int Item, bool Selected)>;
+
+// A report-style list: rows of a caption and sub-items under column headers.
+class TListView : public TWinControl {
+public:
+    explicit TListView(TComponent* owner);
+
+    void AddColumn(const std::string& caption, int width);
+    void SetGridLines(bool value) { gridLines_ = value; }
+    void SetSmallImages(TImageList* images);
+
+    int Count() const;
+    int AddItem(const std::string& caption = std::string());  // returns the new row's index
+    void AddSubItem(int item, const std::string& text);       // appends the next sub-item
+    std::string SubItem(int item, int index) const;           // sub-item 0 is the second column
+    void SetImageIndex(int item, int image);
+    int ImageIndex(int item) const;
+    void Clear();
+    int ItemIndex() const;  // the selected row, -1 for none
+    void SetItemIndex(int item);
+
+    TLVSelectItemEvent OnSelectItem;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void AfterCreateWnd() override;
+    bool Notify(NMHDR& header, LRESULT& result) override;
+
+private:
+    struct Column { std::string caption; int width; };
+    std::vector<Column> columns_;
+    std::vector<int> subItemCounts_;
+    TImageList* smallImages_ = nullptr;
+    bool gridLines_ = false;
+};

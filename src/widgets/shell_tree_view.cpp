@@ -1,0 +1,245 @@
+#include "widgets/shell_tree_view.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+#include <shlwapi.h>
+
+#include <algorithm>
+
+#include "widgets/path_text.h"
+
+namespace {
+// A COM interface pointer released at scope exit.
+template <class T>
+struct ComPtr {
+    T* p = nullptr;
+    ~ComPtr() { if (p) p->Release(); }
+    T* operator->() const { return p; }
+    T** operator&() { return &p; }
+};
+
+std::string PathOf(LPCITEMIDLIST pidl) {
+    char path[MAX_PATH] = {};
+    if (!pidl || !SHGetPathFromIDListA(pidl, path)) return std::string();
+    return path;
+}
+
+std::string DisplayName(IShellFolder* folder, LPCITEMIDLIST child) {
+    STRRET name{};
+    char buffer[MAX_PATH] = {};
+    if (SUCCEEDED(folder->GetDisplayNameOf(child, SHGDN_INFOLDER, &name))) StrRetToBufA(&name, child, buffer, MAX_PATH);
+    return buffer;
+}
+
+std::string Upper(std::string s) {
+    if (!s.empty()) CharUpperBuffA(s.data(), static_cast<DWORD>(s.size()));
+    return s;
+}
+
+bool PathWithin(const std::string& target, const std::string& folder) {
+    if (folder.empty()) return false;
+    std::string t = Upper(target), f = Upper(folder);
+    if (t == f) return true;
+    if (f.back() != '\\') f += '\\';
+    return t.compare(0, f.size(), f) == 0;
+}
+}  // namespace
+
+struct TShellTreeView::Node {
+    LPITEMIDLIST pidl = nullptr;  // absolute, owned
+    bool populated = false;
+    ~Node() { CoTaskMemFree(pidl); }
+};
+
+TShellTreeView::TShellTreeView(TComponent* owner) : TWinControl(owner) {
+    SetBounds(0, 0, 121, 97);
+    SetTabStop(true);
+    SetColor(clWindow);
+}
+
+TShellTreeView::~TShellTreeView() { DestroyWnd(); }
+
+void TShellTreeView::CreateParams(TCreateParams& params) {
+    TWinControl::CreateParams(params);
+    params.ClassName = WC_TREEVIEWA;
+    params.Style = WS_CHILD | WS_CLIPSIBLINGS | TVS_HASBUTTONS | TVS_SHOWSELALWAYS | TVS_DISABLEDRAGDROP;
+    params.ExStyle = WS_EX_CLIENTEDGE;
+}
+
+void TShellTreeView::AfterCreateWnd() {
+    HWND h = HandleOrNull();
+    SHFILEINFOA info{};
+    auto icons = reinterpret_cast<HIMAGELIST>(
+        SHGetFileInfoA("C:\\", 0, &info, sizeof(info), SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+    if (icons) SendMessageA(h, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(icons));
+    SendMessageA(h, TVM_SETINDENT, indent_, 0);
+
+    LPITEMIDLIST desktop = nullptr;
+    if (FAILED(SHGetSpecialFolderLocation(h, CSIDL_DESKTOP, &desktop))) return;
+    ComPtr<IShellFolder> root;
+    SHGetDesktopFolder(&root);
+    STRRET name{};
+    char buffer[MAX_PATH] = "Desktop";
+    if (root.p && SUCCEEDED(root->GetDisplayNameOf(desktop, SHGDN_NORMAL, &name))) StrRetToBufA(&name, desktop, buffer, MAX_PATH);
+    // The first selection belongs to building the tree, not to the user: no change event.
+    filling_ = true;
+    HTREEITEM top = AddNode(TVI_ROOT, desktop, buffer, true);
+    SendMessageA(h, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(top));
+    SendMessageA(h, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(top));
+    filling_ = false;
+}
+
+void TShellTreeView::DestroyWnd() {
+    TWinControl::DestroyWnd();
+    nodes_.clear();
+}
+
+TShellTreeView::Node* TShellTreeView::NodeOf(HTREEITEM item) const {
+    TVITEMA tv{};
+    tv.mask = TVIF_PARAM | TVIF_HANDLE;
+    tv.hItem = item;
+    if (!item || !SendMessageA(HandleOrNull(), TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv))) return nullptr;
+    return reinterpret_cast<Node*>(tv.lParam);
+}
+
+HTREEITEM TShellTreeView::AddNode(HTREEITEM parent, LPITEMIDLIST absolute, const std::string& name, bool hasChildren) {
+    auto node = std::make_unique<Node>();
+    node->pidl = absolute;
+    SHFILEINFOA info{}, open{};
+    SHGetFileInfoA(reinterpret_cast<LPCSTR>(absolute), 0, &info, sizeof(info), SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+    SHGetFileInfoA(reinterpret_cast<LPCSTR>(absolute), 0, &open, sizeof(open),
+                   SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_OPENICON);
+    TVINSERTSTRUCTA insert{};
+    insert.hParent = parent;
+    insert.hInsertAfter = TVI_LAST;
+    insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_CHILDREN | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    insert.item.pszText = const_cast<char*>(name.c_str());
+    insert.item.cChildren = hasChildren ? 1 : 0;
+    insert.item.iImage = info.iIcon;
+    insert.item.iSelectedImage = open.iIcon ? open.iIcon : info.iIcon;
+    insert.item.lParam = reinterpret_cast<LPARAM>(node.get());
+    auto item = reinterpret_cast<HTREEITEM>(SendMessageA(HandleOrNull(), TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+    if (item) nodes_.push_back(std::move(node));
+    else node->pidl = nullptr, CoTaskMemFree(absolute);
+    return item;
+}
+
+void TShellTreeView::Populate(HTREEITEM item) {
+    Node* node = NodeOf(item);
+    if (!node || node->populated) return;
+    node->populated = true;
+    ComPtr<IShellFolder> desktop, folder;
+    if (FAILED(SHGetDesktopFolder(&desktop))) return;
+    if (node->pidl->mkid.cb == 0) {
+        desktop.p->AddRef();
+        folder.p = desktop.p;
+    } else if (FAILED(desktop->BindToObject(node->pidl, nullptr, IID_IShellFolder, reinterpret_cast<void**>(&folder)))) {
+        return;
+    }
+    ComPtr<IEnumIDList> children;
+    if (folder->EnumObjects(HandleOrNull(), SHCONTF_FOLDERS, &children) != S_OK || !children.p) return;
+
+    struct Child { std::string name; LPITEMIDLIST absolute; bool hasChildren; };
+    std::vector<Child> found;
+    LPITEMIDLIST relative = nullptr;
+    while (children->Next(1, &relative, nullptr) == S_OK) {
+        SFGAOF attributes = SFGAO_FOLDER | SFGAO_HASSUBFOLDER;
+        folder->GetAttributesOf(1, const_cast<LPCITEMIDLIST*>(&relative), &attributes);
+        if (attributes & SFGAO_FOLDER) {
+            found.push_back({DisplayName(folder.p, relative), ILCombine(node->pidl, relative),
+                             (attributes & SFGAO_HASSUBFOLDER) != 0});
+        }
+        CoTaskMemFree(relative);
+    }
+    if (node->pidl->mkid.cb != 0) {
+        IShellFolder* f = folder.p;
+        std::stable_sort(found.begin(), found.end(), [f](const Child& a, const Child& b) {
+            HRESULT r = f->CompareIDs(0, ILFindLastID(a.absolute), ILFindLastID(b.absolute));
+            return static_cast<short>(HRESULT_CODE(r)) < 0;
+        });
+    }
+    for (Child& c : found) AddNode(item, c.absolute, c.name, c.hasChildren);
+    if (found.empty()) {
+        TVITEMA tv{};
+        tv.mask = TVIF_CHILDREN | TVIF_HANDLE;
+        tv.hItem = item;
+        SendMessageA(HandleOrNull(), TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
+    }
+}
+
+std::string TShellTreeView::Path() const {
+    HWND h = HandleOrNull();
+    if (!h) return std::string();
+    auto item = reinterpret_cast<HTREEITEM>(SendMessageA(h, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    Node* node = NodeOf(item);
+    return node ? PathOf(node->pidl) : std::string();
+}
+
+HTREEITEM TShellTreeView::FindChildToward(HTREEITEM item, const std::string& target, LPCITEMIDLIST targetPidl) {
+    HWND h = HandleOrNull();
+    Populate(item);
+    HTREEITEM virtualMatch = nullptr;
+    for (auto child = reinterpret_cast<HTREEITEM>(SendMessageA(h, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item)));
+         child; child = reinterpret_cast<HTREEITEM>(SendMessageA(h, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(child)))) {
+        Node* node = NodeOf(child);
+        if (!node) continue;
+        std::string path = PathOf(node->pidl);
+        if (PathWithin(target, path)) return child;
+        if (path.empty() && !virtualMatch && targetPidl && ILIsParent(node->pidl, targetPidl, FALSE)) virtualMatch = child;
+    }
+    return virtualMatch;
+}
+
+bool TShellTreeView::SelectPath(const std::string& path) {
+    HWND h = Handle();
+    if (!h) return false;
+    std::wstring wide(path.size() + 1, L'\0');
+    wide.resize(MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), static_cast<int>(wide.size())));
+    LPITEMIDLIST target = nullptr;
+    ComPtr<IShellFolder> desktop;
+    if (SUCCEEDED(SHGetDesktopFolder(&desktop))) desktop->ParseDisplayName(h, nullptr, wide.data(), nullptr, &target, nullptr);
+
+    auto item = reinterpret_cast<HTREEITEM>(SendMessageA(h, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    std::string wanted = path.size() > 3 ? RemoveBackslash(path) : path;  // "C:\" keeps its backslash
+    bool found = false;
+    for (int depth = 0; item && depth < 64; ++depth) {
+        Node* node = NodeOf(item);
+        if (node && Upper(PathOf(node->pidl)) == Upper(wanted) && depth > 0) {
+            found = true;
+            break;
+        }
+        item = FindChildToward(item, wanted, target);
+        if (item) SendMessageA(h, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(SendMessageA(h, TVM_GETNEXTITEM, TVGN_PARENT, reinterpret_cast<LPARAM>(item))));
+    }
+    CoTaskMemFree(target);
+    if (!found) return false;
+    SendMessageA(h, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+    SendMessageA(h, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
+    return true;
+}
+
+bool TShellTreeView::Notify(NMHDR& header, LRESULT& result) {
+    switch (header.code) {
+    case TVN_ITEMEXPANDINGA: case TVN_ITEMEXPANDINGW: {
+        auto& view = reinterpret_cast<NMTREEVIEWA&>(header);
+        if (view.action & TVE_EXPAND) Populate(view.itemNew.hItem);
+        result = FALSE;
+        return true;
+    }
+    case TVN_SELCHANGEDA: case TVN_SELCHANGEDW: {
+        auto& view = reinterpret_cast<NMTREEVIEWA&>(header);
+        if (!filling_ && OnChange) OnChange(this, view.itemNew.hItem);
+        return true;
+    }
+    case NM_RCLICK: {
+        // A right click selects the folder under the pointer.
+        TVHITTESTINFO hit{};
+        GetCursorPos(&hit.pt);
+        ::ScreenToClient(HandleOrNull(), &hit.pt);
+        auto item = reinterpret_cast<HTREEITEM>(SendMessageA(HandleOrNull(), TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+        if (item) SendMessageA(HandleOrNull(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+        return false;
+    }
+    }
+    return false;
+}

@@ -1,0 +1,27 @@
+#pragma once
+#include "widgets/control.h"
+
+// A status bar of panels with fixed widths.
+class TStatusBar : public TWinControl {
+public:
+    explicit TStatusBar(TComponent* owner);
+
+    int PanelCount() const { return static_cast<int>(widths_.size()); }
+    void AddPanel(int width);
+    int PanelWidth(int index) const { return widths_.at(index); }
+    std::string PanelText(int index) const;
+    void SetPanelText(int index, const std::string& text);
+    // The panel's rectangle in the bar's client coordinates, as the bar draws it.
+    RECT PanelRect(int index) const;
+    std::function<void()> OnResize;  // hosted controls follow their panel
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void AfterCreateWnd() override;
+    void BoundsChanged() override;
+
+private:
+    void ApplyParts();
+    std::vector<int> widths_;
+    std::vector<std::string> texts_;
+};
