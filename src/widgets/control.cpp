@@ -585,8 +585,14 @@ bool TWinControl::RouteMouse(UINT msg, WPARAM wParam, LPARAM lParam) {
     int x = p.x - (target ? target->Left() : 0), y = p.y - (target ? target->Top() : 0);
 
     if (msg == WM_MOUSEMOVE) {
-        TControl* hover = captureControl_ ? captureControl_ : receiver;
-        if (!captureControl_) {
+        TControl* hover = nullptr;
+        if (captureControl_ || GetCapture() == handle_) {
+            // A captured pointer keeps coming here from anywhere: the holder is left while the
+            // pointer is outside it, and entered again when it comes back.
+            TControl* holder = captureControl_ ? captureControl_ : this;
+            RECT area = captureControl_ ? holder->BoundsRect() : ClientRect();
+            if (PtInRect(&area, p)) hover = holder;
+        } else {
             TControl* under = ControlAtPos(p, true);
             hover = (under && under->Enabled()) ? under : this;
         }
@@ -714,8 +720,11 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (RouteMouse(msg, wParam, lParam)) return 0;
         break;
     case WM_MOUSELEAVE: {
+        // Only this window and the windowless controls it routes for are left: a windowed
+        // child that the pointer moved into has reported the crossing already.
         TControl* current = MouseControl();
-        if (current && (current == this || current->Parent() == this) && !captureControl_) {
+        bool routedHere = current == this || (current && current->Parent() == this && !current->IsWindowed());
+        if (routedHere && !captureControl_) {
             MouseControl() = nullptr;
             current->MouseLeave();
         }
