@@ -54,12 +54,6 @@ void SortFaces(TFaceList& faces) {
                      [](const TFaceEntry& a, const TFaceEntry& b) { return CompareTextLocale(a.Name, b.Name) < 0; });
 }
 
-int FindFace(const TFaceList& sorted, const std::string& name) {
-    auto it = std::lower_bound(sorted.begin(), sorted.end(), name, NameLess);
-    if (it == sorted.end() || !SameTextLocale(it->Name, name)) return -1;
-    return static_cast<int>(it - sorted.begin());
-}
-
 void MergePrinterFaces(TFaceList& table, const TFaceList& printerFaces) {
     for (const TFaceEntry& face : printerFaces) {
         auto it = std::lower_bound(table.begin(), table.end(), face.Name, NameLess);

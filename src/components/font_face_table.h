@@ -75,8 +75,6 @@ TFontNameFilters FaceAttributes(uint32_t flags, const std::string& name);
 TFaceList CollectFaces(const std::vector<TFaceReport>& reports);
 // Ascending by name without regard to case, by the user's locale.
 void SortFaces(TFaceList& faces);
-// Index of the face named `name` (any case) in a sorted list, or -1.
-int FindFace(const TFaceList& sorted, const std::string& name);
 // Adds the printer's faces (sorted) to the sorted table: a face the screen has too gets the
 // printer's word and ffPrinter added to its own; a printer-only face is inserted in order.
 void MergePrinterFaces(TFaceList& table, const TFaceList& printerFaces);

@@ -8,16 +8,11 @@
 
 namespace {
 
-constexpr uint32_t kTT = TRUETYPE_FONTTYPE;
-constexpr uint32_t kSjis = static_cast<uint32_t>(SHIFTJIS_CHARSET) << 16;
-
 std::string TestFontFile(const char* family) { return TestFontDir() + "\\" + family + ".ttf"; }
-
-// 0x00BBGGRR of both, so the XOR of two colours is the XOR of the words.
-COLORREF Xor(COLORREF a, COLORREF b) { return (a ^ b) & 0x00FFFFFF; }
 
 class ItemDrawingTest : public ::testing::Test {
 protected:
+    // Box glyphs: every character of these faces is a solid block of the text colour.
     static void SetUpTestSuite() {
         for (const char* f : {"SorvaneTestA", "SorvaneTestB"}) AddFontResourceA(TestFontFile(f).c_str());
     }
@@ -28,59 +23,37 @@ protected:
     void SetUp() override {
         realTable_ = FaceTable();
         TFaceList faces = {
-            {"JP Gothic", kTT | kSjis},
+            {"JP Gothic", TRUETYPE_FONTTYPE | (SHIFTJIS_CHARSET << 16)},
             {"Printer Only", DEVICE_FONTTYPE | ffPrinter | ffPrinterOnly},
             {"Raster Face", RASTER_FONTTYPE},
-            {"Shared TT", kTT | ffPrinter},
-            {"SorvaneTestB", kTT},
+            {"Shared TT", TRUETYPE_FONTTYPE | ffPrinter},
+            {"SorvaneTestB", TRUETYPE_FONTTYPE},
         };
         SortFaces(faces);
         InstallFaceTable(faces);
         list_ = std::make_unique<TFontNameListBox>(nullptr);
         list_->SetBounds(0, 0, 240, 160);
         list_->SetParent(&HostForm());
-        // Box glyphs: every character is a solid block of the text colour.
         list_->Font().SetName("SorvaneTestA");
-        list_->Font().SetHeight(-12);
         PumpFor(20);
-        background_ = ColorToRGB(clWindow);
     }
     void TearDown() override {
         list_.reset();
         InstallFaceTable(realTable_);
     }
 
-    int IndexOf(const std::string& face) {
-        return static_cast<int>(SendMessageA(list_->Handle(), LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                             reinterpret_cast<LPARAM>(face.c_str())));
-    }
-
-    // Draws the face's item, unselected, into `picture` at `rect`, as the list's drawing message does.
+    // Draws the face's item, unselected, at `rect` of a fresh picture, as the drawing message does.
     void Render(const std::string& face, TBitmap& picture, RECT rect = {0, 0, 200, 16}) {
         picture.SetSize(200, rect.bottom);
-        int index = IndexOf(face);
+        int index = static_cast<int>(SendMessageA(list_->Handle(), LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                                  reinterpret_cast<LPARAM>(face.c_str())));
         ASSERT_GE(index, 0) << face;
         picture.Canvas().Font() = list_->Font();
         list_->DrawItem(index, rect, 0, picture.Canvas());
     }
 
-    bool IsBackground(TBitmap& picture, int x0, int y0, int x1, int y1) {
-        for (int y = y0; y < y1; ++y) {
-            for (int x = x0; x < x1; ++x) {
-                if (picture.Canvas().Pixel(x, y) != background_) return false;
-            }
-        }
-        return true;
-    }
-
-    int FirstInkColumn(TBitmap& picture, int from) {
-        for (int x = from; x < picture.Width(); ++x) {
-            if (!IsBackground(picture, x, 0, x + 1, picture.Height())) return x;
-        }
-        return -1;
-    }
-
-    int CountColour(TBitmap& picture, int x0, COLORREF colour) {
+    // Pixels of `colour` in columns from x0 on.
+    static int Count(TBitmap& picture, int x0, COLORREF colour) {
         int n = 0;
         for (int y = 0; y < picture.Height(); ++y) {
             for (int x = x0; x < picture.Width(); ++x) n += picture.Canvas().Pixel(x, y) == colour;
@@ -88,11 +61,20 @@ protected:
         return n;
     }
 
-    // Whether the 16 x 16 block at (x, y) shows `icon` XORed onto `under`.
-    bool ShowsIcon(TBitmap& picture, int x, int y, TBitmap* icon, COLORREF under) {
+    int FirstInkColumn(TBitmap& picture) const {
+        for (int x = 0; x < picture.Width(); ++x) {
+            for (int y = 0; y < picture.Height(); ++y) {
+                if (picture.Canvas().Pixel(x, y) != background_) return x;
+            }
+        }
+        return -1;
+    }
+
+    // Whether the 16 x 16 block at (x, y) shows `icon` XORed onto `under` (just `under` without one).
+    static bool ShowsIcon(TBitmap& picture, int x, int y, TBitmap* icon, COLORREF under) {
         for (int iy = 0; iy < 16; ++iy) {
             for (int ix = 0; ix < 16; ++ix) {
-                COLORREF want = icon ? Xor(under, icon->Canvas().Pixel(ix, iy)) : under;
+                COLORREF want = icon ? (under ^ icon->Canvas().Pixel(ix, iy)) & 0xFFFFFF : under;
                 if (picture.Canvas().Pixel(x + ix, y + iy) != want) return false;
             }
         }
@@ -100,7 +82,7 @@ protected:
     }
 
     std::unique_ptr<TFontNameListBox> list_;
-    COLORREF background_ = 0;
+    const COLORREF background_ = ColorToRGB(clWindow);
 
 private:
     TFaceList realTable_;
@@ -113,15 +95,13 @@ TEST_F(ItemDrawingTest, TextStartsTwentyPixelsInWithIconsAndTwoWithout) {
         Render(face, withIcons);
         list_->SetIconVisible(false);
         Render(face, plain);
-
-        int textStart = FirstInkColumn(plain, 0);
+        int textStart = FirstInkColumn(plain);
         EXPECT_GE(textStart, 2) << face;
-        EXPECT_LE(textStart, 4) << face;  // the glyph's own left bearing
-        EXPECT_TRUE(IsBackground(withIcons, 18, 0, 20, 16)) << face;
+        EXPECT_LE(textStart, 4) << face;  // 2 and the glyph's own left bearing
         // The same text, moved right by 18.
         int differing = 0;
         for (int y = 0; y < 16; ++y) {
-            for (int x = 0; x + 20 < 200; ++x) differing += withIcons.Canvas().Pixel(x + 20, y) != plain.Canvas().Pixel(x + 2, y);
+            for (int x = 18; x < 200; ++x) differing += withIcons.Canvas().Pixel(x, y) != plain.Canvas().Pixel(x - 18, y);
         }
         EXPECT_EQ(differing, 0) << face;
     }
@@ -129,8 +109,7 @@ TEST_F(ItemDrawingTest, TextStartsTwentyPixelsInWithIconsAndTwoWithout) {
 
 TEST_F(ItemDrawingTest, IconFollowsPriorityAndCollectedAttributes) {
     const TFontNameFilters all = TFontNameFilters::FromBits(255);
-    TBitmap* trueType = TrueTypeIcon();
-    TBitmap* printer = DeviceTypeIcon();
+    TBitmap *trueType = TrueTypeIcon(), *printer = DeviceTypeIcon();
     ASSERT_TRUE(trueType && printer);
     struct Case {
         const char* face;
@@ -150,25 +129,26 @@ TEST_F(ItemDrawingTest, IconFollowsPriorityAndCollectedAttributes) {
         list_->SetCollectFilters(c.collect);
         list_->SetIconPriority(c.priority);
         TBitmap picture;
-        // An item 20 high: the icon is centred at y = 10 + 2.
-        Render(c.face, picture, RECT{0, 10, 200, 30});
+        Render(c.face, picture, RECT{0, 10, 200, 30});  // 20 high: the icon is centred at y = 10 + 2
         EXPECT_TRUE(ShowsIcon(picture, 2, 12, c.icon, background_)) << c.face << " priority " << int(c.priority);
-        EXPECT_TRUE(IsBackground(picture, 0, 0, 200, 10)) << "drawn outside its item: " << c.face;
+        int outside = 0;  // above the item
+        for (int y = 0; y < 10; ++y) {
+            for (int x = 0; x < 200; ++x) outside += picture.Canvas().Pixel(x, y) != background_;
+        }
+        EXPECT_EQ(outside, 0) << c.face;
     }
 }
 
 TEST_F(ItemDrawingTest, DisabledListDrawsGreyTextAndTheSameIcons) {
     const COLORREF text = ColorToRGB(clWindowText), grey = ColorToRGB(clGrayText);
-    ASSERT_NE(text, grey);
     TBitmap enabled, disabled;
     Render("Shared TT", enabled);
     list_->SetEnabled(false);
     Render("Shared TT", disabled);
-
-    EXPECT_GT(CountColour(enabled, 20, text), 20);
-    EXPECT_EQ(CountColour(enabled, 20, grey), 0);
-    EXPECT_GT(CountColour(disabled, 20, grey), 20);
-    EXPECT_EQ(CountColour(disabled, 20, text), 0);
+    EXPECT_GT(Count(enabled, 20, text), 20);
+    EXPECT_EQ(Count(enabled, 20, grey), 0);
+    EXPECT_GT(Count(disabled, 20, grey), 20);
+    EXPECT_EQ(Count(disabled, 20, text), 0);
     EXPECT_TRUE(ShowsIcon(disabled, 2, 0, TrueTypeIcon(), background_));
 }
 
@@ -179,12 +159,9 @@ TEST_F(ItemDrawingTest, TextFontFaceDrawsEachNameInItsOwnFaceAtTheListSize) {
     Render("SorvaneTestB", ownFace);
     list_->SetTextFontFace(false);
     Render("SorvaneTestB", listFace);
-
-    // What SorvaneTestB at the list's height gives.
-    list_->Font().SetName("SorvaneTestB");
+    list_->Font().SetName("SorvaneTestB");  // what that face at the list's height gives
     list_->Font().SetCharset(DEFAULT_CHARSET);
     Render("SorvaneTestB", expected);
-
     int differing = 0, fromListFace = 0;
     for (int y = 0; y < 16; ++y) {
         for (int x = 0; x < 200; ++x) {
@@ -197,41 +174,35 @@ TEST_F(ItemDrawingTest, TextFontFaceDrawsEachNameInItsOwnFaceAtTheListSize) {
 }
 
 // Through the platform: the list's own painting, read from its window.
-TEST_F(ItemDrawingTest, WindowShowsIconsSelectionAndGreyTextWhenDisabled) {
+TEST_F(ItemDrawingTest, WindowShowsIconsSelectionAndGreyTextAfterTheEnableMessage) {
     list_->SetValue("Shared TT");
     const int height = list_->ItemHeight();
-    const int selected = IndexOf("Shared TT"), plain = IndexOf("JP Gothic");
     HWND window = list_->Handle();
     // Only what the list itself invalidated is painted again.
-    auto paintedRow = [&](int index, TBitmap& row) {
+    auto paintedRow = [&](const char* face, TBitmap& row) {
         UpdateWindow(window);
         PumpFor(20);
+        int index = static_cast<int>(SendMessageA(window, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                                  reinterpret_cast<LPARAM>(face)));
         row.SetSize(200, height);
         HDC dc = GetDC(window);
         BitBlt(row.Canvas().Handle(), 0, 0, 200, height, dc, 0, index * height, SRCCOPY);
         ReleaseDC(window, dc);
     };
+    TBitmap selected, plain, disabled;
     InvalidateRect(window, nullptr, TRUE);
-    {
-        TBitmap row;
-        paintedRow(selected, row);
-        EXPECT_TRUE(ShowsIcon(row, 2, 0, TrueTypeIcon(), ColorToRGB(clHighlight)));
-        EXPECT_GT(CountColour(row, 20, ColorToRGB(clHighlightText)), 20);
-    }
-    {
-        TBitmap row;
-        paintedRow(plain, row);
-        EXPECT_TRUE(ShowsIcon(row, 2, 0, TrueTypeIcon(), background_));
-        EXPECT_GT(CountColour(row, 20, ColorToRGB(clWindowText)), 20);
-    }
+    paintedRow("Shared TT", selected);
+    EXPECT_TRUE(ShowsIcon(selected, 2, 0, TrueTypeIcon(), ColorToRGB(clHighlight)));
+    EXPECT_GT(Count(selected, 20, ColorToRGB(clHighlightText)), 20);
+    paintedRow("JP Gothic", plain);
+    EXPECT_TRUE(ShowsIcon(plain, 2, 0, TrueTypeIcon(), background_));
+    EXPECT_GT(Count(plain, 20, ColorToRGB(clWindowText)), 20);
+
     // Disabled the way a modal dialog disables its owner's windows: by the message alone.
     EnableWindow(window, FALSE);
-    {
-        TBitmap row;
-        paintedRow(plain, row);
-        EXPECT_GT(CountColour(row, 20, ColorToRGB(clGrayText)), 20);
-        EXPECT_EQ(CountColour(row, 20, ColorToRGB(clWindowText)), 0);
-    }
+    paintedRow("JP Gothic", disabled);
+    EXPECT_GT(Count(disabled, 20, ColorToRGB(clGrayText)), 20);
+    EXPECT_EQ(Count(disabled, 20, ColorToRGB(clWindowText)), 0);
 }
 
 }  // namespace
