@@ -107,7 +107,7 @@ int main(int argc, char** argv) {
         list->SetCollectFilters(TFontNameFilters::FromBits(255));
         list->RebuildItems();
         list->SetTextFontFace(true);
-        list->SetValue("IPAGothic");
+        list->SetValue("IPA Pゴシック");
         list->Update();
         ProcessPending();
         Sleep(200);
