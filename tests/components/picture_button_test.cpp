@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -264,6 +265,48 @@ TEST(PictureButton, DraggingOutShowsRestAndReleasingOutsideDoesNotClick) {
     EXPECT_EQ(host.events, (std::vector<std::string>{"up", "click", "up"}));
     EXPECT_EQ(pressedAtClick, 0);
     EXPECT_EQ(host.button->Pressed(), 0);
+}
+
+TEST(PictureButton, EachCrossingOfTheEdgeIsReportedOnce) {
+    ButtonHost host;
+    std::string log;
+    host.button->OnMouseEnter = [&](TComponent*, TShiftState, int, int) { log += '+'; };
+    host.button->OnMouseLeave = [&](TComponent*, TShiftState, int, int) { log += '-'; };
+    MovePointerOver(HostForm(), 700, 350);  // from the parent window into the button
+    MovePointerOver(*host.button, 70, 15);
+    MovePointerOver(*host.button, 80, 16);
+    EXPECT_EQ(log, "+");
+    EXPECT_EQ(host.Shot().At(70, 10), kInColor);
+    MovePointerOver(HostForm(), 700, 350);
+    EXPECT_EQ(log, "+-");
+
+    MovePointerOver(*host.button, 70, 15);  // a press dragged out and back, released outside
+    LeftButton(true);
+    MovePointerOver(HostForm(), 700, 350);
+    MovePointerOver(*host.button, 60, 12);
+    MovePointerOver(HostForm(), 690, 340);
+    LeftButton(false);
+    MovePointerOver(HostForm(), 700, 350);
+    EXPECT_EQ(log, "+-+-+-");
+    EXPECT_EQ(host.Clicks(), 0);
+
+    MovePointerOver(*host.button, 70, 15);  // and out of every window of the program
+    ParkPointer();
+    EXPECT_TRUE(PumpUntil([&] { return log == "+-+-+-+-"; }, 3000)) << log;
+}
+
+TEST(PictureButton, APressWhoseCaptureIsTakenEndsUnclicked) {
+    ButtonHost host;
+    MovePointerOver(*host.button, 70, 15);
+    LeftButton(true);
+    ASSERT_EQ(host.button->Pressed(), 1);
+    SetCapture(HostForm().Handle());  // as a message box or another window would
+    PumpFor(20);
+    EXPECT_EQ(host.button->Pressed(), 0);
+    LeftButton(false);
+    ReleaseCapture();
+    EXPECT_EQ(host.Clicks(), 0);
+    EXPECT_EQ(host.Shot().At(0, 0), Sys(cl3DLight));
 }
 
 TEST(PictureButton, EnterAndSpaceClickOnceAndLeaveTheButtonReleased) {
