@@ -1,0 +1,135 @@
+// Files per second of the ways to turn a folder of font files into face names.
+//
+//   scan_bench <folder> [<folder>...]
+//
+// Each folder holds *.ttf files whose family name equals the file name without ".ttf"
+// (tests/fonts/make_fonts.py --many N <folder>); bench/run_scan_bench makes them and runs this.
+// Every measurement handles every file of a folder; "named" counts the files whose face name
+// came out right, as a check that a fast figure is not a wrong one.
+#include <windows.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "fonts/temp_font.h"
+#include "widgets/application.h"
+
+namespace {
+
+using FileList = std::vector<std::string>;
+
+constexpr int kRounds = 3;
+
+struct Measurement {
+    const char* name;
+    // Handles every file; returns how many were named right.
+    std::function<int(const FileList& files, HWND window)> run;
+};
+
+std::string FamilyOfBenchFile(const std::string& path) {
+    const std::string file = path.substr(path.find_last_of('\\') + 1);
+    return file.substr(0, file.size() - 4);
+}
+
+int CALLBACK AppendFamily(const LOGFONTA* font, const TEXTMETRICA*, DWORD fontType, LPARAM data) {
+    if (fontType & TRUETYPE_FONTTYPE) reinterpret_cast<std::vector<std::string>*>(data)->push_back(font->lfFaceName);
+    return 1;
+}
+
+// The least any lookup must do: register, enumerate once, unregister.
+int RunFloor(const FileList& files, HWND window) {
+    int named = 0;
+    for (const std::string& path : files) {
+        std::vector<std::string> families;
+        if (AddFontResourceA(path.c_str()) != 1) continue;
+        HDC dc = GetDC(window);
+        EnumFontFamiliesA(dc, nullptr, AppendFamily, reinterpret_cast<LPARAM>(&families));
+        ReleaseDC(window, dc);
+        RemoveFontResourceA(path.c_str());
+        named += !families.empty();
+    }
+    return named;
+}
+
+int RunFaceNameLookup(const FileList& files, HWND window, bool reuseBaseline) {
+    const TFamilyBaseline baseline = TFamilyBaseline::Capture(window);
+    int named = 0;
+    for (const std::string& path : files) {
+        const std::string face = FontFaceNameOf(path, window, reuseBaseline ? &baseline : nullptr);
+        named += face == FamilyOfBenchFile(path);
+    }
+    return named;
+}
+
+// Add a measurement here to compare it with the floor.
+std::vector<Measurement> Measurements() {
+    return {
+        {"floor (add, one enumeration, remove)", RunFloor},
+        {"FontFaceNameOf, baseline per scan",
+         [](const FileList& files, HWND window) { return RunFaceNameLookup(files, window, true); }},
+        {"FontFaceNameOf, baseline per file",
+         [](const FileList& files, HWND window) { return RunFaceNameLookup(files, window, false); }},
+    };
+}
+
+FileList FontFilesIn(const std::string& folder) {
+    FileList files;
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((folder + "\\*.ttf").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) return files;
+    do {
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) files.push_back(folder + "\\" + entry.cFileName);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    return files;
+}
+
+double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return double(to.QuadPart - from.QuadPart) / double(frequency.QuadPart);
+}
+
+void MeasureFolder(const std::string& folder, HWND window) {
+    const FileList files = FontFilesIn(folder);
+    std::printf("%s: %u fonts\n", folder.c_str(), unsigned(files.size()));
+    if (files.empty()) return;
+    double floorRate = 0;
+    for (const Measurement& m : Measurements()) {
+        // Best of a few rounds: the first pass over a folder also pays for the file cache.
+        double seconds = 0;
+        int named = 0;
+        for (int round = 0; round < kRounds; ++round) {
+            LARGE_INTEGER start, end;
+            QueryPerformanceCounter(&start);
+            named = m.run(files, window);
+            QueryPerformanceCounter(&end);
+            if (round == 0 || Seconds(start, end) < seconds) seconds = Seconds(start, end);
+        }
+        const double rate = files.size() / seconds;
+        if (floorRate == 0) floorRate = rate;
+        std::printf("  %-40s %8.1f files/s  %6.3f s  %5.2fx floor time  named %d/%u\n", m.name, rate, seconds,
+                    floorRate / rate, named, unsigned(files.size()));
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    TApplication application;
+    application.Initialize();
+    HWND window = CreateWindowA("STATIC", "scan_bench", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: scan_bench <folder of fonts>...\n");
+        return 2;
+    }
+    // The first enumeration of a process builds the system's font cache; keep it out of the figures.
+    std::vector<std::string> warmUp;
+    CollectTrueTypeFamilies(warmUp, window);
+    for (int i = 1; i < argc; ++i) MeasureFolder(argv[i], window);
+    DestroyWindow(window);
+    return 0;
+}

@@ -1,0 +1,205 @@
+#include "fonts/find_file.h"
+
+#include "widgets/application.h"
+#include "widgets/handles.h"
+
+namespace {
+
+constexpr double kMillisecondsPerDay = 86400000.0;
+
+// Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
+int64_t DaysFromCivil(int year, int month, int day) {
+    year -= month <= 2;
+    const int64_t era = (year >= 0 ? year : year - 399) / 400;
+    const int64_t yearOfEra = year - era * 400;
+    const int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - 719468;
+}
+
+struct BaseAndExtension {
+    std::string base;
+    std::string extension;
+};
+
+// 0x2E is never the trail byte of a double-byte character, so the last '.' byte is a dot.
+BaseAndExtension SplitAtLastDot(const std::string& text) {
+    const size_t dot = text.rfind('.');
+    if (dot == std::string::npos) return {text, {}};
+    return {text.substr(0, dot), text.substr(dot + 1)};
+}
+
+// The text against a pattern that begins with "*", compared from the back up to the nearest
+// star.
+bool MatchesTail(const std::string& text, size_t textStart, const std::string& pattern, size_t patternStart) {
+    size_t t = text.size();
+    size_t p = pattern.size();
+    while (p > patternStart) {
+        const char wanted = pattern[p - 1];
+        if (wanted == '*') return true;
+        if (t == textStart) return false;
+        if (wanted != '?' && wanted != text[t - 1]) return false;
+        --t;
+        --p;
+    }
+    return false;  // not reached: the pattern's first character is a star
+}
+
+FILETIME ChosenTime(const WIN32_FIND_DATAA& entry, TTimeKind kind) {
+    switch (kind) {
+    case tmCreate: return entry.ftCreationTime;
+    case tmLastAccess: return entry.ftLastAccessTime;
+    case tmLastWrite:
+    default: return entry.ftLastWriteTime;
+    }
+}
+
+TSearchRec SearchRecOf(const WIN32_FIND_DATAA& entry) {
+    TSearchRec rec;
+    rec.Size = static_cast<int64_t>(entry.nFileSizeHigh) << 32 | entry.nFileSizeLow;
+    rec.Attr = entry.dwFileAttributes;
+    rec.Name = entry.cFileName;
+    rec.FindData = entry;
+    return rec;
+}
+
+}  // namespace
+
+TFindFile::TFindFile(TComponent* owner) : TComponent(owner), checkedTime_(CurrentLocalDateTime()) {}
+
+TFindFile::~TFindFile() { *alive_ = false; }
+
+void TFindFile::SetFolderName(const std::string& value) {
+    if (value != folderName_) folderName_ = value;
+}
+
+void TFindFile::SetFileMask(const std::vector<std::string>& value) {
+    if (value != fileMask_) fileMask_ = value;
+}
+
+void TFindFile::SetIsFindSub(bool value) {
+    if (value != isFindSub_) isFindSub_ = value;
+}
+
+void TFindFile::SetCheckTimeIs(TTimeFunc value) {
+    if (value != checkTimeIs_) checkTimeIs_ = value;
+}
+
+void TFindFile::SetCheckTimeKind(TTimeKind value) {
+    if (value != checkTimeKind_) checkTimeKind_ = value;
+}
+
+void TFindFile::SetCheckedTime(TDateTime value) {
+    if (value != checkedTime_) checkedTime_ = value;
+}
+
+int TFindFile::Execute() {
+    if (folderName_.empty()) return -1;
+    foundCount_ = 0;
+    cancel_ = false;
+    const std::shared_ptr<bool> alive = alive_;
+    SearchFolder(std::string(folderName_));
+    return *alive ? foundCount_ : 0;
+}
+
+void TFindFile::SearchFolder(const std::string& folder) {
+    const std::string base = WithoutTrailingBackslash(folder) + "\\";
+    WIN32_FIND_DATAA entry;
+    // Every kind of entry comes back, directories and hidden or system files included.
+    FindHandle search(FindFirstFileA((base + "*.*").c_str(), &entry));
+    if (!search.valid()) return;
+    const std::shared_ptr<bool> alive = alive_;
+    do {
+        if (Application) Application->ProcessMessages();
+        // The pump may have run a handler that freed this finder: touch no member then.
+        if (!*alive || cancel_) return;
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            // Skips "." and "..", and folders such as ".git" or ".cache" with them.
+            if (isFindSub_ && entry.cFileName[0] != '.') SearchFolder(base + entry.cFileName + "\\");
+            continue;
+        }
+        if (MatchesAnyMask(entry.cFileName, fileMask_) && PassesFilters(entry)) Report(entry, base);
+    } while (FindNextFileA(search.get(), &entry));
+}
+
+bool TFindFile::PassesFilters(const WIN32_FIND_DATAA& entry) const {
+    if (checkTimeIs_ == tmNone) return true;
+    const TDateTime time = FileTimeToLocalDateTime(ChosenTime(entry, checkTimeKind_));
+    if (checkTimeIs_ == tmOlder) return time < checkedTime_;
+    if (checkTimeIs_ == tmNewer) return time > checkedTime_;
+    return false;
+}
+
+void TFindFile::Report(const WIN32_FIND_DATAA& entry, const std::string& base) {
+    ++foundCount_;
+    if (!OnFind) return;
+    // A copy, so a handler that assigns OnFind does not destroy the function while it runs.
+    const TOnFindEvent handler = OnFind;
+    handler(entry.cFileName, base, SearchRecOf(entry), cancel_);
+}
+
+bool MatchesPattern(const std::string& text, const std::string& pattern) {
+    if (!pattern.empty() && pattern[0] == '*') return pattern.size() == 1 || MatchesTail(text, 0, pattern, 0);
+    size_t p = 0;
+    for (size_t t = 0; t < text.size(); ++t, ++p) {
+        if (p == pattern.size()) return false;
+        const char wanted = pattern[p];
+        if (wanted == '*') return p + 1 == pattern.size() || MatchesTail(text, t, pattern, p);
+        if (wanted != '?' && wanted != text[t]) return false;
+    }
+    return p == pattern.size() || pattern[p] == '*';
+}
+
+bool MatchesMask(const std::string& name, const std::string& mask) {
+    const std::string upperMask = UpperCaseAnsi(mask);
+    const BaseAndExtension n = SplitAtLastDot(UpperCaseAnsi(name));
+    const BaseAndExtension m = SplitAtLastDot(upperMask);
+    if (n.base.empty() || m.base.empty()) return false;
+    if (upperMask == "*" || upperMask == "*.*") return true;
+    return MatchesPattern(n.base, m.base) && MatchesPattern(n.extension, m.extension);
+}
+
+bool MatchesAnyMask(const std::string& name, const std::vector<std::string>& masks) {
+    if (masks.empty()) return true;
+    for (const std::string& mask : masks) {
+        if (MatchesMask(name, mask)) return true;
+    }
+    return false;
+}
+
+std::string UpperCaseAnsi(const std::string& text) {
+    std::string upper = text;
+    if (!upper.empty()) CharUpperBuffA(upper.data(), static_cast<DWORD>(upper.size()));
+    return upper;
+}
+
+std::string WithoutTrailingBackslash(const std::string& folder) {
+    if (folder.empty()) return folder;
+    const char* begin = folder.c_str();
+    const char* end = begin + folder.size();
+    const char* last = CharPrevA(begin, end);
+    if (end - last == 1 && *last == '\\') return folder.substr(0, folder.size() - 1);
+    return folder;
+}
+
+TDateTime SystemTimeToDateTime(const SYSTEMTIME& time) {
+    const double date = double(DaysFromCivil(time.wYear, time.wMonth, time.wDay) - DaysFromCivil(1899, 12, 30));
+    const double timeOfDay =
+        (((time.wHour * 60.0 + time.wMinute) * 60.0 + time.wSecond) * 1000.0 + time.wMilliseconds) / kMillisecondsPerDay;
+    // Before 1899-12-30 the fraction still counts forward from midnight: -1.25 is 12-29 06:00.
+    return date >= 0 ? date + timeOfDay : date - timeOfDay;
+}
+
+TDateTime FileTimeToLocalDateTime(const FILETIME& time) {
+    if (time.dwLowDateTime == 0 && time.dwHighDateTime == 0) return 0.0;
+    FILETIME local;
+    SYSTEMTIME calendar;
+    if (!FileTimeToLocalFileTime(&time, &local) || !FileTimeToSystemTime(&local, &calendar)) return 0.0;
+    return SystemTimeToDateTime(calendar);
+}
+
+TDateTime CurrentLocalDateTime() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return SystemTimeToDateTime(now);
+}

@@ -1,0 +1,139 @@
+#include "fonts/temp_font.h"
+
+#include <cstring>
+#include <exception>
+#include <optional>
+
+#include "fonts/truetype_file.h"
+#include "widgets/application.h"
+#include "widgets/handles.h"
+
+std::string TempFontPath;
+bool TempFontLoaded = false;
+
+namespace {
+
+// A TrueType file holds one font and a collection a handful; any other result is an error
+// code. Under Wine a fault inside the font code comes back as 0xC0000005, which is non-zero.
+constexpr int kMaxFontsPerFile = 255;
+
+void PumpMessages() {
+    if (Application) Application->ProcessMessages();
+}
+
+bool RegisterFontFile(const std::string& path) {
+    // The check comes first: a malformed file can fault inside AddFontResourceA and leave the
+    // process's next font call hanging.
+    if (!IsWellFormedTrueType(path)) return false;
+    const int added = AddFontResourceA(path.c_str());
+    return added >= 1 && added <= kMaxFontsPerFile;
+}
+
+// Unloads until nothing of ours is registered: a handler that runs during the unload's pump
+// may have loaded another file.
+void UnloadAll() {
+    while (TempFontLoaded && !TempFontPath.empty()) UnloadTempFont();
+}
+
+bool IsVerticalFace(const std::string& family) { return !family.empty() && family[0] == '@'; }
+
+struct FamilyEnumeration {
+    std::vector<std::string>* list;
+    std::exception_ptr error;
+};
+
+int CALLBACK AppendTrueTypeFamily(const LOGFONTA* font, const TEXTMETRICA*, DWORD fontType, LPARAM data) {
+    auto* enumeration = reinterpret_cast<FamilyEnumeration*>(data);
+    try {
+        if (fontType & TRUETYPE_FONTTYPE)
+            enumeration->list->emplace_back(font->lfFaceName, strnlen(font->lfFaceName, LF_FACESIZE));
+        return 1;
+    } catch (...) {
+        enumeration->error = std::current_exception();  // rethrown once the system has returned
+        return 0;
+    }
+}
+
+}  // namespace
+
+bool LoadTempFont(const std::string& path) {
+    try {
+        UnloadAll();
+    } catch (...) {
+    }
+    TempFontPath = path;
+    TempFontLoaded = RegisterFontFile(path);
+    return TempFontLoaded;
+}
+
+void UnloadTempFont() {
+    if (TempFontPath.empty() || !TempFontLoaded) return;
+    RemoveFontResourceA(TempFontPath.c_str());
+    // Cleared before pumping, so that a load made by a handler during the pump stands.
+    TempFontLoaded = false;
+    PumpMessages();
+}
+
+void CollectTrueTypeFamilies(std::vector<std::string>& list, HWND window) {
+    FamilyEnumeration enumeration{&list, nullptr};
+    {
+        WindowDC dc(window);
+        if (!dc) return;
+        EnumFontFamiliesA(dc.get(), nullptr, AppendTrueTypeFamily, reinterpret_cast<LPARAM>(&enumeration));
+    }
+    if (enumeration.error) std::rethrow_exception(enumeration.error);
+}
+
+TFamilyBaseline TFamilyBaseline::Capture(HWND window) {
+    UnloadAll();
+    std::vector<std::string> families;
+    CollectTrueTypeFamilies(families, window);
+    return TFamilyBaseline(families);
+}
+
+TFamilyBaseline::TFamilyBaseline(const std::vector<std::string>& families) {
+    for (const std::string& family : families) ++counts_[family];
+}
+
+std::string TFamilyBaseline::AddedFamily(const std::vector<std::string>& now) const {
+    std::unordered_map<std::string, int> unmatched = counts_;
+    std::string added;
+    for (const std::string& family : now) {
+        // A font that supports Japanese also adds its vertical-writing face "@family", listed
+        // after it; that face draws rotated glyphs and is never the face name.
+        if (IsVerticalFace(family)) continue;
+        auto known = unmatched.find(family);
+        if (known != unmatched.end() && known->second > 0)
+            --known->second;
+        else
+            added = family;
+    }
+    return added;
+}
+
+std::string FontFaceNameOf(const std::string& path, HWND window, const TFamilyBaseline* baseline) {
+    std::string face;
+    try {
+        PumpMessages();
+        std::optional<TFamilyBaseline> before;
+        if (!baseline) baseline = &before.emplace(TFamilyBaseline::Capture(window));
+        if (!LoadTempFont(path)) return face;
+
+        PumpMessages();
+        std::vector<std::string> families;
+        CollectTrueTypeFamilies(families, window);
+        // A handler that ran during the pump may have registered another file in place of this
+        // one; then the enumeration tells nothing about this file.
+        if (TempFontLoaded && TempFontPath == path) face = baseline->AddedFamily(families);
+        // Nothing added: the family is installed already (or was registered meanwhile).
+        if (face.empty()) face = ReadFamilyNameFromFile(path);
+
+        PumpMessages();
+        if (TempFontPath == path) UnloadTempFont();
+    } catch (...) {
+        SilentCall([&] {
+            if (TempFontPath == path) UnloadTempFont();
+        });
+    }
+    return face;
+}

@@ -1,0 +1,50 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+// One-at-a-time private registration of a font file, and the rule that turns a font file into
+// the face name it can be drawn with.
+
+// The last file given to LoadTempFont (kept after unloading) and whether it is registered now.
+extern std::string TempFontPath;
+extern bool TempFontLoaded;
+
+// Unloads the previous file, then registers `path`. A file that is not well-formed TrueType is
+// never handed to the system and counts as a failed load, as does any result of
+// AddFontResourceA other than a small positive count. The path is remembered either way.
+bool LoadTempFont(const std::string& path);
+
+// Unregisters the remembered file if it is registered, then pumps messages.
+void UnloadTempFont();
+
+// Appends the face name of every TrueType family that `window`'s device context enumerates,
+// in enumeration order, duplicates kept (Wine lists a family once per character set).
+void CollectTrueTypeFamilies(std::vector<std::string>& list, HWND window);
+
+// The TrueType families known before one of our files is registered, counted by name. They do
+// not change while only our one file comes and goes, so a scan captures them once and passes
+// them to FontFaceNameOf for every file instead of enumerating twice per file.
+class TFamilyBaseline {
+public:
+    // Unloads the temporary font first, so the snapshot holds no file of ours.
+    static TFamilyBaseline Capture(HWND window);
+    explicit TFamilyBaseline(const std::vector<std::string>& families);
+
+    // The family a registration added to the baseline: a name listed more often in `now` than
+    // in the baseline; of several, the one whose surplus entry comes last in `now`. Vertical
+    // faces ("@family") never count. Empty when nothing was added.
+    std::string AddedFamily(const std::vector<std::string>& now) const;
+
+private:
+    std::unordered_map<std::string, int> counts_;
+};
+
+// The face name of the font file `path`: the family its registration adds to the families of
+// `window`'s device context; when it adds none (its family is installed already), the family
+// name in the file's own name table; empty when the file cannot be registered. With no
+// `baseline` the families are enumerated before registering. Pumps messages, registers the
+// file around the lookup and leaves nothing registered; never throws.
+std::string FontFaceNameOf(const std::string& path, HWND window, const TFamilyBaseline* baseline = nullptr);

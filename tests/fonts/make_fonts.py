@@ -1,0 +1,198 @@
+#!/usr/bin/python3
+"""Writes the small font files the tests and benchmarks use.
+
+    make_fonts.py <outdir>             the test set
+    make_fonts.py --many N <outdir>    N fonts with distinct families SorvaneBench00001...
+
+Every glyph is a filled box, so drawing tests see ink for every mapped character. Needs
+fontTools (Debian's python3-fonttools).
+"""
+import os
+import struct
+import sys
+
+from fontTools.fontBuilder import FontBuilder
+from fontTools.pens.ttGlyphPen import TTGlyphPen
+
+UPM = 1000
+LATIN = [0x20] + list(range(0x21, 0x7F))
+KANA_KANJI = [ord(c) for c in "あいうえおアイウエオソフトルヴァン試験表字漢明朝"]
+
+# The Japanese test family; "ソ" has the trail byte 0x5C in code page 932.
+JAPANESE_FAMILY = "ソルヴァン試験"
+JAPANESE_ENGLISH_FAMILY = "SorvaneJapaneseTest"
+LONG_JAPANESE_FAMILY = "SV" + "試験" * 8
+
+
+def box_glyph(left, bottom, right, top):
+    pen = TTGlyphPen(None)
+    pen.moveTo((left, bottom))
+    pen.lineTo((left, top))
+    pen.lineTo((right, top))
+    pen.lineTo((right, bottom))
+    pen.closePath()
+    return pen.glyph()
+
+
+def build_font(family, style="Regular", codepoints=LATIN, names=None, weight=400, japanese=False):
+    """A TrueType font whose mapped characters all draw one box; `names` overrides the
+    family-name record with {language tag: name}."""
+    fb = FontBuilder(UPM, isTTF=True)
+    glyph_order = [".notdef", "space", "box"]
+    fb.setupGlyphOrder(glyph_order)
+    fb.setupCharacterMap({cp: ("space" if cp == 0x20 else "box") for cp in codepoints})
+    empty = TTGlyphPen(None).glyph()
+    fb.setupGlyf({
+        ".notdef": box_glyph(50, 0, 450, 700),
+        "space": empty,
+        "box": box_glyph(80, 0, 720, 760),
+    })
+    fb.setupHorizontalMetrics({".notdef": (500, 50), "space": (500, 0), "box": (800, 80)})
+    fb.setupHorizontalHeader(ascent=880, descent=-120)
+    english = names["en"] if names else family
+    ps_name = english.replace(" ", "") + "-" + style
+    fb.setupNameTable({
+        "familyName": names if names else family,
+        "styleName": style,
+        "uniqueFontIdentifier": ps_name,
+        "fullName": english + " " + style,
+        "psName": ps_name,
+        "version": "Version 1.000",
+    }, mac=False)
+    fb.setupOS2(sTypoAscender=880, sTypoDescender=-120, usWinAscent=880, usWinDescent=120,
+                usWeightClass=weight, fsSelection=(0x20 if weight >= 700 else 0x40),
+                ulCodePageRange1=(1 | (1 << 17) if japanese else 1))  # Latin 1 (and Japanese)
+    fb.setupPost()
+    fb.setupHead(unitsPerEm=UPM, macStyle=(1 if weight >= 700 else 0))
+    return fb.font
+
+
+def font_bytes(font):
+    import io
+    out = io.BytesIO()
+    font.save(out)
+    return out.getvalue()
+
+
+def write(path, data):
+    with open(path, "wb") as f:
+        f.write(data)
+
+
+# --- raw sfnt access, for the broken files and for fast renaming ------------------------------
+
+def table_directory(data):
+    num_tables = struct.unpack_from(">H", data, 4)[0]
+    tables = {}
+    for i in range(num_tables):
+        tag, checksum, offset, length = struct.unpack_from(">4sLLL", data, 12 + 16 * i)
+        tables[tag] = (12 + 16 * i, offset, length)
+    return tables
+
+
+def table_checksum(data):
+    data += b"\0" * (-len(data) % 4)
+    return sum(struct.unpack(">%dL" % (len(data) // 4), data)) & 0xFFFFFFFF
+
+
+def fix_checksums(data):
+    """Recomputes every table checksum and the head table's whole-file adjustment."""
+    data = bytearray(data)
+    tables = table_directory(data)
+    head_entry, head_offset, _ = tables[b"head"]
+    struct.pack_into(">L", data, head_offset + 8, 0)
+    for entry, offset, length in tables.values():
+        struct.pack_into(">L", data, entry + 4, table_checksum(bytes(data[offset:offset + length])))
+    struct.pack_into(">L", data, head_offset + 8, (0xB1B0AFBA - table_checksum(bytes(data))) & 0xFFFFFFFF)
+    return bytes(data)
+
+
+def name_records(data):
+    """(record position, name id, string position, string length) of every name record."""
+    _, offset, _ = table_directory(data)[b"name"]
+    count, storage = struct.unpack_from(">HH", data, offset + 2)
+    for i in range(count):
+        at = offset + 6 + 12 * i
+        _, _, _, name_id, length, string_offset = struct.unpack_from(">6H", data, at)
+        yield at, name_id, offset + storage + string_offset, length
+
+
+def with_name_record_past_table(data):
+    """The family-name record points beyond the end of the name table."""
+    data = bytearray(data)
+    _, name_offset, name_length = table_directory(data)[b"name"]
+    storage = struct.unpack_from(">H", data, name_offset + 4)[0]
+    for at, name_id, _, _ in name_records(data):
+        if name_id == 1:
+            struct.pack_into(">H", data, at + 10, name_length - storage + 40)
+    return bytes(data)
+
+
+def with_table_count(data, count):
+    data = bytearray(data)
+    struct.pack_into(">H", data, 4, count)
+    return bytes(data)
+
+
+# --- the sets ------------------------------------------------------------------------------
+
+def make_test_set(outdir):
+    os.makedirs(outdir, exist_ok=True)
+    plain = {}
+    for letter in "ABCDEFGH":
+        family = "SorvaneTest" + letter
+        plain[letter] = font_bytes(build_font(family))
+        write(os.path.join(outdir, family + ".ttf"), plain[letter])
+
+    # Same family as SorvaneTestA, another style: once A is registered, registering this one
+    # adds no new family.
+    write(os.path.join(outdir, "SorvaneTestA-Bold.ttf"),
+          font_bytes(build_font("SorvaneTestA", style="Bold", weight=700)))
+
+    write(os.path.join(outdir, "japanese.ttf"), font_bytes(build_font(
+        JAPANESE_ENGLISH_FAMILY, codepoints=LATIN + KANA_KANJI,
+        names={"en": JAPANESE_ENGLISH_FAMILY, "ja": JAPANESE_FAMILY}, japanese=True)))
+
+    # 34 bytes in code page 932: a face name keeps 31, and the 31st byte would split a kanji.
+    write(os.path.join(outdir, "longname.ttf"), font_bytes(build_font(
+        "SorvaneLongName", codepoints=LATIN + KANA_KANJI,
+        names={"en": "SorvaneLongName", "ja": LONG_JAPANESE_FAMILY}, japanese=True)))
+
+    broken = font_bytes(build_font("SorvaneBroken"))
+    write(os.path.join(outdir, "bad-tablecount.ttf"), with_table_count(broken, 0x7FFF))
+    write(os.path.join(outdir, "bad-namerecord.ttf"), with_name_record_past_table(broken))
+    write(os.path.join(outdir, "truncated.ttf"), plain["H"][:len(plain["H"]) // 2])
+    write(os.path.join(outdir, "notafont.ttf"), b"This is plain text, not a TrueType font.\r\n" * 8)
+    write(os.path.join(outdir, "empty.ttf"), b"")
+
+
+def make_many(count, outdir):
+    """`count` fonts that differ only in their family name, renamed in place for speed."""
+    os.makedirs(outdir, exist_ok=True)
+    template_family = "SorvaneBench00000"
+    template = bytearray(font_bytes(build_font(template_family)))
+    old_units = template_family.encode("utf-16-be")
+    spots = []
+    for _, _, start, length in name_records(template):
+        found = bytes(template[start:start + length]).find(old_units)
+        if found >= 0:
+            spots.append(start + found)
+    for i in range(1, count + 1):
+        family = "SorvaneBench%05d" % i
+        data = bytearray(template)
+        for pos in spots:
+            data[pos:pos + len(old_units)] = family.encode("utf-16-be")
+        write(os.path.join(outdir, family + ".ttf"), fix_checksums(bytes(data)))
+
+
+def main(argv):
+    if len(argv) == 4 and argv[1] == "--many":
+        make_many(int(argv[2]), argv[3])
+    elif len(argv) == 2:
+        make_test_set(argv[1])
+    else:
+        sys.exit(__doc__)
+
+
+if __name__ == "__main__":
+    main(sys.argv)

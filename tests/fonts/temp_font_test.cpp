@@ -1,0 +1,132 @@
+#include "fonts/temp_font.h"
+
+#include <gtest/gtest.h>
+
+#include "font_test_support.h"
+
+namespace {
+
+const char* const kBadFiles[] = {"notafont.ttf", "empty.ttf", "truncated.ttf", "bad-tablecount.ttf",
+                                 "bad-namerecord.ttf", "missing.ttf"};
+
+// Leaves nothing of ours registered between tests.
+class TempFont : public ::testing::Test {
+protected:
+    void TearDown() override {
+        UnloadTempFont();
+        TempFontPath.clear();
+    }
+};
+
+}  // namespace
+
+TEST_F(TempFont, LoadingBUnloadsA) {
+    ASSERT_TRUE(LoadTempFont(TestFont("SorvaneTestA.ttf")));
+    EXPECT_TRUE(FamilyListed("SorvaneTestA"));
+    ASSERT_TRUE(LoadTempFont(TestFont("SorvaneTestB.ttf")));
+    EXPECT_FALSE(FamilyListed("SorvaneTestA"));
+    EXPECT_TRUE(FamilyListed("SorvaneTestB"));
+    EXPECT_EQ(TempFontPath, TestFont("SorvaneTestB.ttf"));
+    EXPECT_TRUE(TempFontLoaded);
+
+    UnloadTempFont();
+    EXPECT_FALSE(FamilyListed("SorvaneTestB"));
+    EXPECT_FALSE(TempFontLoaded);
+    EXPECT_EQ(TempFontPath, TestFont("SorvaneTestB.ttf"));  // remembered after unloading
+    UnloadTempFont();                                        // a second unload does nothing
+    EXPECT_FALSE(TempFontLoaded);
+}
+
+// Malformed files must never reach AddFontResourceA: under Wine they fault inside it and hang
+// the process's next font call, which the good loads afterwards would reveal.
+TEST_F(TempFont, BadFilesFailToLoadAndGoodOnesStillLoadAfterThem) {
+    for (const char* file : kBadFiles) {
+        SCOPED_TRACE(file);
+        ASSERT_TRUE(LoadTempFont(TestFont("SorvaneTestA.ttf")));
+        EXPECT_FALSE(LoadTempFont(TestFont(file)));
+        EXPECT_FALSE(TempFontLoaded);
+        EXPECT_EQ(TempFontPath, TestFont(file));
+        EXPECT_FALSE(FamilyListed("SorvaneTestA")) << "the previous file is unloaded even when the load fails";
+        EXPECT_EQ(FontFaceNameOf(TestFont(file), nullptr), "");
+    }
+    EXPECT_FALSE(FamilyListed("SorvaneBroken"));
+    EXPECT_EQ(FontFaceNameOf(TestFont("SorvaneTestB.ttf"), nullptr), "SorvaneTestB");
+    EXPECT_EQ(FontFaceNameOf(TestFont("SorvaneTestC.ttf"), nullptr), "SorvaneTestC");
+}
+
+// A command handled while UnloadTempFont pumps (a preview, say) may load another file: that
+// registration must stand, and a load that was waiting must unload it again.
+TEST_F(TempFont, LoadsMadeWhileUnloadingPumpsAreKeptTrackOf) {
+    ASSERT_TRUE(LoadTempFont(TestFont("SorvaneTestA.ttf")));
+    PostCall([] { LoadTempFont(TestFont("SorvaneTestB.ttf")); });
+    UnloadTempFont();
+    PumpFor(10);
+    EXPECT_TRUE(TempFontLoaded);
+    EXPECT_EQ(TempFontPath, TestFont("SorvaneTestB.ttf"));
+    EXPECT_TRUE(FamilyListed("SorvaneTestB"));
+
+    PostCall([] { LoadTempFont(TestFont("SorvaneTestC.ttf")); });
+    ASSERT_TRUE(LoadTempFont(TestFont("SorvaneTestD.ttf")));
+    EXPECT_FALSE(FamilyListed("SorvaneTestB"));
+    EXPECT_FALSE(FamilyListed("SorvaneTestC"));
+    EXPECT_TRUE(FamilyListed("SorvaneTestD"));
+}
+
+TEST(FamilyBaseline, AddedFamilyIsTheSurplusEntryListedLast) {
+    struct Case {
+        std::vector<std::string> before, now;
+        std::string added;
+    } cases[] = {
+        {{"X", "Y", "@Y"}, {"X", "NEW", "Y", "@Y"}, "NEW"},  // added in the middle, not last
+        {{"X", "Y"}, {"X", "Y"}, ""},
+        {{"X", "Y"}, {"X", "P", "Y", "Q"}, "Q"},
+        {{"X", "Y"}, {"X", "X", "Y"}, "X"},  // one more listing of an installed family
+        {{"X", "X"}, {"X"}, ""},
+        {{}, {"J", "J"}, "J"},               // Wine lists a family once per character set
+        {{"X"}, {}, ""},
+        {{"X", "@X"}, {"X", "J", "J", "@X", "@J"}, "J"},  // vertical faces come last
+        {{"X"}, {"X", "@X"}, ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(TFamilyBaseline(c.before).AddedFamily(c.now), c.added);
+}
+
+TEST_F(TempFont, FaceNameIsTheFamilyTheFileAdds) {
+    struct Case {
+        const char* file;
+        const char* face;
+    } cases[] = {
+        {"SorvaneTestA.ttf", "SorvaneTestA"},
+        {"SorvaneTestB.ttf", "SorvaneTestB"},
+        {"japanese.ttf", "ソルヴァン試験"},  // enumerated under the user language's name
+        {"notafont.ttf", ""},
+        {"SorvaneTestC.ttf", "SorvaneTestC"},
+    };
+    const TFamilyBaseline baseline = TFamilyBaseline::Capture(nullptr);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        EXPECT_EQ(FontFaceNameOf(TestFont(c.file), nullptr, &baseline), c.face);
+        EXPECT_EQ(FontFaceNameOf(TestFont(c.file), nullptr), c.face);
+        EXPECT_FALSE(TempFontLoaded);
+        if (*c.face) EXPECT_FALSE(FamilyListed(c.face)) << "unregistered after the lookup";
+    }
+}
+
+TEST_F(TempFont, FaceNameOfAFamilyAlreadyInstalledComesFromTheFile) {
+    // SorvaneTestA stands in for an installed family; its Bold file adds no new family.
+    ASSERT_GT(AddFontResourceA(TestFont("SorvaneTestA.ttf").c_str()), 0);
+    const TFamilyBaseline baseline = TFamilyBaseline::Capture(nullptr);
+    EXPECT_EQ(FontFaceNameOf(TestFont("SorvaneTestA-Bold.ttf"), nullptr, &baseline), "SorvaneTestA");
+    EXPECT_EQ(FontFaceNameOf(TestFont("SorvaneTestA-Bold.ttf"), nullptr), "SorvaneTestA");
+    EXPECT_EQ(FontFaceNameOf(TestFont("SorvaneTestB.ttf"), nullptr, &baseline), "SorvaneTestB");
+    EXPECT_TRUE(FamilyListed("SorvaneTestA"));  // the installed one stays
+    RemoveFontResourceA(TestFont("SorvaneTestA.ttf").c_str());
+}
+
+TEST_F(TempFont, FaceNameLookupUnloadsWhatWasLoadedBefore) {
+    ASSERT_TRUE(LoadTempFont(TestFont("SorvaneTestD.ttf")));
+    const TFamilyBaseline baseline = TFamilyBaseline::Capture(nullptr);
+    EXPECT_FALSE(TempFontLoaded);
+    EXPECT_EQ(FontFaceNameOf(TestFont("SorvaneTestE.ttf"), nullptr, &baseline), "SorvaneTestE");
+    EXPECT_FALSE(FamilyListed("SorvaneTestD"));
+    EXPECT_FALSE(FamilyListed("SorvaneTestE"));
+}
