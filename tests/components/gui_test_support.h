@@ -10,6 +10,7 @@
 #include "support/test_env.h"
 #include "widgets/control.h"
 #include "widgets/form.h"
+#include "widgets/handles.h"
 
 // One shown form that every test of the program places its controls on. Wine without a window
 // manager takes 2 seconds to hide or destroy a captioned window, so it is made once and lives
@@ -23,7 +24,7 @@ inline TForm& HostForm() {
     return form;
 }
 
-// The client area of a window as it is on screen.
+// The client area of a window as it is on screen; At gives COLORREFs (0x00BBGGRR).
 class Snapshot {
 public:
     explicit Snapshot(HWND window) {
@@ -31,24 +32,20 @@ public:
         GetClientRect(window, &r);
         width = r.right;
         height = r.bottom;
-        bits_.assign(static_cast<size_t>(width) * height, 0);
         BITMAPINFO info{};
         info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
         void* pixels = nullptr;
-        HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
-        HDC source = GetDC(window);
-        HDC memory = CreateCompatibleDC(source);
-        HGDIOBJ old = SelectObject(memory, dib);
-        BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY);
-        GdiFlush();
+        BitmapHandle dib(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
+        WindowDC source(window);
+        MemoryDC memory(source.get());
+        {
+            ScopedSelect select(memory.get(), dib.get());
+            BitBlt(memory.get(), 0, 0, width, height, source.get(), 0, 0, SRCCOPY);
+            GdiFlush();
+        }
         auto* p = static_cast<const uint32_t*>(pixels);
-        bits_.assign(p, p + bits_.size());
-        SelectObject(memory, old);
-        DeleteDC(memory);
-        ReleaseDC(window, source);
-        DeleteObject(dib);
+        bits_.assign(p, p + static_cast<size_t>(width) * height);
     }
-    // As a COLORREF (0x00BBGGRR).
     COLORREF At(int x, int y) const {
         uint32_t v = bits_.at(static_cast<size_t>(y) * width + x);
         return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);

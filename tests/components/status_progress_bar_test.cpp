@@ -16,31 +16,24 @@ struct StatusHost {
         bar->SetAlign(alNone);
         bar->SetBounds(0, 150, 759, 16);
         for (int width : panels) bar->AddPanel(width);
-        bar->SetParent(&form);
+        bar->SetParent(&HostForm());
         progress->SetBounds(5, 6, 70, 8);
-        progress->SetParent(&form);
+        progress->SetParent(&HostForm());
     }
-    RECT Bounds() const { return progress->BoundsRect(); }
-    // Where the native window really is, in its parent's client coordinates.
-    RECT WindowBounds() const {
-        RECT r{};
-        GetWindowRect(progress->HandleOrNull(), &r);
-        MapWindowPoints(HWND_DESKTOP, GetParent(progress->HandleOrNull()), reinterpret_cast<POINT*>(&r), 2);
-        return r;
+    bool At(const RECT& expected) const {
+        RECT r = progress->BoundsRect();
+        return EqualRect(&r, &expected) != FALSE;
     }
-    TForm& form = HostForm();
     std::unique_ptr<TStatusBar> bar;
     std::unique_ptr<TStatusProgressBar> progress;
 };
-
-bool SameRect(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != FALSE; }
 }  // namespace
 
 TEST(StatusProgressBar, CoversItsPanel) {
     struct Case {
         std::vector<int> panels;
         int index;
-        RECT expected;  // left, top, right, bottom in the bar
+        RECT expected;  // in the bar's client coordinates
     };
     const Case cases[] = {
         {{50, 50}, 1, {52, 2, 52 + 707, 2 + 14}},  // the last panel takes the rest of the bar
@@ -52,88 +45,58 @@ TEST(StatusProgressBar, CoversItsPanel) {
         host.progress->SetStatusBar(host.bar.get());
         host.progress->SetPanelIndex(c.index);
         EXPECT_EQ(host.progress->Parent(), host.bar.get());
-        EXPECT_EQ(host.progress->PanelIndex(), c.index);
-        EXPECT_TRUE(SameRect(host.Bounds(), c.expected)) << "panel " << c.index << " of " << c.panels.size();
-        EXPECT_TRUE(SameRect(host.WindowBounds(), c.expected));
+        EXPECT_TRUE(host.At(c.expected)) << "panel " << c.index << " of " << c.panels.size();
+        RECT window{};  // and the native window is really there
+        GetWindowRect(host.progress->HandleOrNull(), &window);
+        MapWindowPoints(HWND_DESKTOP, host.bar->HandleOrNull(), reinterpret_cast<POINT*>(&window), 2);
+        EXPECT_TRUE(EqualRect(&window, &c.expected));
     }
-}
-
-TEST(StatusProgressBar, LaterChangesOfTheBarDoNotMoveIt) {
-    StatusHost host({50, 50});
-    host.progress->SetStatusBar(host.bar.get());
-    host.progress->SetPanelIndex(1);
-    host.bar->SetBounds(0, 140, 900, 20);
-    EXPECT_TRUE(SameRect(host.Bounds(), RECT{52, 2, 759, 16}));
 }
 
 TEST(StatusProgressBar, PanelThatDoesNotExistRaisesAndChangesNothing) {
     StatusHost host({50, 50});
     host.progress->SetStatusBar(host.bar.get());
     host.progress->SetPanelIndex(1);
-    const RECT placed = host.Bounds();
     for (int index : {-1, 2, 7}) {
         EXPECT_THROW(host.progress->SetPanelIndex(index), EListError) << index;
         EXPECT_EQ(host.progress->PanelIndex(), 1);
-        EXPECT_EQ(host.progress->Parent(), host.bar.get());
-        EXPECT_TRUE(SameRect(host.Bounds(), placed));
+        EXPECT_TRUE(host.At(RECT{52, 2, 759, 16}));
     }
-
     StatusHost empty({});  // a bar without panels cannot host it
     EXPECT_THROW(empty.progress->SetStatusBar(empty.bar.get()), EListError);
     EXPECT_EQ(empty.progress->StatusBar(), nullptr);
-    EXPECT_EQ(empty.progress->Parent(), &empty.form);
-    EXPECT_TRUE(SameRect(empty.Bounds(), RECT{5, 6, 75, 14}));
+    EXPECT_EQ(empty.progress->Parent(), &HostForm());
+    EXPECT_TRUE(empty.At(RECT{5, 6, 75, 14}));
 }
 
-TEST(StatusProgressBar, NoBarMovesItToTheFormKeepingItsPlace) {
-    StatusHost host({50, 50});
+TEST(StatusProgressBar, MovesOnlyWhenABarOrIndexIsAssigned) {
+    StatusHost host({50, 50}), other({50, 50});
     host.progress->SetStatusBar(host.bar.get());
     host.progress->SetPanelIndex(1);
-    host.progress->SetStatusBar(nullptr);
-    EXPECT_EQ(host.progress->Parent(), &host.form);
-    EXPECT_TRUE(SameRect(host.Bounds(), RECT{52, 2, 759, 16}));
-    EXPECT_TRUE(SameRect(host.WindowBounds(), RECT{52, 2, 759, 16}));
-}
-
-TEST(StatusProgressBar, SameBarAgainChangesNothing) {
-    StatusHost host({50, 60, 70});
-    host.progress->SetStatusBar(host.bar.get());
-    host.progress->SetPanelIndex(2);
+    host.bar->SetBounds(0, 140, 900, 20);
+    EXPECT_TRUE(host.At(RECT{52, 2, 759, 16}));
     host.progress->SetBounds(1, 1, 10, 10);
-    host.progress->SetStatusBar(host.bar.get());
-    EXPECT_EQ(host.progress->PanelIndex(), 2);
-    EXPECT_TRUE(SameRect(host.Bounds(), RECT{1, 1, 11, 11}));
-}
+    host.progress->SetStatusBar(host.bar.get());  // the same bar again
+    EXPECT_EQ(host.progress->PanelIndex(), 1);
+    EXPECT_TRUE(host.At(RECT{1, 1, 11, 11}));
+    host.progress->SetStatusBar(nullptr);  // to the form, where it is
+    EXPECT_EQ(host.progress->Parent(), &HostForm());
+    EXPECT_TRUE(host.At(RECT{1, 1, 11, 11}));
 
-TEST(StatusProgressBar, AnotherBarResetsTheIndexExceptWhileLoading) {
-    StatusHost host({50, 50});
-    auto other = std::make_unique<TStatusBar>(nullptr);
-    other->SetAlign(alNone);
-    other->SetBounds(0, 100, 759, 16);
-    other->AddPanel(50);
-    other->AddPanel(50);
-    other->SetParent(&host.form);
-    host.progress->SetStatusBar(host.bar.get());
     host.progress->SetPanelIndex(1);
-    host.progress->SetStatusBar(other.get());
+    host.progress->SetStatusBar(other.bar.get());  // outside loading another bar starts at panel 0
     EXPECT_EQ(host.progress->PanelIndex(), 0);
-    EXPECT_TRUE(SameRect(host.Bounds(), RECT{0, 2, 50, 16}));
+    EXPECT_TRUE(host.At(RECT{0, 2, 50, 16}));
 
-    // A stored layout may give the index before the bar.
-    StatusHost loading({50, 50});
+    StatusHost loading({50, 50});  // a stored layout may give the index before the bar
     loading.progress->BeginLoading();
     loading.progress->SetPanelIndex(1);
     loading.progress->SetStatusBar(loading.bar.get());
     loading.progress->Loaded();
     EXPECT_EQ(loading.progress->PanelIndex(), 1);
-    EXPECT_TRUE(SameRect(loading.Bounds(), RECT{52, 2, 759, 16}));
-}
+    EXPECT_TRUE(loading.At(RECT{52, 2, 759, 16}));
 
-TEST(StatusProgressBar, ForgetsAFreedBar) {
-    StatusHost host({50, 50});
-    host.progress->SetStatusBar(host.bar.get());
-    host.bar.reset();
-    EXPECT_EQ(host.progress->StatusBar(), nullptr);
-    host.progress->SetPanelIndex(1);  // no bar, and the freed bar took it off the form
-    EXPECT_EQ(host.progress->Parent(), nullptr);
+    loading.bar.reset();  // a freed bar is forgotten, not reached later
+    EXPECT_EQ(loading.progress->StatusBar(), nullptr);
+    loading.progress->SetPanelIndex(0);
 }

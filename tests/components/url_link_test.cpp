@@ -48,7 +48,7 @@ struct LinkHost {
 };
 }  // namespace
 
-TEST(URLLink, LeftPressOpensTheTarget) {
+TEST(URLLink, OnlyALeftPressOpensTheTarget) {
     struct Case {
         TURLtype type;
         std::string link, target;
@@ -65,12 +65,8 @@ TEST(URLLink, LeftPressOpensTheTarget) {
         host.link->SetURLType(c.type);
         host.link->SetLink(c.link);
         host.Press(WM_LBUTTONDOWN, WM_LBUTTONUP, MK_LBUTTON);
-        ASSERT_EQ(host.opened.size(), 1u) << c.link;
-        EXPECT_EQ(host.opened[0], c.target);
+        EXPECT_EQ(host.opened, (std::vector<std::string>{c.target})) << c.link;
     }
-}
-
-TEST(URLLink, RightAndMiddlePressesOpenNothing) {
     LinkHost host;
     host.Press(WM_RBUTTONDOWN, WM_RBUTTONUP, MK_RBUTTON);
     host.Press(WM_MBUTTONDOWN, WM_MBUTTONUP, MK_MBUTTON);
@@ -118,23 +114,17 @@ TEST(URLLink, HoverShowsTheLinkColourAndOnePopupBesideThePointer) {
     GetWindowRect(host.Popup(), &after);
     EXPECT_TRUE(EqualRect(&popup, &after));
 
+    host.Press(WM_LBUTTONDOWN, WM_LBUTTONUP, MK_LBUTTON);  // a click hides it until the next move
+    EXPECT_FALSE(host.PopupShown());
+    MovePointerOver(*host.link, 10, 6);
+    EXPECT_TRUE(host.PopupShown());
+
     // The colour saved on entering comes back, even over a change made meanwhile.
     host.link->Font().SetColor(RGB(0, 128, 0));
     MovePointerOver(HostForm(), 700, 350);
     EXPECT_FALSE(host.link->HintShowing());
     EXPECT_FALSE(host.PopupShown());
     EXPECT_EQ(host.link->Font().Color(), clBlue);
-}
-
-TEST(URLLink, PressHidesThePopupUntilTheNextMove) {
-    LinkHost host;
-    MovePointerOver(*host.link, 4, 4);
-    ASSERT_TRUE(host.PopupShown());
-    host.Press(WM_LBUTTONDOWN, WM_LBUTTONUP, MK_LBUTTON);
-    EXPECT_FALSE(host.PopupShown());
-    EXPECT_EQ(host.opened.size(), 1u);
-    MovePointerOver(*host.link, 10, 6);
-    EXPECT_TRUE(host.PopupShown());
 }
 
 TEST(URLLink, WithoutShowHintNoPopupButColourAndClickWork) {
