@@ -21,10 +21,31 @@ void PumpMessages() {
     if (Application) Application->ProcessMessages();
 }
 
+bool SameFileState(const WIN32_FILE_ATTRIBUTE_DATA& a, const WIN32_FILE_ATTRIBUTE_DATA& b) {
+    return a.nFileSizeLow == b.nFileSizeLow && a.nFileSizeHigh == b.nFileSizeHigh &&
+           CompareFileTime(&a.ftLastWriteTime, &b.ftLastWriteTime) == 0 &&
+           CompareFileTime(&a.ftCreationTime, &b.ftCreationTime) == 0;
+}
+
+// The scan registers every file twice in a row (face name, then thumbnail); reading the file
+// costs about as much as registering it, so the last file found well-formed is remembered
+// while its size and times stay the same.
+bool IsWellFormedFontFile(const std::string& path) {
+    static std::string lastPath;
+    static WIN32_FILE_ATTRIBUTE_DATA lastState{};
+    WIN32_FILE_ATTRIBUTE_DATA state;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &state)) return false;
+    if (path == lastPath && SameFileState(state, lastState)) return true;
+    if (!IsWellFormedTrueType(path)) return false;
+    lastPath = path;
+    lastState = state;
+    return true;
+}
+
 bool RegisterFontFile(const std::string& path) {
     // The check comes first: a malformed file can fault inside AddFontResourceA and leave the
     // process's next font call hanging.
-    if (!IsWellFormedTrueType(path)) return false;
+    if (!IsWellFormedFontFile(path)) return false;
     const int added = AddFontResourceA(path.c_str());
     return added >= 1 && added <= kMaxFontsPerFile;
 }

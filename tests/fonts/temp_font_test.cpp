@@ -72,6 +72,31 @@ TEST_F(TempFont, LoadsMadeWhileUnloadingPumpsAreKeptTrackOf) {
     EXPECT_TRUE(FamilyListed("SorvaneTestD"));
 }
 
+// The check of a file is remembered for the scan's second registration, but not past a change.
+TEST_F(TempFont, AFileThatTurnsMalformedIsCheckedAgain) {
+    const std::string path = FreshTempDir("temp-font-changed") + "\\changing.ttf";
+    std::string bytes = ReadFileBytes(TestFont("SorvaneTestF.ttf"));
+    const auto write = [&](WORD year) {
+        HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        WriteFile(h, bytes.data(), DWORD(bytes.size()), &written, nullptr);
+        SYSTEMTIME t{year, 1, 0, 1, 0, 0, 0, 0};
+        FILETIME when;
+        SystemTimeToFileTime(&t, &when);
+        SetFileTime(h, nullptr, nullptr, &when);
+        CloseHandle(h);
+    };
+    write(2020);
+    ASSERT_TRUE(LoadTempFont(path));
+    UnloadTempFont();
+    ASSERT_TRUE(LoadTempFont(path));
+    UnloadTempFont();
+    bytes[4] = 0x7F;  // the same size, but a table count of 0x7F..: far past the file's end
+    write(2021);
+    EXPECT_FALSE(LoadTempFont(path));
+    EXPECT_EQ(FontFaceNameOf(TestFont("SorvaneTestG.ttf"), nullptr), "SorvaneTestG");
+}
+
 TEST(FamilyBaseline, AddedFamilyIsTheSurplusEntryListedLast) {
     struct Case {
         std::vector<std::string> before, now;
@@ -107,7 +132,9 @@ TEST_F(TempFont, FaceNameIsTheFamilyTheFileAdds) {
         EXPECT_EQ(FontFaceNameOf(TestFont(c.file), nullptr, &baseline), c.face);
         EXPECT_EQ(FontFaceNameOf(TestFont(c.file), nullptr), c.face);
         EXPECT_FALSE(TempFontLoaded);
-        if (*c.face) EXPECT_FALSE(FamilyListed(c.face)) << "unregistered after the lookup";
+        if (*c.face) {
+            EXPECT_FALSE(FamilyListed(c.face)) << "unregistered after the lookup";
+        }
     }
 }
 
