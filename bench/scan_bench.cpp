@@ -43,7 +43,7 @@ int RunFloor(const FileList& files, HWND window) {
     int named = 0;
     for (const std::string& path : files) {
         std::vector<std::string> families;
-        if (AddFontResourceA(path.c_str()) != 1) continue;
+        if (AddFontResourceA(path.c_str()) <= 0) continue;
         HDC dc = GetDC(window);
         EnumFontFamiliesA(dc, nullptr, AppendFamily, reinterpret_cast<LPARAM>(&families));
         ReleaseDC(window, dc);
