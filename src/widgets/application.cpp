@@ -102,6 +102,13 @@ void TApplication::Terminate() {
     if (!terminated_) PostQuitMessage(0);
 }
 
+void TApplication::ResetTermination() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+    terminated_ = false;
+}
+
 void TApplication::HandleException(const std::exception* error) {
     std::string message = error ? error->what() : "Unknown error";
     if (OnException) {

@@ -49,6 +49,8 @@ public:
     // Posts the end of the message loop.
     void Terminate();
     bool Terminated() const { return terminated_; }
+    // Lets a host that runs several windows in turn (a test program) start a new loop.
+    void ResetTermination();
 
     // Shows the error in a box titled with the application title, unless OnException takes it.
     void HandleException(const std::exception* error);

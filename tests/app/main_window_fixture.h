@@ -1,0 +1,54 @@
+#pragma once
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "app/main_window.h"
+#include "app/version_dialog.h"
+#include "support/test_env.h"
+#include "support/ui_driver.h"
+
+// The real main window and About dialog, shown in the test display.
+class MainWindowTest : public testing::Test {
+protected:
+    void SetUp() override {
+        Application->ResetTermination();
+        form = std::make_unique<TfrmMain>(nullptr);
+        version = std::make_unique<TfrmVersion>(nullptr);
+        form->VersionDialog = version.get();
+        form->Show();
+        PumpFor(50);
+    }
+    void TearDown() override {
+        version.reset();
+        form.reset();
+        Application->ResetTermination();
+    }
+
+    // Clicks a toolbar item where a user would: on its button in the toolbar window.
+    void ClickItem(TMainToolbar* bar, TMainToolItem* item) {
+        RECT r = bar->ItemRect(item);
+        ClickAt(bar->Handle(), (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        PumpFor(20);
+    }
+
+    // Selects a folder in the tree, which runs the scan, and waits for the scan to end.
+    bool ScanFolder(const std::string& folder) {
+        if (!form->ShellTreeView1->SelectPath(folder)) return false;
+        return PumpUntil([&] { return !form->Scanning(); }, 60000);
+    }
+
+    std::vector<std::string> Column(int subItem) {
+        std::vector<std::string> values;
+        for (int i = 0; i < form->ListView1->Count(); ++i) values.push_back(form->ListView1->SubItem(i, subItem));
+        return values;
+    }
+
+    std::unique_ptr<TfrmMain> form;
+    std::unique_ptr<TfrmVersion> version;
+};
+
+// Copies a generated test font into `dir` under `name`.
+inline void CopyTestFont(const std::string& font, const std::string& dir, const std::string& name) {
+    CopyFileA((TestFontDir() + "\\" + font).c_str(), (dir + "\\" + name).c_str(), FALSE);
+}

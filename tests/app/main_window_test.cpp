@@ -1,0 +1,181 @@
+#include "app/main_window_fixture.h"
+
+#include "fonts/temp_font.h"
+
+namespace {
+
+TEST_F(MainWindowTest, StartsInTheNotInstalledModeWithNothingSelected) {
+    EXPECT_EQ(form->lblSelectedFontName->Caption(), "");
+    EXPECT_EQ(form->lblFontFileName->Caption(), "");
+    EXPECT_TRUE(PumpUntil([&] { return !form->btnFontPreview->Enabled(); }, 1000));
+    EXPECT_FALSE(form->btnSaveFontPreview->Enabled());
+    EXPECT_FALSE(form->TB_FontListGetStop->Enabled());
+    EXPECT_FALSE(form->TB_TextFontFace->Enabled());
+    EXPECT_TRUE(form->TB_NotInstallFont->Checked());
+    EXPECT_FALSE(form->TB_AlreadyInstallFont->Checked());
+    EXPECT_TRUE(form->ShellTreeView1->Showing());
+    EXPECT_TRUE(form->ListView1->Showing());
+    EXPECT_FALSE(form->FontNameListBox1->Showing());
+    EXPECT_EQ(WindowText(form->Handle()), "Sorvane");
+}
+
+TEST_F(MainWindowTest, PaneLayoutFollowsTheAlignment) {
+    RECT client = form->ClientRect();
+    EXPECT_EQ(form->TBToolbar1->Top(), 0);
+    EXPECT_EQ(form->TBToolbar2->Top(), 26);
+    EXPECT_EQ(form->StatusBar1->Top() + form->StatusBar1->Height(), client.bottom);
+    EXPECT_EQ(form->StatusBar1->Height(), 16);
+    EXPECT_EQ(form->Panel2->Left(), 0);
+    EXPECT_EQ(form->Panel2->Width(), 209);
+    EXPECT_EQ(form->Panel2->Top(), 52);
+    EXPECT_EQ(form->Splitter1->Left(), 209);
+    EXPECT_EQ(form->Panel1->Left(), 212);
+    EXPECT_EQ(form->Panel1->Left() + form->Panel1->Width(), client.right);
+    EXPECT_EQ(form->ListView1->Height(), 200);
+    EXPECT_EQ(form->Splitter2->Top(), 200);
+    EXPECT_EQ(form->Panel3->Top(), 203);
+    // The progress bar sits inside status panel 1.
+    RECT panel = form->StatusBar1->PanelRect(1);
+    EXPECT_GE(form->StatusProgressBar1->Left(), panel.left);
+    EXPECT_LE(form->StatusProgressBar1->Left() + form->StatusProgressBar1->Width(), panel.right);
+}
+
+struct LayoutSnapshot {
+    bool treeVisible, listVisible, fontListVisible;
+    RECT list, splitter, panel3, tree;
+    bool notInstalledChecked, installedChecked, textFaceEnabled;
+    bool operator==(const LayoutSnapshot& o) const {
+        return treeVisible == o.treeVisible && listVisible == o.listVisible && fontListVisible == o.fontListVisible &&
+               EqualRect(&list, &o.list) && EqualRect(&splitter, &o.splitter) && EqualRect(&panel3, &o.panel3) &&
+               EqualRect(&tree, &o.tree) && notInstalledChecked == o.notInstalledChecked &&
+               installedChecked == o.installedChecked && textFaceEnabled == o.textFaceEnabled;
+    }
+};
+
+LayoutSnapshot Snapshot(TfrmMain& f) {
+    return {f.ShellTreeView1->Visible(), f.ListView1->Visible(), f.FontNameListBox1->Visible(),
+            f.ListView1->BoundsRect(), f.Splitter2->BoundsRect(), f.Panel3->BoundsRect(),
+            f.ShellTreeView1->BoundsRect(), f.TB_NotInstallFont->Checked(), f.TB_AlreadyInstallFont->Checked(),
+            f.TB_TextFontFace->Enabled()};
+}
+
+TEST_F(MainWindowTest, SwitchingModesRoundTripsTheLayoutAndKeepsOneModeChecked) {
+    LayoutSnapshot start = Snapshot(*form);
+
+    ClickItem(form->TBToolbar1, form->TB_AlreadyInstallFont);
+    EXPECT_FALSE(form->ShellTreeView1->Visible());
+    EXPECT_FALSE(form->ListView1->Visible());
+    EXPECT_TRUE(form->FontNameListBox1->Showing());
+    EXPECT_TRUE(form->TB_AlreadyInstallFont->Checked());
+    EXPECT_FALSE(form->TB_NotInstallFont->Checked());
+    EXPECT_TRUE(form->TB_TextFontFace->Enabled());
+
+    // Clicking the active mode again repeats the same assignments.
+    ClickItem(form->TBToolbar1, form->TB_AlreadyInstallFont);
+    EXPECT_TRUE(form->TB_AlreadyInstallFont->Checked());
+    EXPECT_FALSE(form->TB_NotInstallFont->Checked());
+
+    ClickItem(form->TBToolbar1, form->TB_NotInstallFont);
+    EXPECT_TRUE(Snapshot(*form) == start);
+}
+
+TEST_F(MainWindowTest, TextFontFaceTogglesOnlyInTheInstalledMode) {
+    ClickItem(form->TBToolbar2, form->TB_TextFontFace);  // disabled: nothing happens
+    EXPECT_FALSE(form->TB_TextFontFace->Checked());
+    EXPECT_FALSE(form->FontNameListBox1->TextFontFace());
+
+    ClickItem(form->TBToolbar1, form->TB_AlreadyInstallFont);
+    ClickItem(form->TBToolbar2, form->TB_TextFontFace);
+    EXPECT_TRUE(form->TB_TextFontFace->Checked());
+    EXPECT_TRUE(form->FontNameListBox1->TextFontFace());
+    ClickItem(form->TBToolbar2, form->TB_TextFontFace);
+    EXPECT_FALSE(form->TB_TextFontFace->Checked());
+    EXPECT_FALSE(form->FontNameListBox1->TextFontFace());
+}
+
+TEST_F(MainWindowTest, AnsweringNoKeepsTheWindowAndItsState) {
+    form->lblSelectedFontName->SetCaption("Face");
+    form->Edit1->SetText("abc");
+    DialogAnswerer no("確認", IDNO);
+    ClickItem(form->TBToolbar1, form->TBItem2);
+    ASSERT_TRUE(PumpUntil([&] { return no.Answered(); }));
+    PumpFor(30);
+    EXPECT_EQ(no.Text(), "終了しますか？");
+    EXPECT_EQ(no.ButtonText(), "いいえ(&N)");
+    EXPECT_TRUE(IsWindowVisible(form->Handle()));
+    EXPECT_FALSE(Application->Terminated());
+    EXPECT_EQ(form->lblSelectedFontName->Caption(), "Face");
+    EXPECT_EQ(form->Edit1->Text(), "abc");
+}
+
+TEST_F(MainWindowTest, AnsweringYesUnloadsTheFontAndEndsTheLoop) {
+    ASSERT_TRUE(LoadTempFont(TestFontDir() + "\\SorvaneTestA.ttf"));
+    DialogAnswerer yes("確認", IDYES);
+    PostMessageA(form->Handle(), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return yes.Answered(); }));
+    PumpFor(30);
+    EXPECT_EQ(yes.ButtonText(), "はい(&Y)");
+    EXPECT_FALSE(TempFontLoaded);
+    EXPECT_FALSE(IsWindowVisible(form->Handle()));
+    EXPECT_TRUE(Application->Terminated());
+}
+
+TEST_F(MainWindowTest, VersionCommandShowsTheDialogWhichDisablesTheMainWindowUntilClosed) {
+    for (int round = 0; round < 2; ++round) {
+        ClickItem(form->TBToolbar1, form->TBItem1);
+        EXPECT_TRUE(IsWindowVisible(version->Handle()));
+        EXPECT_FALSE(IsWindowEnabled(form->Handle()));
+        PostMessageA(version->Handle(), WM_CLOSE, 0, 0);
+        PumpFor(30);
+        EXPECT_FALSE(IsWindowVisible(version->Handle()));
+        EXPECT_TRUE(IsWindowEnabled(form->Handle()));
+    }
+}
+
+TEST_F(MainWindowTest, SelectingARowShowsItsFaceAndFullPath) {
+    std::string dir = FreshTempDir("select-row");
+    ASSERT_TRUE(ScanFolder(dir));
+    int row = form->ListView1->AddItem();
+    form->ListView1->AddSubItem(row, "x.ttf");
+    form->ListView1->AddSubItem(row, "Face X");
+    form->ListView1->SetItemIndex(row);
+    PumpFor(20);
+    EXPECT_EQ(form->lblSelectedFontName->Caption(), "Face X");
+    EXPECT_EQ(form->lblFontFileName->Caption(), dir + "\\x.ttf");
+    EXPECT_TRUE(PumpUntil([&] { return form->btnFontPreview->Enabled(); }, 1000));
+
+    form->ListView1->SetItemIndex(-1);
+    PumpFor(20);
+    EXPECT_EQ(form->lblSelectedFontName->Caption(), "");
+    EXPECT_EQ(form->lblFontFileName->Caption(), "");
+}
+
+TEST_F(MainWindowTest, ARowInADriveRootGetsOneBackslash) {
+    ASSERT_TRUE(form->ShellTreeView1->SelectPath("Z:\\"));
+    PumpUntil([&] { return !form->Scanning(); }, 60000);
+    ASSERT_EQ(form->ShellTreeView1->Path(), "Z:\\");
+    int row = form->ListView1->AddItem();
+    form->ListView1->AddSubItem(row, "root.ttf");
+    form->ListView1->AddSubItem(row, "Root Face");
+    form->ListView1->SetItemIndex(row);
+    PumpFor(20);
+    EXPECT_EQ(form->lblFontFileName->Caption(), "Z:\\root.ttf");
+}
+
+TEST_F(MainWindowTest, ListBoxClickWithNothingSelectedChangesNothing) {
+    ClickItem(form->TBToolbar1, form->TB_AlreadyInstallFont);
+    form->lblSelectedFontName->SetCaption("Kept");
+    form->lblFontFileName->SetCaption("C:\\kept.ttf");
+    form->FontNameListBox1->SetItemIndex(-1);
+    form->FontNameListBox1Click(form->FontNameListBox1);
+    EXPECT_EQ(form->lblSelectedFontName->Caption(), "Kept");
+    EXPECT_EQ(form->lblFontFileName->Caption(), "C:\\kept.ttf");
+
+    ASSERT_GT(form->FontNameListBox1->Count(), 0);
+    form->FontNameListBox1->SetItemIndex(0);
+    form->FontNameListBox1Click(form->FontNameListBox1);
+    EXPECT_EQ(form->lblSelectedFontName->Caption(), form->FontNameListBox1->Items(0));
+    EXPECT_EQ(form->lblFontFileName->Caption(), "");
+}
+
+}  // namespace

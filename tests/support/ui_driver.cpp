@@ -1,0 +1,67 @@
+#include "support/ui_driver.h"
+
+#include <map>
+
+namespace {
+std::map<UINT_PTR, DialogAnswerer*>& Answerers() {
+    static std::map<UINT_PTR, DialogAnswerer*> answerers;
+    return answerers;
+}
+
+struct Search {
+    std::string caption;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<Search*>(data);
+    char cls[64] = {};
+    GetClassNameA(window, cls, sizeof(cls));
+    if (std::string(cls) == "#32770" && IsWindowVisible(window) && WindowText(window) == search->caption) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+}  // namespace
+
+std::string WindowText(HWND window) {
+    char text[512] = {};
+    GetWindowTextA(window, text, sizeof(text));
+    return text;
+}
+
+DialogAnswerer::DialogAnswerer(const std::string& caption, int buttonId) : caption_(caption), buttonId_(buttonId) {
+    timer_ = SetTimer(nullptr, 0, 20, Tick);
+    Answerers()[timer_] = this;
+}
+
+DialogAnswerer::~DialogAnswerer() {
+    KillTimer(nullptr, timer_);
+    Answerers().erase(timer_);
+}
+
+void CALLBACK DialogAnswerer::Tick(HWND, UINT, UINT_PTR id, DWORD) {
+    auto it = Answerers().find(id);
+    if (it != Answerers().end()) it->second->Poll();
+}
+
+void DialogAnswerer::Poll() {
+    if (answered_) return;
+    Search search{caption_};
+    EnumThreadWindows(GetCurrentThreadId(), FindDialog, reinterpret_cast<LPARAM>(&search));
+    if (!search.found) return;
+    ++seen_;
+    text_ = WindowText(GetDlgItem(search.found, 0xFFFF));
+    HWND button = GetDlgItem(search.found, buttonId_);
+    buttonText_ = WindowText(button);
+    answered_ = true;
+    PostMessageA(search.found, WM_COMMAND, MAKEWPARAM(buttonId_, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+}
+
+void ClickAt(HWND window, int x, int y) {
+    LPARAM at = MAKELPARAM(x, y);
+    SendMessageA(window, WM_MOUSEMOVE, 0, at);
+    SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(window, WM_LBUTTONUP, 0, at);
+}

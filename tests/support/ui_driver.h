@@ -1,0 +1,35 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+// Answers the next modal dialog of this thread whose caption is `caption` by pressing the
+// button `buttonId` (IDYES, IDNO, IDOK, ...). A thread timer does it, so the answer arrives
+// from inside the dialog's own message loop, as a user's click would.
+class DialogAnswerer {
+public:
+    DialogAnswerer(const std::string& caption, int buttonId);
+    ~DialogAnswerer();
+    DialogAnswerer(const DialogAnswerer&) = delete;
+    DialogAnswerer& operator=(const DialogAnswerer&) = delete;
+
+    bool Answered() const { return answered_; }
+    const std::string& Text() const { return text_; }            // the dialog's message
+    const std::string& ButtonText() const { return buttonText_; }  // the caption of the pressed button
+    int Seen() const { return seen_; }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
+    void Poll();
+
+    std::string caption_;
+    int buttonId_;
+    UINT_PTR timer_ = 0;
+    bool answered_ = false;
+    int seen_ = 0;
+    std::string text_, buttonText_;
+};
+
+// Left click at a point of a window's client area, through the window's own mouse messages.
+void ClickAt(HWND window, int x, int y);
+std::string WindowText(HWND window);
