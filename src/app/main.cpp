@@ -3,9 +3,11 @@
 #include <memory>
 
 #include "app/main_window.h"
+#include "components/font_face_table.h"
 #include "app/version_dialog.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    BuildFaceTable();  // the installed faces, once, before any window exists
     TApplication application;
     application.Initialize();
     application.SetTitle("Sorvane");

@@ -4,46 +4,6 @@
 #include "widgets/handles.h"
 #include "widgets/path_text.h"
 
-// --- the installed faces (stand-in list) ----------------------------------------------------
-
-namespace {
-int CALLBACK CollectFace(const LOGFONTA* font, const TEXTMETRICA*, DWORD, LPARAM data) {
-    auto* names = reinterpret_cast<std::vector<std::string>*>(data);
-    std::string name = font->lfFaceName;
-    if (!name.empty() && name[0] != '@') names->push_back(name);
-    return 1;
-}
-}  // namespace
-
-TFontListStandIn::TFontListStandIn(TComponent* owner) : TListBox(owner) { SetStyle(lbOwnerDrawFixed); }
-
-void TFontListStandIn::AfterCreateWnd() {
-    TListBox::AfterCreateWnd();
-    std::vector<std::string> names;
-    {
-        WindowDC dc(nullptr);
-        LOGFONTA all{};
-        all.lfCharSet = DEFAULT_CHARSET;
-        EnumFontFamiliesExA(dc.get(), &all, CollectFace, reinterpret_cast<LPARAM>(&names), 0);
-    }
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) == CSTR_LESS_THAN;
-    });
-    names.erase(std::unique(names.begin(), names.end()), names.end());
-    for (const std::string& name : names) AddItem(name);
-}
-
-void TFontListStandIn::SetTextFontFace(bool value) {
-    if (value == textFontFace_) return;
-    textFontFace_ = value;
-    Invalidate();
-}
-
-void TFontListStandIn::DrawItem(int index, const RECT& rect, TOwnerDrawState state, TCanvas& canvas) {
-    if (textFontFace_) canvas.Font().SetName(Items(index));
-    TListBox::DrawItem(index, rect, state, canvas);
-}
-
 // --- the main window --------------------------------------------------------------------------
 
 int CountFiles(const std::string& pattern) {

@@ -3,6 +3,9 @@
 #include <memory>
 #include <string>
 
+#include "components/font_name_list_box.h"
+#include "components/picture_button.h"
+#include "components/status_progress_bar.h"
 #include "fonts/find_file.h"
 #include "widgets/button.h"
 #include "widgets/dialogs.h"
@@ -25,28 +28,10 @@
 
 class TFamilyBaseline;
 
-// Stand-ins for the program's own components until those exist; each offers what the main
-// window uses of the real one, so replacing one touches only the layout.
-using TMainToolbar = TStockToolBar;   // a dock with its toolbar
+// Stand-ins for the toolbar framework until it exists; each offers what the main window uses
+// of the real one (Checked, Enabled, AutoCheck, OnClick), so replacing it touches only the layout.
+using TMainToolbar = TStockToolBar;  // a dock with its toolbar
 using TMainToolItem = TStockToolItem;
-using TMainProgressBar = TProgressBar;  // sits in status panel 1
-using TMainPictureButton = TButton;
-
-// The installed faces, each optionally drawn in its own face.
-class TFontListStandIn : public TListBox {
-public:
-    explicit TFontListStandIn(TComponent* owner);
-    bool TextFontFace() const { return textFontFace_; }
-    void SetTextFontFace(bool value);
-    void DrawItem(int index, const RECT& rect, TOwnerDrawState state, TCanvas& canvas) override;
-
-protected:
-    void AfterCreateWnd() override;
-
-private:
-    bool textFontFace_ = false;
-};
-using TMainFontList = TFontListStandIn;
 
 // One thumbnail slot per reported file of the current scan.
 constexpr int kFontImageSlots = 65536;
@@ -63,10 +48,10 @@ public:
     TMainToolbar* TBToolbar2 = nullptr;
     TMainToolItem* TB_TextFontFace = nullptr;
     TStatusBar* StatusBar1 = nullptr;
-    TMainProgressBar* StatusProgressBar1 = nullptr;
+    TStatusProgressBar* StatusProgressBar1 = nullptr;
     TPanel* Panel2 = nullptr;
     TShellTreeView* ShellTreeView1 = nullptr;
-    TMainFontList* FontNameListBox1 = nullptr;
+    TFontNameListBox* FontNameListBox1 = nullptr;
     TSplitter* Splitter1 = nullptr;
     TPanel* Panel1 = nullptr;
     TListView* ListView1 = nullptr;
@@ -78,7 +63,7 @@ public:
     TEdit* Edit1 = nullptr;
     TLabel* Label1 = nullptr;
     TSpinEdit* SpinEdit1 = nullptr;
-    TMainPictureButton *btnSaveFontPreview = nullptr, *btnFontPreview = nullptr;
+    TPictureButton *btnSaveFontPreview = nullptr, *btnFontPreview = nullptr;
     TImage* Image1 = nullptr;
     TFindFile* FindFile1 = nullptr;
     TImageList *ImageList1 = nullptr, *ImageList2 = nullptr;
@@ -119,7 +104,6 @@ public:
 private:
     void BuildLayout();
     void BindHandlers();
-    void PlaceStatusProgressBar();
 
     std::unique_ptr<std::array<TImage*, kFontImageSlots>> FontImages;
     std::unique_ptr<TFamilyBaseline> scanBaseline_;

@@ -45,6 +45,16 @@ private:
     std::vector<TComponent*> made_;
 };
 
+// Both picture buttons: a 16 x 16 icon at (10, 8), unstretched, the hand cursor, a standard focus.
+void SetPictureButtonLook(TPictureButton* button, const char* icon) {
+    button->SetCursor(crHandPoint);
+    button->SetFocusStyle(bfsStdButton);
+    button->LoadPictureIcon(Application->Instance(), icon);
+    button->SetPictureLeft(10);
+    button->SetPictureTop(8);
+    button->SetStretch(false);
+}
+
 TMainToolItem* Item(TMainToolbar* bar, const char* name, const char* caption, int image) {
     TMainToolItem* item = bar->AddItem(caption, image);
     item->SetName(name);
@@ -94,7 +104,9 @@ void TfrmMain::BuildLayout() {
     StatusBar1->SetAlign(alBottom);
     StatusBar1->AddPanel(50);
     StatusBar1->AddPanel(50);
-    StatusProgressBar1 = b.Place<TMainProgressBar>("StatusProgressBar1", StatusBar1, 52, 2, 50, 14);
+    StatusProgressBar1 = b.Make<TStatusProgressBar>("StatusProgressBar1");
+    StatusProgressBar1->SetStatusBar(StatusBar1);
+    StatusProgressBar1->SetPanelIndex(1);
     StatusProgressBar1->SetMin(0);
     StatusProgressBar1->SetMax(100);
     StatusProgressBar1->SetSmooth(true);
@@ -105,9 +117,10 @@ void TfrmMain::BuildLayout() {
     ShellTreeView1 = b.Place<TShellTreeView>("ShellTreeView1", Panel2, 0, 0, 209, 448);
     ShellTreeView1->SetAlign(alClient);
     ShellTreeView1->SetIndent(19);
-    FontNameListBox1 = b.Place<TMainFontList>("FontNameListBox1", Panel2, 0, 0, 209, 448);
+    FontNameListBox1 = b.Place<TFontNameListBox>("FontNameListBox1", Panel2, 0, 0, 209, 448);
     FontNameListBox1->SetAlign(alClient);
     FontNameListBox1->SetItemHeight(16);
+    FontNameListBox1->SetValue("ADMUI3Lg");
     FontNameListBox1->SetVisible(false);
 
     Splitter1 = b.Place<TSplitter>("Splitter1", this, 209, 52, 3, 448);
@@ -161,15 +174,15 @@ void TfrmMain::BuildLayout() {
     SpinEdit1->SetBounds(424, 32, 65, 21);
     SpinEdit1->SetParent(GroupBox1);
     SpinEdit1->SetTabOrder(1);
-    btnSaveFontPreview = b.Place<TMainPictureButton>("btnSaveFontPreview", GroupBox1, 176, 40, 225, 33);
+    btnSaveFontPreview = b.Place<TPictureButton>("btnSaveFontPreview", GroupBox1, 176, 40, 225, 33);
     btnSaveFontPreview->SetCaption("描画された文字をファイルに保存");
     btnSaveFontPreview->SetEnabled(false);
     btnSaveFontPreview->SetTabOrder(2);
-    btnSaveFontPreview->SetCursor(crHandPoint);
-    btnFontPreview = b.Place<TMainPictureButton>("btnFontPreview", GroupBox1, 16, 40, 145, 33);
+    SetPictureButtonLook(btnSaveFontPreview, "SAVEICON");
+    btnFontPreview = b.Place<TPictureButton>("btnFontPreview", GroupBox1, 16, 40, 145, 33);
     btnFontPreview->SetCaption("描画");
     btnFontPreview->SetTabOrder(3);
-    btnFontPreview->SetCursor(crHandPoint);
+    SetPictureButtonLook(btnFontPreview, "PREVIEWICON");
 
     Image1 = b.Place<TImage>("Image1", Panel4, 16, 160, 233, 65);
 
@@ -187,17 +200,9 @@ void TfrmMain::BuildLayout() {
     SaveDialog1.Filter = "ビットマップ(*.bmp)|*.bmp";
     SaveDialog1.DefaultExt = "bmp";
 
-    StatusBar1->OnResize = [this] { PlaceStatusProgressBar(); };
     BindHandlers();
     b.FinishLoading();
     Loaded();
-    PlaceStatusProgressBar();
-}
-
-void TfrmMain::PlaceStatusProgressBar() {
-    if (!StatusBar1 || !StatusProgressBar1 || StatusBar1->PanelCount() < 2) return;
-    RECT r = StatusBar1->PanelRect(1);
-    if (r.right > r.left) StatusProgressBar1->SetBounds(r.left + 2, r.top + 2, r.right - r.left - 4, r.bottom - r.top - 4);
 }
 
 void TfrmMain::BindHandlers() {

@@ -46,7 +46,3 @@ RECT TStatusBar::PanelRect(int index) const {
     if (HWND h = HandleOrNull()) SendMessageA(h, SB_GETRECT, index, reinterpret_cast<LPARAM>(&r));
     return r;
 }
-
-void TStatusBar::BoundsChanged() {
-    if (OnResize) OnResize();
-}

@@ -13,12 +13,10 @@ public:
     void SetPanelText(int index, const std::string& text);
     // The panel's rectangle in the bar's client coordinates, as the bar draws it.
     RECT PanelRect(int index) const;
-    std::function<void()> OnResize;  // hosted controls follow their panel
 
 protected:
     void CreateParams(TCreateParams& params) override;
     void AfterCreateWnd() override;
-    void BoundsChanged() override;
 
 private:
     void ApplyParts();
