@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include "fonts/api_controls.h"
 #include "fonts/temp_font.h"
 #include "widgets/handles.h"
 #include "widgets/path_text.h"
@@ -162,13 +163,106 @@ void TfrmMain::FindFile1Find(const std::string& FileName, const std::string& Pat
         ListView1->AddSubItem(row, face);
         Application->ProcessMessages();
         if (LoadTempFont(Path + FileName)) {
-            // The thumbnail of the face name is drawn here.
+            AddThumbnail(face);
             UnloadTempFont();
         }
         FontImageCount += 1;
     });
     Screen->SetCursor(crDefault);
     Application->ProcessMessages();
+}
+
+void TfrmMain::AddThumbnail(const std::string& face) {
+    // Slots past the table's end get no hidden image; the row still gets its thumbnail.
+    const bool keep = FontImageCount >= 0 && FontImageCount < std::min(FontImageLimit, kFontImageSlots);
+    auto image = std::make_unique<TImage>(this);
+    DrawFontText(face, image->Canvas(), std::string(), 0, 0, 30);
+    Application->ProcessMessages();
+    if (TBitmap* picture = image->Picture().Bitmap()) {
+        int index = ImageList1->Add(*picture);
+        if (index >= 0 && ListView1->Count() > 0) ListView1->SetImageIndex(ListView1->Count() - 1, ImageList1->Count() - 1);
+    }
+    if (keep) (*FontImages)[FontImageCount] = image.release();
+}
+
+void TfrmMain::DrawFontText(const std::string& faceName, TCanvas& canvas, const std::string& text, int x, int y,
+                            int size) {
+    SilentCall([&] {
+        Application->ProcessMessages();
+        const std::string drawn = text.empty() ? faceName : text;
+        // Lists the installed families, the font registered at this moment included.
+        TWindowBound<TEnumFontComboBox> combo(Handle());
+        Application->ProcessMessages();
+        if (combo) combo->Show(false);
+        bool selected = false;
+        for (int i = 0; combo && i < combo->Count(); ++i) {
+            Application->ProcessMessages();
+            if (combo && combo->Items(i) == faceName) {
+                combo->SetItemIndex(i);
+                selected = true;
+                break;
+            }
+        }
+        if (selected && combo) {
+            LOGFONTA logFont{};
+            combo->GetLogFont(logFont);
+            Application->ProcessMessages();
+            if (logFont.lfFaceName[0] != '\0') {
+                canvas.Font().SetCharset(logFont.lfCharSet);
+                canvas.Font().SetName(faceName);
+                canvas.Font().SetSize(size);
+                Application->ProcessMessages();
+                canvas.TextOut(x, y, drawn);
+            }
+        }
+        Application->ProcessMessages();
+        combo.Close();
+        Application->ProcessMessages();
+    });
+}
+
+void TfrmMain::DrawPreviewPass() {
+    Image1->Picture().Clear();
+    Application->ProcessMessages();
+    const std::string file = lblFontFileName->Caption();
+    const bool notInstalled = !file.empty();
+    if (notInstalled && !LoadTempFont(file)) return;
+    const std::string text = Edit1->Text();
+    DrawFontText(lblSelectedFontName->Caption(), Image1->Canvas(), text, 0, 0, SpinEdit1->Value());
+    Application->ProcessMessages();
+    // Names no installed face for a file, so the platform's substitute at the same size and
+    // character set measures the text.
+    TCanvas& canvas = Image1->Canvas();
+    canvas.Font().SetName(file);
+    if (!notInstalled) Application->ProcessMessages();
+    // An empty text draws the face name, so that is what the preview must hold.
+    const std::string measured = text.empty() ? lblSelectedFontName->Caption() : text;
+    SIZE extent = canvas.TextExtent(measured);
+    Image1->SetBounds(Image1->Left(), Image1->Top(), extent.cx * 120 / 100, extent.cy);
+    if (notInstalled) {
+        Application->ProcessMessages();
+        UnloadTempFont();
+    }
+}
+
+void TfrmMain::btnFontPreviewClick(TComponent*) {
+    if (previewing_) return;
+    previewing_ = true;
+    SilentCall([this] {
+        DrawPreviewPass();  // sizes the image to the text
+        DrawPreviewPass();  // draws into a bitmap of that size
+        btnSaveFontPreview->SetEnabled(true);
+    });
+    previewing_ = false;
+}
+
+void TfrmMain::btnSaveFontPreviewClick(TComponent*) {
+    SilentCall([this] {
+        if (!SaveDialog1.Execute(Handle())) return;
+        TBitmap* picture = Image1->Picture().Bitmap();
+        if (!picture || !picture->SaveToFile(SaveDialog1.FileName)) return;
+        ShowMessageBox(Handle(), "保存しました", Application->Title(), MB_OK);
+    });
 }
 
 void TfrmMain::ImagesClear() {

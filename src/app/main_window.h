@@ -90,6 +90,10 @@ public:
     void ShellTreeView1Change(TComponent* Sender, HTREEITEM Node);
     void FindFile1Find(const std::string& FileName, const std::string& Path, const TSearchRec& Search, bool& Cancel);
     void ImagesClear();
+    void btnFontPreviewClick(TComponent* Sender);
+    void btnSaveFontPreviewClick(TComponent* Sender);
+    // Draws `text` (the face name when empty) in the installed face `faceName` at `size` points.
+    void DrawFontText(const std::string& faceName, TCanvas& canvas, const std::string& text, int x, int y, int size);
 
     std::string GetFontFaceName(const std::string& path);
 
@@ -104,11 +108,14 @@ public:
 private:
     void BuildLayout();
     void BindHandlers();
+    void AddThumbnail(const std::string& face);
+    void DrawPreviewPass();
 
     std::unique_ptr<std::array<TImage*, kFontImageSlots>> FontImages;
     std::unique_ptr<TFamilyBaseline> scanBaseline_;
     bool scanning_ = false;
     bool closeAfterScan_ = false;  // "はい" arrived during a scan: close once it has stopped
     bool closeConfirmed_ = false;
+    bool previewing_ = false;  // a preview pumps messages; a second click must not free its bitmap
 };
 

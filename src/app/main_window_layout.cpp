@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include "app/layout_builder.h"
+
 namespace {
 TFont LayoutFont() {
     TFont font;
@@ -13,37 +15,6 @@ TFont LayoutFont() {
     font.SetColor(clWindowText);
     return font;
 }
-
-// Creates one component of the layout in the loading state and remembers it for Loaded.
-class LayoutBuilder {
-public:
-    explicit LayoutBuilder(TComponent* owner) : owner_(owner) {}
-
-    template <class T, class... Args>
-    T* Make(const char* name, Args&&... args) {
-        T* component = TComponent::Create<T>(owner_, std::forward<Args>(args)...);
-        component->SetName(name);
-        component->BeginLoading();
-        made_.push_back(component);
-        return component;
-    }
-
-    template <class T>
-    T* Place(const char* name, TWinControl* parent, int left, int top, int width, int height) {
-        T* control = Make<T>(name);
-        control->SetBounds(left, top, width, height);
-        control->SetParent(parent);
-        return control;
-    }
-
-    void FinishLoading() {
-        for (TComponent* c : made_) c->Loaded();
-    }
-
-private:
-    TComponent* owner_;
-    std::vector<TComponent*> made_;
-};
 
 // Both picture buttons: a 16 x 16 icon at (10, 8), unstretched, the hand cursor, a standard focus.
 void SetPictureButtonLook(TPictureButton* button, const char* icon) {
@@ -218,6 +189,8 @@ void TfrmMain::BindHandlers() {
     TB_TextFontFace->OnClick = [this](TComponent* s) { TB_TextFontFaceClick(s); };
     Timer1->OnTimer = [this](TComponent* s) { Timer1Timer(s); };
     ListView1->OnSelectItem = [this](TComponent* s, int item, bool selected) { ListView1SelectItem(s, item, selected); };
+    btnFontPreview->OnClick = [this](TComponent* s) { btnFontPreviewClick(s); };
+    btnSaveFontPreview->OnClick = [this](TComponent* s) { btnSaveFontPreviewClick(s); };
     FontNameListBox1->OnClick = [this](TComponent* s) { FontNameListBox1Click(s); };
     ShellTreeView1->OnChange = [this](TComponent* s, HTREEITEM node) { ShellTreeView1Change(s, node); };
     FindFile1->OnFind = [this](const std::string& name, const std::string& path, const TSearchRec& rec, bool& cancel) {

@@ -99,7 +99,10 @@ void TApplication::Run() {
 }
 
 void TApplication::Terminate() {
-    if (!terminated_) PostQuitMessage(0);
+    if (terminated_) return;
+    // Nested loops (a scan's pumping) stop at once; the quit message ends the outer one.
+    terminated_ = true;
+    PostQuitMessage(0);
 }
 
 void TApplication::ResetTermination() {

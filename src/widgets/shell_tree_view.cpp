@@ -176,6 +176,28 @@ std::string TShellTreeView::Path() const {
 }
 
 HTREEITEM TShellTreeView::FindChildToward(HTREEITEM item, const std::string& target, LPCITEMIDLIST targetPidl) {
+    HTREEITEM child = MatchingChild(item, target, targetPidl);
+    if (!child) {
+        // The tree does not follow the file system by itself: read a folder made since again.
+        Refresh(item);
+        child = MatchingChild(item, target, targetPidl);
+    }
+    return child;
+}
+
+void TShellTreeView::Refresh(HTREEITEM item) {
+    HWND h = HandleOrNull();
+    Node* node = NodeOf(item);
+    if (!node || !node->populated) return;
+    HTREEITEM child;
+    while ((child = reinterpret_cast<HTREEITEM>(SendMessageA(h, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item))))) {
+        SendMessageA(h, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(child));
+    }
+    node->populated = false;
+    Populate(item);
+}
+
+HTREEITEM TShellTreeView::MatchingChild(HTREEITEM item, const std::string& target, LPCITEMIDLIST targetPidl) {
     HWND h = HandleOrNull();
     Populate(item);
     HTREEITEM virtualMatch = nullptr;
@@ -229,6 +251,11 @@ bool TShellTreeView::Notify(NMHDR& header, LRESULT& result) {
     case TVN_SELCHANGEDA: case TVN_SELCHANGEDW: {
         auto& view = reinterpret_cast<NMTREEVIEWA&>(header);
         if (!filling_ && OnChange) OnChange(this, view.itemNew.hItem);
+        return true;
+    }
+    case TVN_DELETEITEMA: case TVN_DELETEITEMW: {
+        auto* node = reinterpret_cast<Node*>(reinterpret_cast<NMTREEVIEWA&>(header).itemOld.lParam);
+        std::erase_if(nodes_, [node](const std::unique_ptr<Node>& n) { return n.get() == node; });
         return true;
     }
     case NM_RCLICK: {

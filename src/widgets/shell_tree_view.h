@@ -35,6 +35,8 @@ private:
     HTREEITEM AddNode(HTREEITEM parent, LPITEMIDLIST absolute, const std::string& name, bool hasChildren);
     void Populate(HTREEITEM item);
     HTREEITEM FindChildToward(HTREEITEM item, const std::string& target, LPCITEMIDLIST targetPidl);
+    HTREEITEM MatchingChild(HTREEITEM item, const std::string& target, LPCITEMIDLIST targetPidl);
+    void Refresh(HTREEITEM item);
 
     std::vector<std::unique_ptr<Node>> nodes_;
     int indent_ = 19;

@@ -35,7 +35,8 @@ ProcessWindows WaitForWindows(DWORD pid, bool wantQuestion) {
 
 TEST(ProcessTest, ClosingWithYesEndsTheProgramWithExitCodeZero) {
     std::string exe = BinDir() + "\\sorvane.exe";
-    STARTUPINFOA si{sizeof(si)};
+    STARTUPINFOA si{};
+    si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
     ASSERT_TRUE(CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
     ProcessWindows windows = WaitForWindows(pi.dwProcessId, false);

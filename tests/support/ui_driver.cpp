@@ -36,6 +36,12 @@ DialogAnswerer::DialogAnswerer(const std::string& caption, int buttonId) : capti
     Answerers()[timer_] = this;
 }
 
+DialogAnswerer::DialogAnswerer(const std::string& caption, int buttonId, int controlId, const std::string& text)
+    : DialogAnswerer(caption, buttonId) {
+    controlId_ = controlId;
+    input_ = text;
+}
+
 DialogAnswerer::~DialogAnswerer() {
     KillTimer(nullptr, timer_);
     Answerers().erase(timer_);
@@ -53,6 +59,7 @@ void DialogAnswerer::Poll() {
     if (!search.found) return;
     ++seen_;
     text_ = WindowText(GetDlgItem(search.found, 0xFFFF));
+    if (controlId_) SetDlgItemTextA(search.found, controlId_, input_.c_str());
     HWND button = GetDlgItem(search.found, buttonId_);
     buttonText_ = WindowText(button);
     answered_ = true;

@@ -9,6 +9,8 @@
 class DialogAnswerer {
 public:
     DialogAnswerer(const std::string& caption, int buttonId);
+    // Also types `text` into the dialog's control `controlId` before pressing the button.
+    DialogAnswerer(const std::string& caption, int buttonId, int controlId, const std::string& text);
     ~DialogAnswerer();
     DialogAnswerer(const DialogAnswerer&) = delete;
     DialogAnswerer& operator=(const DialogAnswerer&) = delete;
@@ -24,6 +26,8 @@ private:
 
     std::string caption_;
     int buttonId_;
+    int controlId_ = 0;
+    std::string input_;
     UINT_PTR timer_ = 0;
     bool answered_ = false;
     int seen_ = 0;

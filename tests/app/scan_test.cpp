@@ -1,0 +1,192 @@
+#include "app/main_window_fixture.h"
+
+#include "fonts/temp_font.h"
+
+namespace {
+
+// Records what the scan showed after each report.
+class ScanRecorder {
+public:
+    explicit ScanRecorder(TfrmMain& form, std::function<void(int report)> during = nullptr) : form_(form) {
+        auto original = form.FindFile1->OnFind;
+        form.FindFile1->OnFind = [this, original, during](const std::string& name, const std::string& path,
+                                                          const TSearchRec& rec, bool& cancel) {
+            ++reports;
+            if (during) during(reports);
+            original(name, path, rec, cancel);
+            names.push_back(name);
+            statusTexts.push_back(form_.StatusBar1->PanelText(0));
+        };
+    }
+    int reports = 0;
+    std::vector<std::string> names, statusTexts;
+
+private:
+    TfrmMain& form_;
+};
+
+// Dark pixels of an image of the list, drawn on white.
+int InkOfThumbnail(TImageList& list, int index) {
+    TBitmap cell;
+    cell.SetSize(list.Width(), list.Height());
+    list.Draw(cell.Canvas().Handle(), 0, 0, index);
+    int ink = 0;
+    for (int y = 0; y < cell.Height(); ++y) {
+        for (int x = 0; x < cell.Width(); ++x) ink += GetRValue(cell.Canvas().Pixel(x, y)) < 128;
+    }
+    return ink;
+}
+
+TEST_F(MainWindowTest, ScanListsEveryFontWithItsFaceNameThumbnailAndProgress) {
+    std::string dir = FreshTempDir("scan-three");
+    CopyTestFont("SorvaneTestA.ttf", dir, "a.ttf");
+    CopyTestFont("SorvaneTestB.ttf", dir, "b.ttf");
+    CopyTestFont("SorvaneTestC.ttf", dir, "c.ttf");
+    ScanRecorder recorder(*form);
+    ASSERT_TRUE(ScanFolder(dir));
+
+    ASSERT_EQ(form->ListView1->Count(), 3);
+    EXPECT_EQ(Column(0), recorder.names);  // rows in the order the finder reported them
+    std::map<std::string, std::string> faces;
+    for (int i = 0; i < 3; ++i) faces[form->ListView1->SubItem(i, 0)] = form->ListView1->SubItem(i, 1);
+    EXPECT_EQ(faces["a.ttf"], "SorvaneTestA");
+    EXPECT_EQ(faces["b.ttf"], "SorvaneTestB");
+    EXPECT_EQ(faces["c.ttf"], "SorvaneTestC");
+    EXPECT_EQ(recorder.statusTexts, (std::vector<std::string>{"1/3", "2/3", "3/3"}));
+
+    EXPECT_EQ(form->ImageList1->Count(), 3);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(form->ListView1->ImageIndex(i), i);
+        EXPECT_GT(InkOfThumbnail(*form->ImageList1, i), 100) << "thumbnail " << i << " is blank";
+        EXPECT_NE(form->FontImage(i), nullptr);
+    }
+    EXPECT_EQ(form->FontImageCount, 3);
+
+    // Back to idle.
+    EXPECT_EQ(form->StatusProgressBar1->Position(), 0);
+    EXPECT_TRUE(form->ShellTreeView1->Enabled());
+    EXPECT_FALSE(form->TB_FontListGetStop->Enabled());
+    EXPECT_FALSE(TempFontLoaded);
+    EXPECT_EQ(Screen->Cursor(), crDefault);
+}
+
+TEST_F(MainWindowTest, FolderWithoutFontsLeavesTheListEmptyAndTheStatusAlone) {
+    std::string fonts = FreshTempDir("scan-before");
+    CopyTestFont("SorvaneTestA.ttf", fonts, "a.ttf");
+    ASSERT_TRUE(ScanFolder(fonts));
+    ASSERT_EQ(form->StatusBar1->PanelText(0), "1/1");
+    TImage* previousImage = form->FontImage(0);
+    ASSERT_NE(previousImage, nullptr);
+
+    std::string empty = FreshTempDir("scan-none");
+    CloseHandle(CreateFileA((empty + "\\readme.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    ASSERT_TRUE(ScanFolder(empty));
+    EXPECT_EQ(form->ListView1->Count(), 0);
+    EXPECT_EQ(form->ImageList1->Count(), 0);
+    EXPECT_EQ(form->StatusBar1->PanelText(0), "1/1");
+    EXPECT_EQ(form->FontImage(0), previousImage);  // the previous scan's hidden images stay
+}
+
+TEST_F(MainWindowTest, SubfoldersAreCountedButNeverListed) {
+    std::string dir = FreshTempDir("scan-subfolders");
+    CopyTestFont("SorvaneTestA.ttf", dir, "a.ttf");
+    CopyTestFont("SorvaneTestB.ttf", dir, "b.ttf");
+    CreateDirectoryA((dir + "\\x.ttf").c_str(), nullptr);
+    CreateDirectoryA((dir + "\\inner").c_str(), nullptr);
+    CopyTestFont("SorvaneTestC.ttf", dir + "\\inner", "c.ttf");
+    ScanRecorder recorder(*form);
+    ASSERT_TRUE(ScanFolder(dir));
+    EXPECT_EQ(form->ListView1->Count(), 2);
+    ASSERT_FALSE(recorder.statusTexts.empty());
+    EXPECT_EQ(recorder.statusTexts.back(), "2/3");
+}
+
+TEST_F(MainWindowTest, FilesThatAreNoFontsGetARowWithTheirNameOnly) {
+    std::string dir = FreshTempDir("scan-bad");
+    for (const char* bad : {"notafont.ttf", "empty.ttf", "truncated.ttf", "bad-tablecount.ttf", "bad-namerecord.ttf"}) {
+        CopyTestFont(bad, dir, bad);
+    }
+    CopyTestFont("SorvaneTestD.ttf", dir, "zz-good.ttf");
+    ASSERT_TRUE(ScanFolder(dir));
+    ASSERT_EQ(form->ListView1->Count(), 6);
+    int good = 0;
+    for (int i = 0; i < 6; ++i) {
+        std::string file = form->ListView1->SubItem(i, 0), face = form->ListView1->SubItem(i, 1);
+        if (file == "zz-good.ttf") {
+            ++good;
+            EXPECT_EQ(face, "SorvaneTestD");
+            EXPECT_GE(form->ListView1->ImageIndex(i), 0);
+        } else {
+            EXPECT_EQ(face, "") << file;
+            EXPECT_LT(form->ListView1->ImageIndex(i), 0) << file;
+        }
+    }
+    EXPECT_EQ(good, 1);
+    EXPECT_EQ(form->ImageList1->Count(), 1);
+    EXPECT_FALSE(TempFontLoaded);
+}
+
+TEST_F(MainWindowTest, StoppingDuringTheSecondOfFiveFilesLeavesThreeRows) {
+    std::string dir = FreshTempDir("scan-stop");
+    const char* fonts[] = {"SorvaneTestA.ttf", "SorvaneTestB.ttf", "SorvaneTestC.ttf", "SorvaneTestD.ttf",
+                           "SorvaneTestE.ttf"};
+    for (int i = 0; i < 5; ++i) CopyTestFont(fonts[i], dir, std::string(1, static_cast<char>('a' + i)) + ".ttf");
+    // The stop command arrives as the toolbar's notification, picked up by the scan's own pumping.
+    ScanRecorder recorder(*form, [this](int report) {
+        if (report == 2) {
+            PostMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(form->TB_FontListGetStop->CommandId(), BN_CLICKED),
+                         reinterpret_cast<LPARAM>(form->TBToolbar1->Handle()));
+        }
+    });
+    ASSERT_TRUE(ScanFolder(dir));
+    EXPECT_EQ(form->ListView1->Count(), 3);
+    EXPECT_TRUE(form->StopFlag);
+    EXPECT_TRUE(form->ShellTreeView1->Enabled());
+    EXPECT_FALSE(form->TB_FontListGetStop->Enabled());
+}
+
+TEST_F(MainWindowTest, FolderEndingInTrailByte5CScansAndJoinsPathsWithOneBackslash) {
+    std::string dir = FreshTempDir("ソフト");
+    CopyTestFont("SorvaneTestA.ttf", dir, "表.ttf");
+    ASSERT_TRUE(ScanFolder(dir));
+    ASSERT_EQ(form->ListView1->Count(), 1);
+    EXPECT_EQ(form->ListView1->SubItem(0, 1), "SorvaneTestA");
+    form->ListView1->SetItemIndex(0);
+    PumpFor(20);
+    EXPECT_EQ(form->lblFontFileName->Caption(), dir + "\\表.ttf");
+}
+
+TEST_F(MainWindowTest, HiddenImagesStopAtTheTableBoundWhileRowsGoOn) {
+    std::string dir = FreshTempDir("scan-bound");
+    CopyTestFont("SorvaneTestA.ttf", dir, "a.ttf");
+    CopyTestFont("SorvaneTestB.ttf", dir, "b.ttf");
+    CopyTestFont("SorvaneTestC.ttf", dir, "c.ttf");
+    form->FontImageLimit = 2;
+    ASSERT_TRUE(ScanFolder(dir));
+    EXPECT_EQ(form->ListView1->Count(), 3);
+    EXPECT_EQ(form->ImageList1->Count(), 3);
+    EXPECT_NE(form->FontImage(0), nullptr);
+    EXPECT_NE(form->FontImage(1), nullptr);
+    EXPECT_EQ(form->FontImage(2), nullptr);
+    EXPECT_EQ(form->FontImageCount, 3);
+}
+
+TEST_F(MainWindowTest, AnsweringYesDuringAScanStopsItThenCloses) {
+    std::string dir = FreshTempDir("scan-close");
+    const char* fonts[] = {"SorvaneTestA.ttf", "SorvaneTestB.ttf", "SorvaneTestC.ttf", "SorvaneTestD.ttf",
+                           "SorvaneTestE.ttf", "SorvaneTestF.ttf"};
+    for (int i = 0; i < 6; ++i) CopyTestFont(fonts[i], dir, std::string(1, static_cast<char>('a' + i)) + ".ttf");
+    DialogAnswerer yes("確認", IDYES);
+    ScanRecorder recorder(*form, [this](int report) {
+        if (report == 2) PostMessageA(form->Handle(), WM_CLOSE, 0, 0);
+    });
+    ASSERT_TRUE(ScanFolder(dir));
+    EXPECT_TRUE(yes.Answered());
+    EXPECT_LE(form->ListView1->Count(), 4);
+    EXPECT_FALSE(IsWindowVisible(form->Handle()));
+    EXPECT_TRUE(Application->Terminated());
+    EXPECT_FALSE(TempFontLoaded);
+    EXPECT_EQ(form->FontImage(0), nullptr);  // freed on close
+}
+
+}  // namespace
