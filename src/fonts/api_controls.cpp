@@ -145,5 +145,23 @@ void TEnumFontComboBox::GetLogFont(LOGFONTA& logFont) const {
     std::string family = SelectedText();
     if (family.empty()) return;
     WindowDC dc(ParentHandle());
-    EnumFontFamilies(dc.get(), family.c_str(), [&](const LOGFONTA& font) { logFont = font; });
+    // Wine reports a Japanese family for SHIFTJIS_CHARSET first and ANSI_CHARSET last; drawing
+    // Japanese text in the last record's ANSI character set splits every double-byte character
+    // into two. So the record in the system code page's character set wins when the family has
+    // one; otherwise the last record, as before.
+    const BYTE systemCharset = SystemCharset();
+    bool systemFound = false;
+    EnumFontFamilies(dc.get(), family.c_str(), [&](const LOGFONTA& font) {
+        if (systemFound) return;
+        logFont = font;
+        systemFound = font.lfCharSet == systemCharset;
+    });
+}
+
+BYTE SystemCharset() {
+    CHARSETINFO info{};
+    if (!TranslateCharsetInfo(reinterpret_cast<DWORD*>(static_cast<UINT_PTR>(GetACP())), &info, TCI_SRCCODEPAGE)) {
+        return ANSI_CHARSET;
+    }
+    return static_cast<BYTE>(info.ciCharset);
 }

@@ -59,10 +59,14 @@ class TEnumFontComboBox : public TAPIDDLCombo {
 public:
     using TAPIDDLCombo::TAPIDDLCombo;
 
-    // The logical font of the selected family (the last font its enumeration reports). Leaves
-    // `logFont` as it was when nothing is selected or the family enumerates no font.
+    // The logical font of the selected family: its font in the system code page's character
+    // set if it has one, else the last font its enumeration reports. Leaves `logFont` as it was
+    // when nothing is selected or the family enumerates no font.
     void GetLogFont(LOGFONTA& logFont) const;
 
 protected:
     void AfterCreate() override;
 };
+
+// The character set of the system's ANSI code page (SHIFTJIS_CHARSET under code page 932).
+BYTE SystemCharset();

@@ -1,0 +1,174 @@
+#include "app/main_window_fixture.h"
+
+#include "fonts/temp_font.h"
+#include "support/window_count.h"
+#include "widgets/handles.h"
+
+namespace {
+
+struct InkBox {
+    int left = INT_MAX, top = INT_MAX, right = -1, bottom = -1, count = 0;
+    int Height() const { return count ? bottom - top + 1 : 0; }
+};
+
+InkBox InkOf(TBitmap& bitmap) {
+    InkBox box;
+    for (int y = 0; y < bitmap.Height(); ++y) {
+        for (int x = 0; x < bitmap.Width(); ++x) {
+            if (GetRValue(bitmap.Canvas().Pixel(x, y)) >= 128) continue;
+            ++box.count;
+            box.left = std::min(box.left, x);
+            box.right = std::max(box.right, x);
+            box.top = std::min(box.top, y);
+            box.bottom = std::max(box.bottom, y);
+        }
+    }
+    return box;
+}
+
+// Separate runs of ink along one row: one per glyph box.
+int InkRunsOnRow(TBitmap& bitmap, int y) {
+    int runs = 0;
+    bool inside = false;
+    for (int x = 0; x < bitmap.Width(); ++x) {
+        bool ink = GetRValue(bitmap.Canvas().Pixel(x, y)) < 128;
+        if (ink && !inside) ++runs;
+        inside = ink;
+    }
+    return runs;
+}
+
+class PreviewTest : public MainWindowTest {
+protected:
+    // Scans a folder holding one test font and selects its row, as a user would.
+    void SelectFontFile(const std::string& font) {
+        dir = FreshTempDir("preview");
+        CopyTestFont(font, dir, font);
+        ASSERT_TRUE(ScanFolder(dir));
+        ASSERT_EQ(form->ListView1->Count(), 1);
+        form->ListView1->SetItemIndex(0);
+        PumpFor(20);
+        ASSERT_FALSE(form->lblSelectedFontName->Caption().empty());
+    }
+    TBitmap& Preview() { return *form->Image1->Picture().Bitmap(); }
+    void Draw(const std::string& text, int size) {
+        form->Edit1->SetText(text);
+        form->SpinEdit1->SetValue(size);
+        form->btnFontPreviewClick(form->btnFontPreview);
+    }
+    std::string dir;
+};
+
+TEST_F(PreviewTest, PreviewIsSizedToTheTextAndDrawnInTheFace) {
+    SelectFontFile("SorvaneTestA.ttf");
+    EXPECT_FALSE(form->btnSaveFontPreview->Enabled());
+    Draw("abc", 30);
+    ASSERT_NE(form->Image1->Picture().Bitmap(), nullptr);
+    TCanvas& canvas = form->Image1->Canvas();
+    EXPECT_EQ(form->Image1->Width(), canvas.TextWidth("abc") * 120 / 100);
+    EXPECT_EQ(form->Image1->Height(), canvas.TextHeight("abc"));
+    EXPECT_EQ(Preview().Width(), form->Image1->Width());
+    EXPECT_EQ(Preview().Height(), form->Image1->Height());
+    // Three box glyphs of the test face.
+    EXPECT_EQ(InkRunsOnRow(Preview(), Preview().Height() / 2), 3);
+    EXPECT_TRUE(form->btnSaveFontPreview->Enabled());
+    EXPECT_FALSE(TempFontLoaded);
+}
+
+TEST_F(PreviewTest, SizeInPointsSetsTheGlyphHeight) {
+    SelectFontFile("SorvaneTestB.ttf");
+    Draw("H", 90);
+    int tall = InkOf(Preview()).Height();
+    Draw("H", 30);
+    int normal = InkOf(Preview()).Height();
+    Draw("H", 1);
+    int tiny = InkOf(Preview()).Height();
+    // The box glyph is 0.76 em high: 90 pt = 120 px, 30 pt = 40 px, 1 pt = 1 px at 96 dpi.
+    EXPECT_NEAR(tall, 91, 3);
+    EXPECT_NEAR(normal, 30, 2);
+    EXPECT_LE(tiny, 2);
+}
+
+TEST_F(PreviewTest, EmptyTextDrawsTheFaceName) {
+    SelectFontFile("SorvaneTestC.ttf");
+    Draw("", 30);
+    ASSERT_NE(form->Image1->Picture().Bitmap(), nullptr);
+    // Measured with the substitute face, so the test face's wide boxes may run past the right edge.
+    EXPECT_EQ(form->Image1->Width(), form->Image1->Canvas().TextWidth("SorvaneTestC") * 120 / 100);
+    EXPECT_GE(InkRunsOnRow(Preview(), Preview().Height() / 2), 5);
+}
+
+TEST_F(PreviewTest, JapaneseTextRendersOneGlyphPerCharacter) {
+    SelectFontFile("japanese.ttf");
+    Draw("日本語のテキスト", 30);
+    ASSERT_NE(form->Image1->Picture().Bitmap(), nullptr);
+    // Eight characters, eight boxes: not sixteen single bytes, not one box per byte pair lost.
+    EXPECT_EQ(InkRunsOnRow(Preview(), Preview().Height() / 2), 8);
+}
+
+TEST_F(PreviewTest, InstalledFaceDrawsWithoutAFile) {
+    ASSERT_TRUE(LoadTempFont(TestFontDir() + "\\SorvaneTestD.ttf"));  // stands in for an installed face
+    form->lblSelectedFontName->SetCaption("SorvaneTestD");
+    form->lblFontFileName->SetCaption("");
+    Draw("ab", 30);
+    EXPECT_EQ(InkRunsOnRow(Preview(), Preview().Height() / 2), 2);
+    UnloadTempFont();
+
+    form->lblSelectedFontName->SetCaption("NoSuchFaceAnywhere");
+    Draw("ab", 30);
+    ASSERT_NE(form->Image1->Picture().Bitmap(), nullptr);
+    EXPECT_EQ(InkOf(Preview()).count, 0);  // an unknown face draws nothing
+}
+
+TEST_F(PreviewTest, SavingWritesTheBitmapAndAddsTheExtension) {
+    SelectFontFile("SorvaneTestA.ttf");
+    Draw("abc", 30);
+    std::string target = dir + "\\saved";
+    {
+        DialogAnswerer save("イメージ保存", IDOK, 0x47C, target);
+        DialogAnswerer done("Sorvane", IDOK);
+        form->btnSaveFontPreviewClick(form->btnSaveFontPreview);
+        ASSERT_TRUE(save.Answered());
+        ASSERT_TRUE(done.Answered());
+        EXPECT_EQ(done.Text(), "保存しました");
+    }
+    std::string bytes = ReadFileBytes(target + ".bmp");
+    ASSERT_GE(bytes.size(), 54u);
+    EXPECT_EQ(bytes.substr(0, 2), "BM");
+    auto field = [&](size_t offset) { return *reinterpret_cast<const int32_t*>(bytes.data() + offset); };
+    EXPECT_EQ(field(18), form->Image1->Width());
+    EXPECT_EQ(field(22), form->Image1->Height());
+    EXPECT_EQ(*reinterpret_cast<const uint16_t*>(bytes.data() + 28), 24);
+    EXPECT_EQ(static_cast<int32_t>(bytes.size()), field(2));
+}
+
+TEST_F(PreviewTest, CancellingTheSaveWritesNothingAndSaysNothing) {
+    SelectFontFile("SorvaneTestA.ttf");
+    Draw("abc", 30);
+    DialogAnswerer cancel("イメージ保存", IDCANCEL);
+    DialogAnswerer done("Sorvane", IDOK);
+    form->btnSaveFontPreviewClick(form->btnSaveFontPreview);
+    EXPECT_TRUE(cancel.Answered());
+    PumpFor(100);
+    EXPECT_FALSE(done.Answered());
+    EXPECT_EQ(ReadFileBytes(dir + "\\saved.bmp"), "");
+}
+
+TEST_F(PreviewTest, RepeatedPreviewsAndScansLeaveNoWindowsOrGdiObjectsBehind) {
+    SelectFontFile("SorvaneTestA.ttf");
+    Draw("warm", 30);  // first use creates lasting objects (fonts of the canvas, caches)
+    form->ImagesClear();
+    const int windows = CountThreadWindows();
+    const long gdi = HandleCounters::GdiObjects();
+    for (int i = 0; i < 200; ++i) Draw("abc", 12 + i % 40);
+    std::string many = FreshTempDir("preview-many");
+    for (int i = 0; i < 200; ++i) CopyTestFont("SorvaneTestB.ttf", many, "f" + std::to_string(i) + ".ttf");
+    ASSERT_TRUE(ScanFolder(many));
+    EXPECT_EQ(form->ListView1->Count(), 200);
+    form->ImagesClear();
+    EXPECT_NEAR(CountThreadWindows(), windows, 3);
+    EXPECT_NEAR(HandleCounters::GdiObjects(), gdi, 3);
+    EXPECT_FALSE(TempFontLoaded);
+}
+
+}  // namespace
