@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+
+#include "support/test_env.h"
+#include "widgets/graphics.h"
+#include "widgets/handles.h"
+
+namespace {
+
+TEST(Bitmap, NewBitmapIsWhiteAndSavesAsA24BitFile) {
+    std::string dir = FreshTempDir("bitmap-save");
+    TBitmap bitmap;
+    bitmap.SetSize(7, 3);  // rows padded to 24 bytes
+    EXPECT_EQ(bitmap.Canvas().Pixel(6, 2), RGB(255, 255, 255));
+    bitmap.Canvas().SetPixel(0, 0, clRed);
+    ASSERT_TRUE(bitmap.SaveToFile(dir + "\\out.bmp"));
+
+    std::string bytes = ReadFileBytes(dir + "\\out.bmp");
+    ASSERT_EQ(bytes.size(), 14u + 40u + 3u * 24u);
+    EXPECT_EQ(bytes.substr(0, 2), "BM");
+    EXPECT_EQ(*reinterpret_cast<const int32_t*>(&bytes[18]), 7);
+    EXPECT_EQ(*reinterpret_cast<const int32_t*>(&bytes[22]), 3);
+    EXPECT_EQ(*reinterpret_cast<const uint16_t*>(&bytes[28]), 24);
+    // Bottom-up rows: the top-left pixel is the first of the last row, stored blue, green, red.
+    size_t topLeft = 54 + 2 * 24;
+    EXPECT_EQ(static_cast<uint8_t>(bytes[topLeft]), 0);
+    EXPECT_EQ(static_cast<uint8_t>(bytes[topLeft + 2]), 255);
+    EXPECT_FALSE(FileExists(dir + "\\out.bmp.sorvane-tmp"));
+}
+
+TEST(Bitmap, FailedSaveKeepsTheExistingFileAndSaysSo) {
+    std::string dir = FreshTempDir("bitmap-fail");
+    std::string target = dir + "\\keep.bmp";
+    {
+        HANDLE file = CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        WriteFile(file, "old", 3, &written, nullptr);
+        CloseHandle(file);
+    }
+    // Held open without sharing, the file cannot be replaced.
+    HANDLE held = CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    TBitmap bitmap;
+    bitmap.SetSize(4, 4);
+    EXPECT_FALSE(bitmap.SaveToFile(target));
+    CloseHandle(held);
+    EXPECT_EQ(ReadFileBytes(target), "old");
+    EXPECT_FALSE(FileExists(target + ".sorvane-tmp"));
+
+    EXPECT_FALSE(bitmap.SaveToFile(dir + "\\no-such-folder\\x.bmp"));
+    TBitmap empty;
+    EXPECT_FALSE(empty.SaveToFile(dir + "\\empty.bmp"));
+    EXPECT_FALSE(FileExists(dir + "\\empty.bmp"));
+}
+
+TEST(Bitmap, HandleIsFreeOfTheCanvasSoOthersCanSelectIt) {
+    TBitmap bitmap;
+    bitmap.SetSize(5, 5);
+    bitmap.Canvas().SetPixel(1, 1, clBlack);
+    HBITMAP handle = bitmap.Handle();
+    MemoryDC other;
+    HGDIOBJ previous = SelectObject(other.get(), handle);
+    EXPECT_NE(previous, nullptr);  // a bitmap still selected elsewhere would be refused
+    EXPECT_EQ(GetPixel(other.get(), 1, 1), RGB(0, 0, 0));
+    SelectObject(other.get(), previous);
+    EXPECT_EQ(bitmap.Canvas().Pixel(1, 1), RGB(0, 0, 0));  // the canvas comes back on demand
+}
+
+TEST(Font, FaceNameIsCutWithoutSplittingADoubleByteCharacter) {
+    TFont font;
+    // 30 bytes of ASCII then a double-byte character: it must not be cut in half at byte 31.
+    font.SetName(std::string(30, 'x') + "表");
+    LOGFONTA lf = font.LogFont();
+    EXPECT_EQ(std::string(lf.lfFaceName), std::string(30, 'x'));
+    font.SetName(std::string(29, 'x') + "表");
+    EXPECT_EQ(std::string(font.LogFont().lfFaceName), std::string(29, 'x') + "表");
+}
+
+TEST(Font, SizeAndHeightFollowNinetySixDotsPerInch) {
+    TFont font;
+    font.SetSize(30);
+    EXPECT_EQ(font.Height(), -40);
+    EXPECT_EQ(font.Size(), 30);
+    font.SetSize(90);
+    EXPECT_EQ(font.Height(), -120);
+    int changes = 0;
+    font.OnChange = [&] { ++changes; };
+    font.SetName("");  // an empty name changes nothing
+    font.SetSize(90);
+    EXPECT_EQ(changes, 0);
+}
+
+TEST(Handles, WrappersReleaseWhatTheyHoldOnce) {
+    long gdi = HandleCounters::GdiObjects(), dcs = HandleCounters::DeviceContexts();
+    {
+        BrushHandle brush(CreateSolidBrush(RGB(1, 2, 3)));
+        BrushHandle moved = std::move(brush);
+        EXPECT_FALSE(brush);
+        EXPECT_TRUE(moved);
+        WindowDC screen(nullptr);
+        MemoryDC memory(screen.get());
+        EXPECT_EQ(HandleCounters::GdiObjects(), gdi + 1);
+        EXPECT_EQ(HandleCounters::DeviceContexts(), dcs + 2);
+    }
+    EXPECT_EQ(HandleCounters::GdiObjects(), gdi);
+    EXPECT_EQ(HandleCounters::DeviceContexts(), dcs);
+}
+
+TEST(Canvas, ReleasingTheHandlePutsTheContextsObjectsBack) {
+    MemoryDC dc;
+    HGDIOBJ originalFont = GetCurrentObject(dc.get(), OBJ_FONT);
+    HGDIOBJ originalBrush = GetCurrentObject(dc.get(), OBJ_BRUSH);
+    {
+        TCanvas canvas(dc.get());
+        canvas.Font().SetSize(20);
+        canvas.TextExtent("x");
+        canvas.FillRect(RECT{0, 0, 1, 1});
+        EXPECT_NE(GetCurrentObject(dc.get(), OBJ_FONT), originalFont);
+    }
+    EXPECT_EQ(GetCurrentObject(dc.get(), OBJ_FONT), originalFont);
+    EXPECT_EQ(GetCurrentObject(dc.get(), OBJ_BRUSH), originalBrush);
+}
+
+TEST(Colors, SystemColoursResolveThroughTheWindowSystem) {
+    EXPECT_EQ(ColorToRGB(clRed), RGB(255, 0, 0));
+    EXPECT_EQ(ColorToRGB(0x00E3D6CC), RGB(0xCC, 0xD6, 0xE3));
+    EXPECT_EQ(ColorToRGB(clBtnFace), GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(ColorToRGB(clHighlight), GetSysColor(COLOR_HIGHLIGHT));
+}
+
+}  // namespace
