@@ -251,6 +251,7 @@ void TfrmMain::btnFontPreviewClick(TComponent*) {
     SilentCall([this] {
         DrawPreviewPass();  // sizes the image to the text
         DrawPreviewPass();  // draws into a bitmap of that size
+        Image1->Invalidate();  // it may have painted while the drawing pumped messages
         btnSaveFontPreview->SetEnabled(true);
     });
     previewing_ = false;
