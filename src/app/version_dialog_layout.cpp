@@ -68,7 +68,7 @@ void TfrmVersion::BuildLayout() {
     Label3 = PanelLine(b, "Label3", Panel1, 8, 13, "Sorvane はフリーソフトウェアです。");
     URLLink1 = b.Place<TURLLink>("URLLink1", Panel1, 8, 29, 48, 12);
     SetLinkLook(URLLink1, "Kestovar", "https://www.example.com/kestovar/");
-    Label4 = PanelLine(b, "Label4", Panel1, 136, 29, "All rights reserved.");
+    Label4 = PanelLine(b, "Label4", Panel1, 136, 29, "無断転載禁止");
     Label6 = PanelLine(b, "Label6", Panel1, 8, 61, "アイコン制作:");
     URLLink3 = b.Place<TURLLink>("URLLink3", Panel1, 88, 61, 90, 12);
     SetLinkLook(URLLink3, "Hoshizora Icons", "https://www.example.com/hoshizora-icons/");

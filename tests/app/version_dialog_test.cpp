@@ -61,8 +61,10 @@ TEST_F(VersionDialogTest, StartsHiddenWithCaptionsFromTheProgramsResource) {
     // The version grows leftwards from its right edge.
     EXPECT_EQ(version->Label2->Left() + version->Label2->Width(), 324);
     EXPECT_EQ(version->Image2->Picture().Icon(), Application->Icon());
-    EXPECT_EQ(version->ClientWidth(), 345);
-    EXPECT_EQ(version->ClientHeight(), 224);
+    RECT client;
+    GetClientRect(version->Handle(), &client);
+    EXPECT_EQ(client.right, 345);
+    EXPECT_EQ(client.bottom, 224);
 }
 
 TEST_F(VersionDialogTest, NoticeLinesFitThePanelWithoutOverlapping) {
@@ -75,8 +77,9 @@ TEST_F(VersionDialogTest, NoticeLinesFitThePanelWithoutOverlapping) {
         EXPECT_LE(line->Left() + line->Width(), panel.Width()) << line->Name();
         EXPECT_LE(line->Top() + line->Height(), panel.Height()) << line->Name();
         for (TControl* other : lines) {
+            if (line == other) continue;
             RECT a = line->BoundsRect(), b = other->BoundsRect(), both;
-            if (line != other) EXPECT_FALSE(IntersectRect(&both, &a, &b)) << line->Name() << " " << other->Name();
+            EXPECT_FALSE(IntersectRect(&both, &a, &b)) << line->Name() << " " << other->Name();
         }
     }
     // Above the panel, the product name and the version keep apart as well.
@@ -156,7 +159,7 @@ TEST_F(VersionDialogTest, DamagedResourcesLeaveTheStoredOrEmptyCaptionsSilently)
         EXPECT_EQ(dialog.Label2->Left() + dialog.Label2->Width(), 324) << c.folder;
     }
     Application->OnException = nullptr;
-    EXPECT_TRUE(reported.empty()) << reported.front();
+    EXPECT_EQ(reported, std::vector<std::string>{});
 }
 
 }  // namespace
