@@ -1,5 +1,7 @@
 #include "app/version_dialog.h"
 
+#include <utility>
+
 #include "app/version_info.h"
 
 TfrmVersion::TfrmVersion(TComponent* owner, std::string versionSource)
