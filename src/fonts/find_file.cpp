@@ -2,6 +2,7 @@
 
 #include "widgets/application.h"
 #include "widgets/handles.h"
+#include "widgets/path_text.h"
 
 namespace {
 
@@ -103,7 +104,7 @@ int TFindFile::Execute() {
 }
 
 void TFindFile::SearchFolder(const std::string& folder) {
-    const std::string base = WithoutTrailingBackslash(folder) + "\\";
+    const std::string base = RemoveBackslash(folder) + "\\";
     WIN32_FIND_DATAA entry;
     // Every kind of entry comes back, directories and hidden or system files included.
     FindHandle search(FindFirstFileA((base + "*.*").c_str(), &entry));
@@ -171,15 +172,6 @@ std::string UpperCaseAnsi(const std::string& text) {
     std::string upper = text;
     if (!upper.empty()) CharUpperBuffA(upper.data(), static_cast<DWORD>(upper.size()));
     return upper;
-}
-
-std::string WithoutTrailingBackslash(const std::string& folder) {
-    if (folder.empty()) return folder;
-    const char* begin = folder.c_str();
-    const char* end = begin + folder.size();
-    const char* last = CharPrevA(begin, end);
-    if (end - last == 1 && *last == '\\') return folder.substr(0, folder.size() - 1);
-    return folder;
 }
 
 TDateTime SystemTimeToDateTime(const SYSTEMTIME& time) {

@@ -87,8 +87,6 @@ bool MatchesPattern(const std::string& text, const std::string& pattern);
 
 // Locale-aware upper-casing in the ANSI code page; double-byte characters stay intact.
 std::string UpperCaseAnsi(const std::string& text);
-// `folder` without its last character if that is a backslash (a trail byte 0x5C is not one).
-std::string WithoutTrailingBackslash(const std::string& folder);
 
 TDateTime SystemTimeToDateTime(const SYSTEMTIME& time);
 // A file time as local date-time; a zero file time is 0.0 (1899-12-30 00:00).

@@ -30,9 +30,12 @@ void TScreen::SetCursor(TCursor cursor) {
     cursor_ = cursor;
     ::SetCursor(CursorHandle(cursor));
     // Let the window under the pointer pick its own cursor again when the override ends.
-    if (cursor == crDefault) {
-        POINT p;
-        if (GetCursorPos(&p)) SetCursorPos(p.x, p.y);
+    POINT p;
+    if (cursor == crDefault && GetCursorPos(&p)) {
+        if (HWND under = WindowFromPoint(p)) {
+            LRESULT hit = SendMessageA(under, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y));
+            SendMessageA(under, WM_SETCURSOR, reinterpret_cast<WPARAM>(under), MAKELPARAM(hit, WM_MOUSEMOVE));
+        }
     }
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "fonts/find_file.h"
+#include "widgets/path_text.h"
 
 TEST(FindFileMask, PatternRule) {
     struct Case {
@@ -62,7 +63,7 @@ TEST(FindFileMask, TrailingBackslashIsDroppedOnlyWhenItIsACharacter) {
         {"C:\\", "C:"},      {"C:", "C:"},      {"a\\b\\", "a\\b"}, {"\\", ""},          {"", ""},
         {"ソ", "ソ"},        {"ソ\\", "ソ"},    {"表", "表"},       {"x\\ソフト", "x\\ソフト"},
     };
-    for (const Case& c : cases) EXPECT_EQ(WithoutTrailingBackslash(c.folder), c.expected) << c.folder;
+    for (const Case& c : cases) EXPECT_EQ(RemoveBackslash(c.folder), c.expected) << c.folder;
 }
 
 TEST(FindFileMask, DateTimeCountsDaysFrom18991230) {
