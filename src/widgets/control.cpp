@@ -128,8 +128,7 @@ void TControl::VisibleChanged() {
 
 bool TControl::Showing() const {
     if (!visible_) return false;
-    if (!parent_) return IsWindowed() && const_cast<TControl*>(this)->WindowHandle() &&
-                         IsWindowVisible(const_cast<TControl*>(this)->WindowHandle());
+    if (!parent_) return WindowHandle() && IsWindowVisible(WindowHandle());
     return parent_->Showing();
 }
 
@@ -445,8 +444,6 @@ RECT TWinControl::ClientRect() const {
     if (handle_) GetClientRect(handle_, &r);
     return r;
 }
-
-void TWinControl::SetVisible(bool visible) { TControl::SetVisible(visible); }
 
 void TWinControl::VisibleChanged() {
     if (handle_) ShowWindow(handle_, Visible() ? SW_SHOWNA : SW_HIDE);

@@ -165,7 +165,6 @@ public:
 
     void SetBounds(int left, int top, int width, int height) override;
     RECT ClientRect() const override;
-    void SetVisible(bool visible) override;
     void SetEnabled(bool enabled) override;
     void Invalidate() override;
     void Realign();
