@@ -189,12 +189,16 @@ void TShellTreeView::Refresh(HTREEITEM item) {
     HWND h = HandleOrNull();
     Node* node = NodeOf(item);
     if (!node || !node->populated) return;
+    // Deleting the selected folder moves the selection; that is no choice of the user's.
+    const bool wasFilling = filling_;
+    filling_ = true;
     HTREEITEM child;
     while ((child = reinterpret_cast<HTREEITEM>(SendMessageA(h, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item))))) {
         SendMessageA(h, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(child));
     }
     node->populated = false;
     Populate(item);
+    filling_ = wasFilling;
 }
 
 HTREEITEM TShellTreeView::MatchingChild(HTREEITEM item, const std::string& target, LPCITEMIDLIST targetPidl) {
