@@ -140,6 +140,38 @@ TEST_F(PreviewTest, SavingWritesTheBitmapAndAddsTheExtension) {
     EXPECT_EQ(field(22), form->Image1->Height());
     EXPECT_EQ(*reinterpret_cast<const uint16_t*>(bytes.data() + 28), 24);
     EXPECT_EQ(static_cast<int32_t>(bytes.size()), field(2));
+    // Every pixel of the file is the preview's (rows bottom-up, blue-green-red, padded to 4).
+    const int width = field(18), height = field(22), stride = (width * 3 + 3) & ~3;
+    int differing = 0;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const char* p = bytes.data() + field(10) + (height - 1 - y) * stride + x * 3;
+            COLORREF stored = RGB(static_cast<uint8_t>(p[2]), static_cast<uint8_t>(p[1]), static_cast<uint8_t>(p[0]));
+            differing += stored != Preview().Canvas().Pixel(x, y);
+        }
+    }
+    EXPECT_EQ(differing, 0);
+    EXPECT_GT(InkOf(Preview()).count, 0);
+}
+
+TEST_F(PreviewTest, AFailedSaveSaysNothingAndLeavesTheOldFile) {
+    SelectFontFile("SorvaneTestA.ttf");
+    Draw("abc", 30);
+    std::string target = dir + "\\locked.bmp";
+    HANDLE old = CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(old, "old", 3, &written, nullptr);
+    CloseHandle(old);
+    HANDLE held = CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    DialogAnswerer save("イメージ保存", IDOK, 0x47C, target);
+    DialogAnswerer done("Sorvane", IDOK);
+    form->btnSaveFontPreviewClick(form->btnSaveFontPreview);
+    PumpFor(100);
+    CloseHandle(held);
+    EXPECT_TRUE(save.Answered());
+    EXPECT_FALSE(done.Answered());
+    EXPECT_EQ(ReadFileBytes(target), "old");
+    EXPECT_FALSE(FileExists(target + ".sorvane-tmp"));
 }
 
 TEST_F(PreviewTest, CancellingTheSaveWritesNothingAndSaysNothing) {

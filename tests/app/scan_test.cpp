@@ -37,6 +37,17 @@ int InkOfThumbnail(TImageList& list, int index) {
     return ink;
 }
 
+// Whether the thumbnail has ink in its last column: a long face name runs past the right edge.
+bool ThumbnailCutAtTheRight(TImageList& list, int index) {
+    TBitmap cell;
+    cell.SetSize(list.Width(), list.Height());
+    list.Draw(cell.Canvas().Handle(), 0, 0, index);
+    for (int y = 0; y < cell.Height(); ++y) {
+        if (GetRValue(cell.Canvas().Pixel(cell.Width() - 1, y)) < 128) return true;
+    }
+    return false;
+}
+
 TEST_F(MainWindowTest, ScanListsEveryFontWithItsFaceNameThumbnailAndProgress) {
     std::string dir = FreshTempDir("scan-three");
     CopyTestFont("SorvaneTestA.ttf", dir, "a.ttf");
@@ -58,6 +69,8 @@ TEST_F(MainWindowTest, ScanListsEveryFontWithItsFaceNameThumbnailAndProgress) {
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(form->ListView1->ImageIndex(i), i);
         EXPECT_GT(InkOfThumbnail(*form->ImageList1, i), 100) << "thumbnail " << i << " is blank";
+        // "SorvaneTestX" at 30 points is far wider than the 100-pixel column.
+        EXPECT_TRUE(ThumbnailCutAtTheRight(*form->ImageList1, i)) << i;
         EXPECT_NE(form->FontImage(i), nullptr);
     }
     EXPECT_EQ(form->FontImageCount, 3);
@@ -154,6 +167,25 @@ TEST_F(MainWindowTest, FolderEndingInTrailByte5CScansAndJoinsPathsWithOneBacksla
     form->ListView1->SetItemIndex(0);
     PumpFor(20);
     EXPECT_EQ(form->lblFontFileName->Caption(), dir + "\\表.ttf");
+}
+
+TEST_F(MainWindowTest, APreviewDrawnDuringAScanLeavesTheScanGoing) {
+    std::string dir = FreshTempDir("scan-preview");
+    const char* fonts[] = {"SorvaneTestA.ttf", "SorvaneTestB.ttf", "SorvaneTestC.ttf", "SorvaneTestD.ttf"};
+    for (int i = 0; i < 4; ++i) CopyTestFont(fonts[i], dir, std::string(1, static_cast<char>('a' + i)) + ".ttf");
+    form->lblSelectedFontName->SetCaption("SorvaneTestE");
+    form->lblFontFileName->SetCaption(TestFontDir() + "\\SorvaneTestE.ttf");
+    ASSERT_TRUE(PumpUntil([&] { return form->btnFontPreview->Enabled(); }, 1000));
+    // The user clicks "描画" while the second file is handled.
+    ScanRecorder recorder(*form, [this](int report) {
+        if (report == 2) PostMessageA(form->btnFontPreview->Handle(), BM_CLICK, 0, 0);
+    });
+    ASSERT_TRUE(ScanFolder(dir));
+    EXPECT_EQ(form->ListView1->Count(), 4);
+    EXPECT_EQ(Column(1), (std::vector<std::string>{"SorvaneTestA", "SorvaneTestB", "SorvaneTestC", "SorvaneTestD"}));
+    EXPECT_TRUE(form->btnSaveFontPreview->Enabled());  // the preview ran to its end
+    EXPECT_TRUE(form->ShellTreeView1->Enabled());
+    EXPECT_FALSE(TempFontLoaded);
 }
 
 TEST_F(MainWindowTest, HiddenImagesStopAtTheTableBoundWhileRowsGoOn) {
