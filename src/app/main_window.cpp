@@ -67,6 +67,7 @@ void TfrmMain::FormCloseQuery(TComponent*, bool& CanClose) {
     if (!closeConfirmed_) {
         int answer = ShowMessageBox(Handle(), "終了しますか？", "確認", MB_YESNO | MB_ICONQUESTION);
         if (answer != IDYES) {
+            closeAfterScan_ = false;  // a later "いいえ" takes back an earlier "はい"
             CanClose = false;
             return;
         }
@@ -111,7 +112,7 @@ std::string TfrmMain::GetFontFaceName(const std::string& path) {
 }
 
 void TfrmMain::ShellTreeView1Change(TComponent*, HTREEITEM) {
-    if (scanning_) return;  // the tree is disabled during a scan; a programmatic change waits
+    if (scanning_) return;  // the tree is disabled during a scan; only a program can get here
     scanning_ = true;
     SilentCall([this] {
         ImageList1->Clear();
@@ -121,7 +122,8 @@ void TfrmMain::ShellTreeView1Change(TComponent*, HTREEITEM) {
         ShellTreeView1->SetEnabled(false);
         Application->ProcessMessages();
         std::string folder = ShellTreeView1->Path();
-        int count = CountFiles(AddBackslash(folder) + "*.ttf");
+        // A virtual folder (the computer) has no path and holds no files.
+        int count = folder.empty() ? 0 : CountFiles(AddBackslash(folder) + "*.ttf");
         if (count > 0) {
             ImagesClear();
             StatusBar1->SetPanelText(0, std::string());
@@ -182,6 +184,9 @@ void TfrmMain::AddThumbnail(const std::string& face) {
         int index = ImageList1->Add(*picture);
         if (index >= 0 && ListView1->Count() > 0) ListView1->SetImageIndex(ListView1->Count() - 1, ImageList1->Count() - 1);
     }
+    // The list holds its own copy; a bitmap kept per file would exhaust the GDI objects of a
+    // large folder.
+    image->Picture().Clear();
     if (keep) (*FontImages)[FontImageCount] = image.release();
 }
 

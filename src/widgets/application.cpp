@@ -32,7 +32,9 @@ void TScreen::SetCursor(TCursor cursor) {
     // Let the window under the pointer pick its own cursor again when the override ends.
     POINT p;
     if (cursor == crDefault && GetCursorPos(&p)) {
-        if (HWND under = WindowFromPoint(p)) {
+        HWND under = WindowFromPoint(p);
+        // Only our own windows: another program's may be slow or hung.
+        if (under && GetWindowThreadProcessId(under, nullptr) == GetCurrentThreadId()) {
             LRESULT hit = SendMessageA(under, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y));
             SendMessageA(under, WM_SETCURSOR, reinterpret_cast<WPARAM>(under), MAKELPARAM(hit, WM_MOUSEMOVE));
         }
@@ -121,7 +123,7 @@ void TApplication::HandleException(const std::exception* error) {
         OnException(message);
         return;
     }
-    MessageBoxA(mainForm_ ? mainForm_->Handle() : nullptr, message.c_str(), title_.c_str(),
+    MessageBoxA(mainForm_ ? mainForm_->HandleOrNull() : nullptr, message.c_str(), title_.c_str(),
                 MB_OK | MB_ICONSTOP);
 }
 

@@ -235,13 +235,11 @@ LRESULT CALLBACK StdWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
         return old ? CallWindowProcA(old, window, msg, wParam, lParam) : DefWindowProcA(window, msg, wParam, lParam);
     }
     LRESULT result = 0;
-    ++control->nesting_;
     try {
         result = control->WndProc(msg, wParam, lParam);
     } catch (...) {
         if (Application) Application->HandleCurrentException();
     }
-    --control->nesting_;
     return result;
 }
 
@@ -451,6 +449,7 @@ void TWinControl::VisibleChanged() {
 }
 
 void TWinControl::SetEnabled(bool enabled) {
+    if (enabled == Enabled()) return;  // the timer sets it every 10 ms
     TControl::SetEnabled(enabled);
     if (handle_) EnableWindow(handle_, enabled);
     Invalidate();
@@ -533,30 +532,59 @@ void TWinControl::PaintWindow(TCanvas& canvas) {
     }
 }
 
+namespace {
+// BeginPaint/EndPaint as a scope, so that an error while painting still ends the paint.
+class PaintScope {
+public:
+    explicit PaintScope(HWND window) : window_(window) { dc_ = BeginPaint(window, &ps_); }
+    ~PaintScope() { EndPaint(window_, &ps_); }
+    PaintScope(const PaintScope&) = delete;
+    PaintScope& operator=(const PaintScope&) = delete;
+    HDC dc() const { return dc_; }
+    const RECT& Dirty() const { return ps_.rcPaint; }
+
+private:
+    HWND window_;
+    PAINTSTRUCT ps_{};
+    HDC dc_;
+};
+
+// SaveDC/RestoreDC as a scope.
+class SavedDC {
+public:
+    explicit SavedDC(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
+    ~SavedDC() { RestoreDC(dc_, saved_); }
+    SavedDC(const SavedDC&) = delete;
+    SavedDC& operator=(const SavedDC&) = delete;
+
+private:
+    HDC dc_;
+    int saved_;
+};
+}  // namespace
+
 void TWinControl::PaintHandler() {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(handle_, &ps);
-    {
+    PaintScope paint(handle_);
+    HDC dc = paint.dc();
+    GuardedCall([&] {
         TCanvas canvas(dc);
         canvas.Font() = Font();
         PaintWindow(canvas);
-    }
+    });
     // Windowless children, in creation order, each on its own origin and clip.
     for (TControl* c : controls_) {
         if (!c->Visible() || c->IsWindowed()) continue;
         RECT r = c->BoundsRect(), clip;
-        if (!IntersectRect(&clip, &r, &ps.rcPaint)) continue;
-        int saved = SaveDC(dc);
+        if (!IntersectRect(&clip, &r, &paint.Dirty())) continue;
+        SavedDC saved(dc);
         IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
         SetViewportOrgEx(dc, r.left, r.top, nullptr);
-        {
+        GuardedCall([&] {
             TCanvas canvas(dc);
             canvas.Font() = c->Font();
             c->Paint(canvas);
-        }
-        RestoreDC(dc, saved);
+        });
     }
-    EndPaint(handle_, &ps);
 }
 
 void TWinControl::TrackMouseTarget(TControl* target) {
@@ -728,7 +756,10 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         break;
     }
     case WM_CAPTURECHANGED:
-        if (reinterpret_cast<HWND>(lParam) != handle_) captureControl_ = nullptr;
+        if (reinterpret_cast<HWND>(lParam) != handle_ && captureControl_) {
+            captureControl_->leftPressed_ = false;  // a release elsewhere is no click
+            captureControl_ = nullptr;
+        }
         break;
     case WM_GETDLGCODE:
         return DefaultHandler(msg, wParam, lParam) | DialogCode();

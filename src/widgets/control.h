@@ -223,7 +223,6 @@ private:
     bool aligning_ = false;
     bool creating_ = false;
     bool ownClass_ = false;  // the platform's own window class, painted here
-    int nesting_ = 0;
 };
 
 // The control under the pointer, tracked across every window of the platform.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <vector>
 
 COLORREF ColorToRGB(TColor color) {
@@ -152,7 +153,7 @@ HPEN TPen::Handle() {
 
 // --- TCanvas -------------------------------------------------------------------------------
 
-TCanvas::~TCanvas() { ReleaseHandle(); }
+TCanvas::~TCanvas() = default;
 
 HDC TCanvas::Handle() {
     if (!dc_) {
@@ -168,82 +169,71 @@ void TCanvas::SetHandle(HDC dc) {
     dc_ = dc;
 }
 
-void TCanvas::ReleaseHandle() {
-    if (!dc_) return;
-    // Put the context's own objects back so that ours can be deleted.
-    if (originalFont_) SelectObject(dc_, originalFont_);
-    if (originalBrush_) SelectObject(dc_, originalBrush_);
-    if (originalPen_) SelectObject(dc_, originalPen_);
-    originalFont_ = originalBrush_ = originalPen_ = nullptr;
-    dc_ = nullptr;
-}
-
-void TCanvas::SelectTools(bool font, bool brush, bool pen) {
-    HDC dc = Handle();
-    if (!dc) return;
-    if (font) {
-        HGDIOBJ old = SelectObject(dc, font_.Handle());
-        if (!originalFont_) originalFont_ = old;
-        SetTextColor(dc, ColorToRGB(font_.Color()));
-    }
-    if (brush) {
-        HGDIOBJ old = SelectObject(dc, brush_.Handle());
-        if (!originalBrush_) originalBrush_ = old;
-        if (brush_.Style() == bsClear) {
-            SetBkMode(dc, TRANSPARENT);
-        } else {
-            SetBkMode(dc, OPAQUE);
-            SetBkColor(dc, ColorToRGB(brush_.Color()));
+class TCanvas::ToolScope {
+public:
+    ToolScope(TCanvas& canvas, bool font, bool brush, bool pen) : dc_(canvas.Handle()) {
+        if (!dc_) return;
+        if (font) {
+            font_.emplace(dc_, canvas.font_.Handle());
+            SetTextColor(dc_, ColorToRGB(canvas.font_.Color()));
+        }
+        if (brush) {
+            brush_.emplace(dc_, canvas.brush_.Handle());
+            if (canvas.brush_.Style() == bsClear) {
+                SetBkMode(dc_, TRANSPARENT);
+            } else {
+                SetBkMode(dc_, OPAQUE);
+                SetBkColor(dc_, ColorToRGB(canvas.brush_.Color()));
+            }
+        }
+        if (pen) {
+            pen_.emplace(dc_, canvas.pen_.Handle());
+            SetROP2(dc_, canvas.pen_.Rop2());
         }
     }
-    if (pen) {
-        HGDIOBJ old = SelectObject(dc, pen_.Handle());
-        if (!originalPen_) originalPen_ = old;
-        SetROP2(dc, pen_.Rop2());
-    }
-}
+    HDC dc() const { return dc_; }
+
+private:
+    HDC dc_;
+    std::optional<ScopedSelect> font_, brush_, pen_;
+};
 
 void TCanvas::FillRect(const RECT& r) {
-    SelectTools(false, true, false);
     if (brush_.Style() != bsClear) ::FillRect(Handle(), &r, brush_.Handle());
 }
 
-void TCanvas::FrameRect(const RECT& r) {
-    SelectTools(false, true, false);
-    ::FrameRect(Handle(), &r, brush_.Handle());
-}
+void TCanvas::FrameRect(const RECT& r) { ::FrameRect(Handle(), &r, brush_.Handle()); }
 
 void TCanvas::Rectangle(int left, int top, int right, int bottom) {
-    SelectTools(false, true, true);
-    ::Rectangle(Handle(), left, top, right, bottom);
+    ToolScope tools(*this, false, true, true);
+    ::Rectangle(tools.dc(), left, top, right, bottom);
 }
 
 void TCanvas::MoveTo(int x, int y) { MoveToEx(Handle(), x, y, nullptr); }
 
 void TCanvas::LineTo(int x, int y) {
-    SelectTools(false, false, true);
-    ::LineTo(Handle(), x, y);
+    ToolScope tools(*this, false, false, true);
+    ::LineTo(tools.dc(), x, y);
 }
 
 void TCanvas::TextOut(int x, int y, const std::string& text) {
-    SelectTools(true, true, false);
-    ::TextOutA(Handle(), x, y, text.data(), static_cast<int>(text.size()));
+    ToolScope tools(*this, true, true, false);
+    ::TextOutA(tools.dc(), x, y, text.data(), static_cast<int>(text.size()));
 }
 
 SIZE TCanvas::TextExtent(const std::string& text) {
-    SelectTools(true, false, false);
+    ToolScope tools(*this, true, false, false);
     SIZE size{0, 0};
-    GetTextExtentPoint32A(Handle(), text.data(), static_cast<int>(text.size()), &size);
+    GetTextExtentPoint32A(tools.dc(), text.data(), static_cast<int>(text.size()), &size);
     return size;
 }
 
 int TCanvas::DrawText(const std::string& text, RECT& r, UINT format) {
-    SelectTools(true, true, false);
-    return ::DrawTextA(Handle(), text.data(), static_cast<int>(text.size()), &r, format);
+    ToolScope tools(*this, true, true, false);
+    return ::DrawTextA(tools.dc(), text.data(), static_cast<int>(text.size()), &r, format);
 }
 
 void TCanvas::DrawFocusRect(const RECT& r) {
-    SelectTools(false, false, false);
     HDC dc = Handle();
     // Focus rectangles are drawn with the text colours; keep them black on white.
     COLORREF text = SetTextColor(dc, RGB(0, 0, 0));

@@ -100,8 +100,9 @@ private:
 
 class TBitmap;
 
-// Drawing surface over a device context. The font, brush and pen are selected before every
-// operation and the context's original objects are put back when the handle is released.
+// Drawing surface over a device context. The font, brush and pen are selected for each
+// operation and the context's own objects put back after it, so a tool may replace its GDI
+// object between operations without deleting one that is still selected.
 class TCanvas {
 public:
     TCanvas() = default;
@@ -134,12 +135,11 @@ public:
 
 protected:
     virtual HDC CreateHandle() { return nullptr; }
-    void ReleaseHandle();
-    void SelectTools(bool font, bool brush, bool pen);
+    void ReleaseHandle() { dc_ = nullptr; }
 
 private:
+    class ToolScope;
     HDC dc_ = nullptr;
-    HGDIOBJ originalFont_ = nullptr, originalBrush_ = nullptr, originalPen_ = nullptr;
     TFont font_;
     TBrush brush_;
     TPen pen_;

@@ -40,7 +40,7 @@ bool PathWithin(const std::string& target, const std::string& folder) {
     if (folder.empty()) return false;
     std::string t = Upper(target), f = Upper(folder);
     if (t == f) return true;
-    if (f.back() != '\\') f += '\\';
+    f = AddBackslash(f);
     return t.compare(0, f.size(), f) == 0;
 }
 }  // namespace

@@ -6,6 +6,7 @@
 class TSpinEdit : public TEdit {
 public:
     explicit TSpinEdit(TComponent* owner);
+    ~TSpinEdit() override { DestroyWnd(); }  // the arrows are a window of their own
 
     int MinValue() const { return min_; }
     int MaxValue() const { return max_; }

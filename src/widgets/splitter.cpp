@@ -49,6 +49,7 @@ void TSplitter::MouseDown(TMouseButton button, TShiftState shift, int x, int y) 
 
 void TSplitter::MouseMove(TShiftState shift, int x, int y) {
     TWinControl::MouseMove(shift, x, y);
+    if (dragging_ && !(shift & ssLeft)) dragging_ = false;  // the capture was lost meanwhile
     if (!dragging_) return;
     TControl* target = FindTarget();
     if (!target) return;

@@ -44,6 +44,11 @@ void TStockToolItem::Click() {
     if (OnClick) OnClick(this);
 }
 
+void TStockToolItem::Notification(TComponent* component, TOperation operation) {
+    if (operation == opRemove && component == toolbar_) toolbar_ = nullptr;
+    TComponent::Notification(component, operation);
+}
+
 void TStockToolItem::Apply() {
     HWND h = toolbar_ ? toolbar_->HandleOrNull() : nullptr;
     if (!h || separator_) return;

@@ -25,6 +25,9 @@ public:
     int CommandId() const { return id_; }
     bool IsSeparator() const { return separator_; }
 
+protected:
+    void Notification(TComponent* component, TOperation operation) override;
+
 private:
     friend class TStockToolBar;
     void Apply();

@@ -104,19 +104,23 @@ TEST(Handles, WrappersReleaseWhatTheyHoldOnce) {
     EXPECT_EQ(HandleCounters::DeviceContexts(), dcs);
 }
 
-TEST(Canvas, ReleasingTheHandlePutsTheContextsObjectsBack) {
+TEST(Canvas, ToolsAreSelectedOnlyForOneOperation) {
     MemoryDC dc;
     HGDIOBJ originalFont = GetCurrentObject(dc.get(), OBJ_FONT);
     HGDIOBJ originalBrush = GetCurrentObject(dc.get(), OBJ_BRUSH);
-    {
-        TCanvas canvas(dc.get());
-        canvas.Font().SetSize(20);
-        canvas.TextExtent("x");
-        canvas.FillRect(RECT{0, 0, 1, 1});
-        EXPECT_NE(GetCurrentObject(dc.get(), OBJ_FONT), originalFont);
-    }
+    TCanvas canvas(dc.get());
+    canvas.Font().SetSize(20);
+    EXPECT_GT(canvas.TextExtent("x").cy, 20);
+    canvas.Rectangle(0, 0, 2, 2);
     EXPECT_EQ(GetCurrentObject(dc.get(), OBJ_FONT), originalFont);
     EXPECT_EQ(GetCurrentObject(dc.get(), OBJ_BRUSH), originalBrush);
+    // Changing a tool after drawing deletes its old object at once: it is selected nowhere.
+    HFONT used = canvas.Font().Handle();
+    canvas.Font().SetSize(40);
+    EXPECT_EQ(GetObjectType(used), 0u);
+    HBRUSH brush = canvas.Brush().Handle();
+    canvas.Brush().SetColor(clRed);
+    EXPECT_EQ(GetObjectType(brush), 0u);
 }
 
 TEST(Colors, SystemColoursResolveThroughTheWindowSystem) {
