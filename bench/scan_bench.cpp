@@ -5,8 +5,9 @@
 // Each folder holds *.ttf files whose family name equals the file name without ".ttf"
 // (tests/fonts/make_fonts.py --many N <folder>); bench/run_scan_bench makes them and runs this.
 // With SORVANE_BENCH_HIDDEN set the main window is never shown, which separates the cost of
-// painting the scan's progress from the rest. Every measurement handles every file of a folder; "named" counts the files whose face name
-// came out right, as a check that a fast figure is not a wrong one.
+// painting the scan's progress from the rest. Every measurement handles every file of a folder;
+// "named" counts the files whose face name came out right, as a check that a fast figure is not
+// a wrong one.
 #include <windows.h>
 
 #include <cstdio>
