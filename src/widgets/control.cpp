@@ -272,7 +272,6 @@ HWND TWinControl::Handle() {
 void TWinControl::CreateParams(TCreateParams& params) {
     params.Style = (parent_ ? WS_CHILD : 0) | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
     params.ExStyle = WS_EX_CONTROLPARENT;
-    if (tabStop_) params.Style |= WS_TABSTOP;
 }
 
 void TWinControl::CreateWnd() {
@@ -354,10 +353,10 @@ void TWinControl::RemoveControl(TControl* control) {
     Realign();
 }
 
-TControl* TWinControl::ControlAtPos(POINT p, bool windowlessOnly) const {
+TControl* TWinControl::WindowlessControlAt(POINT p) const {
     for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
         TControl* c = *it;
-        if (!c->Visible() || (windowlessOnly && c->IsWindowed())) continue;
+        if (!c->Visible() || c->IsWindowed()) continue;
         RECT r = c->BoundsRect();
         if (PtInRect(&r, p)) return c;
     }
@@ -604,7 +603,7 @@ bool TWinControl::RouteMouse(UINT msg, WPARAM wParam, LPARAM lParam) {
     POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     TShiftState shift = ShiftStateFromKeys(wParam);
     TControl* target = captureControl_;
-    if (!target) target = ControlAtPos(p, true);
+    if (!target) target = WindowlessControlAt(p);
     if (target && !target->Enabled()) target = nullptr;
     TControl* receiver = target ? target : this;
     int x = p.x - (target ? target->Left() : 0), y = p.y - (target ? target->Top() : 0);
@@ -618,7 +617,7 @@ bool TWinControl::RouteMouse(UINT msg, WPARAM wParam, LPARAM lParam) {
             RECT area = captureControl_ ? holder->BoundsRect() : ClientRect();
             if (PtInRect(&area, p)) hover = holder;
         } else {
-            TControl* under = ControlAtPos(p, true);
+            TControl* under = WindowlessControlAt(p);
             hover = (under && under->Enabled()) ? under : this;
         }
         TrackMouseTarget(hover);
@@ -657,7 +656,7 @@ bool TWinControl::SetCursorFor(POINT p) {
         ::SetCursor(CursorHandle(Screen->Cursor()));
         return true;
     }
-    TControl* under = ControlAtPos(p, true);
+    TControl* under = WindowlessControlAt(p);
     TControl* c = under ? under : this;
     if (c->Cursor() == crDefault) {
         if (c == this && !ownClass_) return false;  // the system control's own

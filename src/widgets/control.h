@@ -154,7 +154,7 @@ public:
 
     int ControlCount() const { return static_cast<int>(controls_.size()); }
     TControl* Controls(int index) const { return controls_.at(index); }
-    TControl* ControlAtPos(POINT p, bool windowlessOnly) const;
+    TControl* WindowlessControlAt(POINT p) const;  // the topmost visible one
 
     int TabOrder() const { return tabOrder_; }
     void SetTabOrder(int order);
