@@ -3,6 +3,18 @@
 #include <vector>
 
 #include "widgets/control.h"
+#include "widgets/graphics.h"
+
+// The windows' font, "ＭＳ Ｐゴシック" in pixels, and its variants of the stored layouts.
+inline TFont LayoutFont(int pixels = 12, TFontStyles style = 0, TColor color = clWindowText) {
+    TFont font;
+    font.SetName("ＭＳ Ｐゴシック");
+    font.SetHeight(-pixels);
+    font.SetCharset(SHIFTJIS_CHARSET);
+    font.SetColor(color);
+    font.SetStyle(style);
+    return font;
+}
 
 // Creates the components of a stored layout in the loading state and hands each its Loaded,
 // in creation order, once the whole layout is in place.

@@ -7,15 +7,6 @@
 #include "app/layout_builder.h"
 
 namespace {
-TFont LayoutFont() {
-    TFont font;
-    font.SetName("ＭＳ Ｐゴシック");
-    font.SetHeight(-12);
-    font.SetCharset(SHIFTJIS_CHARSET);
-    font.SetColor(clWindowText);
-    return font;
-}
-
 // Both picture buttons: a 16 x 16 icon at (10, 8), unstretched, the hand cursor, a standard focus.
 void SetPictureButtonLook(TPictureButton* button, const char* icon) {
     button->SetCursor(crHandPoint);

@@ -3,16 +3,6 @@
 #include "app/version_dialog.h"
 
 namespace {
-TFont LayoutFont(int pixels = 12, TFontStyles style = 0, TColor color = clWindowText) {
-    TFont font;
-    font.SetName("ＭＳ Ｐゴシック");
-    font.SetHeight(-pixels);
-    font.SetCharset(SHIFTJIS_CHARSET);
-    font.SetColor(color);
-    font.SetStyle(style);
-    return font;
-}
-
 // Both links: blue turning red under the pointer, no popup with the address.
 void SetLinkLook(TURLLink* link, const char* caption, const char* address) {
     link->SetCaption(caption);

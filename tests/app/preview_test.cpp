@@ -158,10 +158,7 @@ TEST_F(PreviewTest, AFailedSaveSaysNothingAndLeavesTheOldFile) {
     SelectFontFile("SorvaneTestA.ttf");
     Draw("abc", 30);
     std::string target = dir + "\\locked.bmp";
-    HANDLE old = CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(old, "old", 3, &written, nullptr);
-    CloseHandle(old);
+    ASSERT_TRUE(WriteFileBytes(target, "old"));
     HANDLE held = CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     DialogAnswerer save("イメージ保存", IDOK, 0x47C, target);
     DialogAnswerer done("Sorvane", IDOK);

@@ -92,7 +92,7 @@ TEST_F(MainWindowTest, FolderWithoutFontsLeavesTheListEmptyAndTheStatusAlone) {
     ASSERT_NE(previousImage, nullptr);
 
     std::string empty = FreshTempDir("scan-none");
-    CloseHandle(CreateFileA((empty + "\\readme.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    ASSERT_TRUE(WriteFileBytes(empty + "\\readme.txt", "not a font"));
     ASSERT_TRUE(ScanFolder(empty));
     EXPECT_EQ(form->ListView1->Count(), 0);
     EXPECT_EQ(form->ImageList1->Count(), 0);

@@ -10,13 +10,7 @@
 
 namespace {
 
-void MakeFile(const std::string& path) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE) << path;
-    DWORD written;
-    WriteFile(h, "x", 1, &written, nullptr);
-    CloseHandle(h);
-}
+void MakeFile(const std::string& path) { ASSERT_TRUE(WriteFileBytes(path, "x")) << path; }
 
 void MakeFolder(const std::string& path) { ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr)) << path; }
 

@@ -215,10 +215,7 @@ TEST(TrueTypeFile, NameTableBeyondTheHeadOfALargeFile) {
 
     const std::string dir = FreshTempDir("truetype-large");
     const auto write = [&](const std::string& file, size_t bytes) {
-        HANDLE h = CreateFileA((dir + "\\" + file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        DWORD written = 0;
-        WriteFile(h, font.data(), DWORD(bytes), &written, nullptr);
-        CloseHandle(h);
+        WriteFileBytes(dir + "\\" + file, std::string(font.begin(), font.begin() + bytes));
         return dir + "\\" + file;
     };
     const std::string whole = write("large.ttf", font.size());

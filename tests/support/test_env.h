@@ -24,3 +24,5 @@ bool PumpUntil(F done, int ms = 5000) {
 
 bool FileExists(const std::string& path);
 std::string ReadFileBytes(const std::string& path);
+// Writes (replaces) a file with `bytes`; false when it cannot be written.
+bool WriteFileBytes(const std::string& path, const std::string& bytes);

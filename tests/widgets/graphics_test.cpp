@@ -30,12 +30,7 @@ TEST(Bitmap, NewBitmapIsWhiteAndSavesAsA24BitFile) {
 TEST(Bitmap, FailedSaveKeepsTheExistingFileAndSaysSo) {
     std::string dir = FreshTempDir("bitmap-fail");
     std::string target = dir + "\\keep.bmp";
-    {
-        HANDLE file = CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        DWORD written = 0;
-        WriteFile(file, "old", 3, &written, nullptr);
-        CloseHandle(file);
-    }
+    ASSERT_TRUE(WriteFileBytes(target, "old"));
     // Held open without sharing, the file cannot be replaced.
     HANDLE held = CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     TBitmap bitmap;
