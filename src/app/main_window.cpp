@@ -1,11 +1,31 @@
 #include "app/main_window.h"
 
-#include "fonts/api_controls.h"
+#include "fonts/face_text.h"
 #include "fonts/temp_font.h"
 #include "widgets/handles.h"
 #include "widgets/path_text.h"
 
 // --- the main window --------------------------------------------------------------------------
+
+TScanDisplay::TScanDisplay(TListView& list, TScanDisplay*& slot) : list_(list), slot_(slot), shownAt_(GetTickCount()) {
+    list_.BeginUpdate();
+    slot_ = this;
+}
+
+TScanDisplay::~TScanDisplay() {
+    slot_ = nullptr;
+    list_.EndUpdate();
+}
+
+void TScanDisplay::ShowIfDue() {
+    const DWORD now = GetTickCount();
+    if (now - shownAt_ < kScanPaintIntervalMs) return;
+    shownAt_ = now;
+    list_.EndUpdate();
+    UpdateWindow(list_.Handle());
+    list_.BeginUpdate();
+}
+
 
 int CountFiles(const std::string& pattern) {
     WIN32_FIND_DATAA data;
@@ -19,7 +39,9 @@ int CountFiles(const std::string& pattern) {
 }
 
 TfrmMain::TfrmMain(TComponent* owner)
-    : TForm(owner), FontImages(std::make_unique<std::array<TImage*, kFontImageSlots>>()) {
+    : TForm(owner),
+      FontImages(std::make_unique<std::array<TImage*, kFontImageSlots>>()),
+      vetter_([] { Application->ProcessMessages(); }) {
     FontImages->fill(nullptr);
     BuildLayout();
     DoCreate();
@@ -32,7 +54,11 @@ void TfrmMain::FormCreate(TComponent*) { FontImageCount = 0; }
 void TfrmMain::FormShow(TComponent*) { lblSelectedFontName->SetCaption(std::string()); }
 
 void TfrmMain::Timer1Timer(TComponent*) {
-    SilentCall([this] { btnFontPreview->SetEnabled(!lblSelectedFontName->Caption().empty()); });
+    SilentCall([this] {
+        btnFontPreview->SetEnabled(!lblSelectedFontName->Caption().empty());
+        // Previews in a row share one helper; it goes once the user has stopped drawing.
+        if (!scanning_) vetter_.StopHelperIfIdle(kIdleHelperMs);
+    });
 }
 
 void TfrmMain::TB_NotInstallFontClick(TComponent*) {
@@ -83,7 +109,10 @@ void TfrmMain::FormCloseQuery(TComponent*, bool& CanClose) {
     CanClose = true;
 }
 
-void TfrmMain::FormClose(TComponent*, TCloseAction&) { ImagesClear(); }
+void TfrmMain::FormClose(TComponent*, TCloseAction&) {
+    ImagesClear();
+    SilentCall([this] { vetter_.StopHelper(); });
+}
 
 void TfrmMain::ListView1SelectItem(TComponent*, int, bool) {
     SilentCall([this] {
@@ -132,11 +161,17 @@ void TfrmMain::ShellTreeView1Change(TComponent*, HTREEITEM) {
             FindFile1->SetIsFindSub(false);
             FindFile1->SetFileMask({"*.ttf"});
             scanBaseline_ = std::make_unique<TFamilyBaseline>(TFamilyBaseline::Capture(Handle()));
+            // The helper works through the folder ahead of the scan.
+            PrefetchThumbnails(folder);
+            TPaintThrottle throttle(kScanPaintIntervalMs);
+            TScanDisplay display(*ListView1, scanDisplay_);
             FindFile1->Execute();
         }
-        Application->ProcessMessages();
+        Application->ProcessMessages();  // paints the scan's last state
     });
-    // Whatever happened above, the user must be able to pick the next folder.
+    // Whatever happened above, the user must be able to pick the next folder, and no helper
+    // process outlives the scan.
+    SilentCall([this] { vetter_.StopHelper(); });
     scanBaseline_.reset();
     ShellTreeView1->SetEnabled(true);
     TB_FontListGetStop->SetEnabled(false);
@@ -150,6 +185,7 @@ void TfrmMain::ShellTreeView1Change(TComponent*, HTREEITEM) {
 }
 
 void TfrmMain::FindFile1Find(const std::string& FileName, const std::string& Path, const TSearchRec&, bool& Cancel) {
+    if (scanDisplay_) scanDisplay_->ShowIfDue();
     Cancel = StopFlag;
     StatusProgressBar1->SetPosition(StatusProgressBar1->Position() + 1);
     StatusBar1->SetPanelText(0, std::to_string(StatusProgressBar1->Position()) + "/" +
@@ -161,10 +197,18 @@ void TfrmMain::FindFile1Find(const std::string& FileName, const std::string& Pat
         int row = ListView1->AddItem();
         ListView1->AddSubItem(row, FileName);
         Application->ProcessMessages();
-        std::string face = GetFontFaceName(Path + FileName);
+        const std::string path = Path + FileName;
+        // A file the helper could not draw counts as one the system cannot register.
+        const bool drawable = MayDraw(ThumbnailDrawing(path));
+        // The lookup leaves the file registered for the thumbnail: registering twice in a row
+        // costs as much again as the lookup itself.
+        const std::string face =
+            drawable ? FontFaceNameOf(path, Handle(), scanBaseline_.get(), TRegistrationAfterLookup::Keep)
+                     : std::string();
         ListView1->AddSubItem(row, face);
         Application->ProcessMessages();
-        if (LoadTempFont(Path + FileName)) {
+        // A handler that ran during the pumping may have swapped the registered file.
+        if (drawable && ((TempFontLoaded && TempFontPath == path) || LoadTempFont(path))) {
             AddThumbnail(face);
             UnloadTempFont();
         }
@@ -174,11 +218,25 @@ void TfrmMain::FindFile1Find(const std::string& FileName, const std::string& Pat
     Application->ProcessMessages();
 }
 
+TFontDrawing TfrmMain::ThumbnailDrawing(const std::string& path) { return TFontDrawing{path, "", "", kThumbnailPoints}; }
+
+void TfrmMain::PrefetchThumbnails(const std::string& folder) {
+    const std::string prefix = AddBackslash(folder);
+    WIN32_FIND_DATAA entry;
+    FindHandle search(FindFirstFileA((prefix + "*.ttf").c_str(), &entry));
+    if (!search.valid()) return;
+    do {
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) vetter_.Prefetch(ThumbnailDrawing(prefix + entry.cFileName));
+    } while (FindNextFileA(search.get(), &entry));
+}
+
+bool TfrmMain::MayDraw(const TFontDrawing& drawing) { return vetter_.Vet(drawing) != TFontVerdict::Unsafe; }
+
 void TfrmMain::AddThumbnail(const std::string& face) {
     // Slots past the table's end get no hidden image; the row still gets its thumbnail.
     const bool keep = FontImageCount >= 0 && FontImageCount < std::min(FontImageLimit, kFontImageSlots);
     auto image = std::make_unique<TImage>(this);
-    DrawFontText(face, image->Canvas(), std::string(), 0, 0, 30);
+    DrawFontText(face, image->Canvas(), std::string(), 0, 0, kThumbnailPoints);
     Application->ProcessMessages();
     if (TBitmap* picture = image->Picture().Bitmap()) {
         int index = ImageList1->Add(*picture);
@@ -194,34 +252,9 @@ void TfrmMain::DrawFontText(const std::string& faceName, TCanvas& canvas, const 
                             int size) {
     SilentCall([&] {
         Application->ProcessMessages();
-        const std::string drawn = text.empty() ? faceName : text;
-        // Lists the installed families, the font registered at this moment included.
-        TWindowBound<TEnumFontComboBox> combo(Handle());
-        Application->ProcessMessages();
-        if (combo) combo->Show(false);
-        bool selected = false;
-        for (int i = 0; combo && i < combo->Count(); ++i) {
-            Application->ProcessMessages();
-            if (combo && combo->Items(i) == faceName) {
-                combo->SetItemIndex(i);
-                selected = true;
-                break;
-            }
-        }
-        if (selected && combo) {
-            LOGFONTA logFont{};
-            combo->GetLogFont(logFont);
-            Application->ProcessMessages();
-            if (logFont.lfFaceName[0] != '\0') {
-                canvas.Font().SetCharset(logFont.lfCharSet);
-                canvas.Font().SetName(faceName);
-                canvas.Font().SetSize(size);
-                Application->ProcessMessages();
-                canvas.TextOut(x, y, drawn);
-            }
-        }
-        Application->ProcessMessages();
-        combo.Close();
+        // The installed families, the registered file's included, are looked up by name alone:
+        // listing all of them for every drawing cost a scan most of its time.
+        DrawFaceText(canvas, Handle(), faceName, text, x, y, size);
         Application->ProcessMessages();
     });
 }
@@ -231,9 +264,11 @@ void TfrmMain::DrawPreviewPass() {
     Application->ProcessMessages();
     const std::string file = lblFontFileName->Caption();
     const bool notInstalled = !file.empty();
-    if (notInstalled && !LoadTempFont(file)) return;
+    const std::string face = lblSelectedFontName->Caption();
     const std::string text = Edit1->Text();
-    DrawFontText(lblSelectedFontName->Caption(), Image1->Canvas(), text, 0, 0, SpinEdit1->Value());
+    const int size = SpinEdit1->Value();
+    if (notInstalled && (!MayDraw(TFontDrawing{file, face, text, size}) || !LoadTempFont(file))) return;
+    DrawFontText(face, Image1->Canvas(), text, 0, 0, size);
     Application->ProcessMessages();
     // Names no installed face for a file, so the platform's substitute at the same size and
     // character set measures the text.
@@ -241,7 +276,7 @@ void TfrmMain::DrawPreviewPass() {
     canvas.Font().SetName(file);
     if (!notInstalled) Application->ProcessMessages();
     // An empty text draws the face name, so that is what the preview must hold.
-    const std::string measured = text.empty() ? lblSelectedFontName->Caption() : text;
+    const std::string measured = text.empty() ? face : text;
     SIZE extent = canvas.TextExtent(measured);
     Image1->SetBounds(Image1->Left(), Image1->Top(), extent.cx * 120 / 100, extent.cy);
     if (notInstalled) {

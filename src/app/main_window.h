@@ -7,6 +7,7 @@
 #include "components/picture_button.h"
 #include "components/status_progress_bar.h"
 #include "fonts/find_file.h"
+#include "fonts/font_vetting.h"
 #include "widgets/button.h"
 #include "widgets/dialogs.h"
 #include "widgets/edit.h"
@@ -28,10 +29,37 @@
 
 class TFamilyBaseline;
 
+
 // Stand-ins for the toolbar framework until it exists; each offers what the main window uses
 // of the real one (Checked, Enabled, AutoCheck, OnClick), so replacing it touches only the layout.
 using TMainToolbar = TStockToolBar;  // a dock with its toolbar
 using TMainToolItem = TStockToolItem;
+
+// The size of the face name in a thumbnail.
+constexpr int kThumbnailPoints = 30;
+// A scan repaints the list and its progress at most this often: each repaint of the list with
+// its thumbnails costs about as much as handling three files.
+constexpr DWORD kScanPaintIntervalMs = 100;
+// How long the font vetting helper stays after the last preview.
+constexpr DWORD kIdleHelperMs = 3000;
+
+// Adding a row to the list redraws it and its scroll bar at once, which cost a scan most of
+// its time: while a scan runs the list is shown as it is at most every kScanPaintIntervalMs,
+// and in full at the end.
+class TScanDisplay {
+public:
+    // Points `slot` at itself while it lives.
+    TScanDisplay(TListView& list, TScanDisplay*& slot);
+    ~TScanDisplay();
+    TScanDisplay(const TScanDisplay&) = delete;
+    TScanDisplay& operator=(const TScanDisplay&) = delete;
+    void ShowIfDue();
+
+private:
+    TListView& list_;
+    TScanDisplay*& slot_;
+    DWORD shownAt_;
+};
 
 // One thumbnail slot per reported file of the current scan.
 constexpr int kFontImageSlots = 65536;
@@ -97,6 +125,8 @@ public:
 
     std::string GetFontFaceName(const std::string& path);
 
+    const TFontVetter& Vetter() const { return vetter_; }
+
     // Scan state.
     bool StopFlag = false;
     int FontImageCount = 0;
@@ -110,9 +140,17 @@ private:
     void BindHandlers();
     void AddThumbnail(const std::string& face);
     void DrawPreviewPass();
+    static TFontDrawing ThumbnailDrawing(const std::string& path);
+    void PrefetchThumbnails(const std::string& folder);
+    // Whether the helper process made `drawing` without trouble (or none could be started).
+    bool MayDraw(const TFontDrawing& drawing);
 
     std::unique_ptr<std::array<TImage*, kFontImageSlots>> FontImages;
     std::unique_ptr<TFamilyBaseline> scanBaseline_;
+    // Tries every drawing of a font file in a helper process first; its helper ends with each
+    // scan, when the window closes, and once previews have stopped for a while.
+    TFontVetter vetter_;
+    TScanDisplay* scanDisplay_ = nullptr;  // the running scan's
     bool scanning_ = false;
     bool closeAfterScan_ = false;  // "はい" arrived during a scan: close once it has stopped
     bool closeConfirmed_ = false;

@@ -1,46 +1,10 @@
 #include "fonts/api_controls.h"
 
-#include <cstring>
-#include <exception>
 #include <unordered_set>
 #include <vector>
 
+#include "fonts/font_enum.h"
 #include "widgets/handles.h"
-
-namespace {
-
-std::string FaceName(const LOGFONTA& logFont) {
-    return std::string(logFont.lfFaceName, strnlen(logFont.lfFaceName, LF_FACESIZE));
-}
-
-template <class F>
-struct EnumContext {
-    F* onFont;
-    std::exception_ptr error;
-};
-
-template <class F>
-int CALLBACK EnumFontCallback(const LOGFONTA* logFont, const TEXTMETRICA*, DWORD, LPARAM data) {
-    auto& context = *reinterpret_cast<EnumContext<F>*>(data);
-    try {
-        (*context.onFont)(*logFont);
-        return 1;
-    } catch (...) {
-        context.error = std::current_exception();
-        return 0;
-    }
-}
-
-// Calls `onFont` for each font EnumFontFamiliesA reports. An exception stops the enumeration
-// inside the callback and is rethrown here, after the system call has returned.
-template <class F>
-void EnumFontFamilies(HDC dc, const char* family, F onFont) {
-    EnumContext<F> context{&onFont, nullptr};
-    EnumFontFamiliesA(dc, family, EnumFontCallback<F>, reinterpret_cast<LPARAM>(&context));
-    if (context.error) std::rethrow_exception(context.error);
-}
-
-}  // namespace
 
 // --- TAPIControl ------------------------------------------------------------------------------
 
@@ -132,7 +96,7 @@ void TEnumFontComboBox::AfterCreate() {
         // Wine reports a family once per character set where Windows reports it once; keep the
         // first report so that each family is listed once either way.
         std::unordered_set<std::string> seen;
-        EnumFontFamilies(dc.get(), nullptr, [&](const LOGFONTA& logFont) {
+        EnumFontFamilies(dc.get(), nullptr, [&](const LOGFONTA& logFont, DWORD) {
             std::string name = FaceName(logFont);
             if (seen.insert(name).second) families.push_back(std::move(name));
         });
@@ -141,27 +105,6 @@ void TEnumFontComboBox::AfterCreate() {
 }
 
 void TEnumFontComboBox::GetLogFont(LOGFONTA& logFont) const {
-    // An empty family name would enumerate every family and hand back the last one's font.
-    std::string family = SelectedText();
-    if (family.empty()) return;
     WindowDC dc(ParentHandle());
-    // Wine reports a Japanese family for SHIFTJIS_CHARSET first and ANSI_CHARSET last; drawing
-    // Japanese text in the last record's ANSI character set splits every double-byte character
-    // into two. So the record in the system code page's character set wins when the family has
-    // one; otherwise the last record, as before.
-    const BYTE systemCharset = SystemCharset();
-    bool systemFound = false;
-    EnumFontFamilies(dc.get(), family.c_str(), [&](const LOGFONTA& font) {
-        if (systemFound) return;
-        logFont = font;
-        systemFound = font.lfCharSet == systemCharset;
-    });
-}
-
-BYTE SystemCharset() {
-    CHARSETINFO info{};
-    if (!TranslateCharsetInfo(reinterpret_cast<DWORD*>(static_cast<UINT_PTR>(GetACP())), &info, TCI_SRCCODEPAGE)) {
-        return ANSI_CHARSET;
-    }
-    return static_cast<BYTE>(info.ciCharset);
+    FindFaceLogFont(dc.get(), SelectedText(), logFont);
 }

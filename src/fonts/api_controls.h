@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 
+#include "fonts/font_enum.h"
 #include "fonts/subclass.h"
 
 // Raw system controls on the subclassing framework. Create them with CreateOwnedByWindow<T> or
@@ -67,6 +68,3 @@ public:
 protected:
     void AfterCreate() override;
 };
-
-// The character set of the system's ANSI code page (SHIFTJIS_CHARSET under code page 932).
-BYTE SystemCharset();

@@ -1,9 +1,8 @@
 #include "fonts/temp_font.h"
 
-#include <cstring>
-#include <exception>
 #include <optional>
 
+#include "fonts/font_enum.h"
 #include "fonts/truetype_file.h"
 #include "widgets/application.h"
 #include "widgets/handles.h"
@@ -46,7 +45,10 @@ bool RegisterFontFile(const std::string& path) {
     // The check comes first: a malformed file can fault inside AddFontResourceA and leave the
     // process's next font call hanging.
     if (!IsWellFormedFontFile(path)) return false;
-    const int added = AddFontResourceA(path.c_str());
+    // Private to this process: other programs never see our transient fonts, a crash leaves
+    // nothing registered in the user's session, and on Wine a system-wide add and remove can
+    // set off endless desktop-process starts in the next program that looks up windows.
+    const int added = AddFontResourceExA(path.c_str(), FR_PRIVATE, nullptr);
     return added >= 1 && added <= kMaxFontsPerFile;
 }
 
@@ -57,23 +59,6 @@ void UnloadAll() {
 }
 
 bool IsVerticalFace(const std::string& family) { return !family.empty() && family[0] == '@'; }
-
-struct FamilyEnumeration {
-    std::vector<std::string>* list;
-    std::exception_ptr error;
-};
-
-int CALLBACK AppendTrueTypeFamily(const LOGFONTA* font, const TEXTMETRICA*, DWORD fontType, LPARAM data) {
-    auto* enumeration = reinterpret_cast<FamilyEnumeration*>(data);
-    try {
-        if (fontType & TRUETYPE_FONTTYPE)
-            enumeration->list->emplace_back(font->lfFaceName, strnlen(font->lfFaceName, LF_FACESIZE));
-        return 1;
-    } catch (...) {
-        enumeration->error = std::current_exception();  // rethrown once the system has returned
-        return 0;
-    }
-}
 
 }  // namespace
 
@@ -89,20 +74,18 @@ bool LoadTempFont(const std::string& path) {
 
 void UnloadTempFont() {
     if (TempFontPath.empty() || !TempFontLoaded) return;
-    RemoveFontResourceA(TempFontPath.c_str());
+    RemoveFontResourceExA(TempFontPath.c_str(), FR_PRIVATE, nullptr);
     // Cleared before pumping, so that a load made by a handler during the pump stands.
     TempFontLoaded = false;
     PumpMessages();
 }
 
 void CollectTrueTypeFamilies(std::vector<std::string>& list, HWND window) {
-    FamilyEnumeration enumeration{&list, nullptr};
-    {
-        WindowDC dc(window);
-        if (!dc) return;
-        EnumFontFamiliesA(dc.get(), nullptr, AppendTrueTypeFamily, reinterpret_cast<LPARAM>(&enumeration));
-    }
-    if (enumeration.error) std::rethrow_exception(enumeration.error);
+    WindowDC dc(window);
+    if (!dc) return;
+    EnumFontFamilies(dc.get(), nullptr, [&](const LOGFONTA& font, DWORD fontType) {
+        if (fontType & TRUETYPE_FONTTYPE) list.push_back(FaceName(font));
+    });
 }
 
 TFamilyBaseline TFamilyBaseline::Capture(HWND window) {
@@ -132,7 +115,17 @@ std::string TFamilyBaseline::AddedFamily(const std::vector<std::string>& now) co
     return added;
 }
 
-std::string FontFaceNameOf(const std::string& path, HWND window, const TFamilyBaseline* baseline) {
+std::string FaceNameOfRegisteredFile(const std::string& path, HWND window, const TFamilyBaseline& baseline) {
+    std::vector<std::string> families;
+    CollectTrueTypeFamilies(families, window);
+    std::string face = baseline.AddedFamily(families);
+    // Nothing added: the family is installed already (or was registered meanwhile).
+    if (face.empty()) face = ReadFamilyNameFromFile(path);
+    return face;
+}
+
+std::string FontFaceNameOf(const std::string& path, HWND window, const TFamilyBaseline* baseline,
+                           TRegistrationAfterLookup after) {
     std::string face;
     try {
         PumpMessages();
@@ -141,16 +134,15 @@ std::string FontFaceNameOf(const std::string& path, HWND window, const TFamilyBa
         if (!LoadTempFont(path)) return face;
 
         PumpMessages();
-        std::vector<std::string> families;
-        CollectTrueTypeFamilies(families, window);
         // A handler that ran during the pump may have registered another file in place of this
         // one; then the enumeration tells nothing about this file.
-        if (TempFontLoaded && TempFontPath == path) face = baseline->AddedFamily(families);
-        // Nothing added: the family is installed already (or was registered meanwhile).
-        if (face.empty()) face = ReadFamilyNameFromFile(path);
+        if (TempFontLoaded && TempFontPath == path)
+            face = FaceNameOfRegisteredFile(path, window, *baseline);
+        else
+            face = ReadFamilyNameFromFile(path);
 
         PumpMessages();
-        if (TempFontPath == path) UnloadTempFont();
+        if (after == TRegistrationAfterLookup::Unload && TempFontPath == path) UnloadTempFont();
     } catch (...) {
         SilentCall([&] {
             if (TempFontPath == path) UnloadTempFont();

@@ -6,7 +6,7 @@
 #include <vector>
 
 // One-at-a-time private registration of a font file, and the rule that turns a font file into
-// the face name it can be drawn with.
+// the face name it can be drawn with. Registration is private to the process.
 
 // The last file given to LoadTempFont (kept after unloading) and whether it is registered now.
 extern std::string TempFontPath;
@@ -14,7 +14,7 @@ extern bool TempFontLoaded;
 
 // Unloads the previous file, then registers `path`. A file that is not well-formed TrueType is
 // never handed to the system and counts as a failed load, as does any result of
-// AddFontResourceA other than a small positive count. The path is remembered either way.
+// the registration other than a small positive count. The path is remembered either way.
 bool LoadTempFont(const std::string& path);
 
 // Unregisters the remembered file if it is registered, then pumps messages.
@@ -42,9 +42,17 @@ private:
     std::unordered_map<std::string, int> counts_;
 };
 
+// The face name of `path` while it is registered: the family its registration added to
+// `baseline`, else the family name in the file's own name table.
+std::string FaceNameOfRegisteredFile(const std::string& path, HWND window, const TFamilyBaseline& baseline);
+
+enum class TRegistrationAfterLookup { Unload, Keep };
+
 // The face name of the font file `path`: the family its registration adds to the families of
 // `window`'s device context; when it adds none (its family is installed already), the family
 // name in the file's own name table; empty when the file cannot be registered. With no
 // `baseline` the families are enumerated before registering. Pumps messages, registers the
-// file around the lookup and leaves nothing registered; never throws.
-std::string FontFaceNameOf(const std::string& path, HWND window, const TFamilyBaseline* baseline = nullptr);
+// file around the lookup and leaves nothing registered unless asked to keep it (the scan draws
+// the thumbnail right after, and registering twice costs as much as the lookup); never throws.
+std::string FontFaceNameOf(const std::string& path, HWND window, const TFamilyBaseline* baseline = nullptr,
+                           TRegistrationAfterLookup after = TRegistrationAfterLookup::Unload);

@@ -8,7 +8,7 @@
 // Reads the two things Sorvane needs from a TrueType file before the system sees it: whether
 // its structure holds together, and the family name in its own `name` table. Every offset and
 // length is checked against the bytes actually present, because a malformed file handed to
-// AddFontResourceA can fault inside the system's font code and hang the next font call.
+// registering it can fault inside the system's font code and hang the next font call.
 //
 // Only the file's head, the table directory and the `name` table are read, never a whole font.
 

@@ -58,7 +58,8 @@ public:
     std::function<void(const std::string& message)> OnException;
 
 private:
-    bool ProcessMessage(MSG& msg);
+    friend class TPaintThrottle;
+    bool ProcessMessage(MSG& msg, bool paint = true);
 
     std::string title_;
     HINSTANCE instance_;
@@ -66,6 +67,22 @@ private:
     std::vector<TForm*> forms_;
     bool terminated_ = false;
     bool initialized_ = false;
+    DWORD paintInterval_ = 0;
+    DWORD lastPaint_ = 0;
+};
+
+// While it lives, ProcessMessages paints at most once per interval and leaves the paint requests
+// queued in between; the message loop paints what is left afterwards. A scan adds rows far
+// faster than the eye can follow, and painting each state cost it most of its time.
+class TPaintThrottle {
+public:
+    explicit TPaintThrottle(DWORD intervalMs);
+    ~TPaintThrottle();
+    TPaintThrottle(const TPaintThrottle&) = delete;
+    TPaintThrottle& operator=(const TPaintThrottle&) = delete;
+
+private:
+    DWORD previous_;
 };
 
 // Process-wide, as a Windows program has one application and one screen.

@@ -1,6 +1,10 @@
 #include "app/main_window_fixture.h"
 
+#include <set>
+
+#include "fonts/font_vetting.h"
 #include "fonts/temp_font.h"
+#include "widgets/handles.h"
 
 namespace {
 
@@ -219,6 +223,94 @@ TEST_F(MainWindowTest, AnsweringYesDuringAScanStopsItThenCloses) {
     EXPECT_TRUE(Application->Terminated());
     EXPECT_FALSE(TempFontLoaded);
     EXPECT_EQ(form->FontImage(0), nullptr);  // freed on close
+}
+
+}  // namespace
+
+namespace {
+
+int ThreadTimerTicks = 0;
+void CALLBACK CountTick(HWND, UINT, UINT_PTR, DWORD) { ++ThreadTimerTicks; }
+
+bool AnyFamilyStartsWith(const std::string& prefix) {
+    std::vector<std::string> families;
+    CollectTrueTypeFamilies(families, nullptr);
+    for (const std::string& family : families) {
+        if (family.rfind(prefix, 0) == 0) return true;
+    }
+    return false;
+}
+
+TEST_F(MainWindowTest, FilesThatFaultOrHangTheHelperGetNameOnlyRowsAndTheScanGoesOn) {
+    const std::string dir = FreshTempDir("scan-damaged");
+    CopyTestFont("SorvaneTestA.ttf", dir, "a-good.ttf");
+    CopyTestFont("SorvaneTestC.ttf", dir, "helper-faults.ttf");
+    CopyTestFont("SorvaneTestD.ttf", dir, "helper-hangs.ttf");
+    CopyTestFont("SorvaneTestB.ttf", dir, "z-good.ttf");
+    // Damaged glyph data: which of these fault the platform's drawing is found out here, each
+    // in a fresh process, since a process's earlier drawing changes the outcome.
+    std::set<std::string> faulting;
+    for (int i = 0; i < 12; ++i) {
+        char name[32];
+        snprintf(name, sizeof(name), "SorvaneDamaged%02d.ttf", i);
+        CopyTestFont(std::string("damaged\\") + name, dir, name);
+        TFontVetter fresh;
+        if (fresh.Vet(TFontDrawing{dir + "\\" + name, "", "", kThumbnailPoints}) == TFontVerdict::Unsafe)
+            faulting.insert(name);
+    }
+    RecordProperty("damaged files that fault", static_cast<int>(faulting.size()));
+
+    ThreadTimerTicks = 0;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, CountTick);
+    ASSERT_TRUE(ScanFolder(dir));
+    KillTimer(nullptr, timer);
+    EXPECT_GE(ThreadTimerTicks, 20);  // the hang was waited out with the messages flowing
+
+    ASSERT_EQ(form->ListView1->Count(), 16);
+    for (int row = 0; row < 16; ++row) {
+        const std::string file = form->ListView1->SubItem(row, 0), face = form->ListView1->SubItem(row, 1);
+        const bool image = form->ListView1->ImageIndex(row) >= 0;
+        if (file == "a-good.ttf" || file == "z-good.ttf") {
+            EXPECT_EQ(face, file == "a-good.ttf" ? "SorvaneTestA" : "SorvaneTestB");
+            ASSERT_TRUE(image) << file;
+            EXPECT_GT(InkOfThumbnail(*form->ImageList1, form->ListView1->ImageIndex(row)), 100) << file;
+        } else if (file.rfind("helper-", 0) == 0 || faulting.count(file)) {
+            EXPECT_EQ(face, "") << file;
+            EXPECT_FALSE(image) << file;
+        }
+    }
+    // Nothing of the folder stays: no helper, no registration, no open file.
+    EXPECT_EQ(form->Vetter().HelperProcessId(), 0u);
+    EXPECT_FALSE(TempFontLoaded);
+    EXPECT_FALSE(AnyFamilyStartsWith("SorvaneDamaged"));
+    WIN32_FIND_DATAA entry;
+    FindHandle search(FindFirstFileA((dir + "\\*.ttf").c_str(), &entry));
+    ASSERT_TRUE(search.valid());
+    do {
+        EXPECT_TRUE(DeleteFileA((dir + "\\" + entry.cFileName).c_str())) << entry.cFileName;
+    } while (FindNextFileA(search.get(), &entry));
+}
+
+TEST_F(MainWindowTest, APreviewOfAFileTheHelperCannotDrawDrawsNothing) {
+    const std::string dir = FreshTempDir("preview-faulting");
+    CopyTestFont("SorvaneTestE.ttf", dir, "helper-faults.ttf");
+    ASSERT_TRUE(ScanFolder(dir));
+    ASSERT_EQ(form->ListView1->Count(), 1);
+    form->ListView1->SetItemIndex(0);
+    PumpFor(20);
+    // As if the scan had named it: a preview is vetted on its own, for its own text and size.
+    form->lblSelectedFontName->SetCaption("SorvaneTestE");
+    form->Edit1->SetText("abc");
+    form->btnFontPreviewClick(form->btnFontPreview);
+    TBitmap* picture = form->Image1->Picture().Bitmap();
+    ASSERT_NE(picture, nullptr);
+    int ink = 0;
+    for (int y = 0; y < picture->Height(); ++y) {
+        for (int x = 0; x < picture->Width(); ++x) ink += GetRValue(picture->Canvas().Pixel(x, y)) < 128;
+    }
+    EXPECT_EQ(ink, 0);
+    EXPECT_TRUE(form->btnSaveFontPreview->Enabled());
+    EXPECT_FALSE(TempFontLoaded);
 }
 
 }  // namespace

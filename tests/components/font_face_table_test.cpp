@@ -92,10 +92,10 @@ TEST(FaceTableBuild, PrinterFacesMergeByNameOrGoInTheirPlace) {
 // face (here one made for Latin and Japanese) once.
 TEST(FaceTableBuild, ScreenEnumerationListsEachFaceOnceInOrder) {
     const std::string file = TestFontDir() + "\\SorvaneTestC.ttf";
-    ASSERT_GT(AddFontResourceA(file.c_str()), 0);
+    ASSERT_GT(AddFontResourceExA(file.c_str(), FR_PRIVATE, nullptr), 0);
     MemoryDC screen;
     TFaceList faces = MakeFaceTable(EnumerateFaces(screen.get()), {});
-    RemoveFontResourceA(file.c_str());
+    RemoveFontResourceExA(file.c_str(), FR_PRIVATE, nullptr);
     EXPECT_TRUE(StrictlyAscending(faces));
     auto it = std::find_if(faces.begin(), faces.end(), [](const TFaceEntry& f) { return f.Name == "SorvaneTestC"; });
     ASSERT_NE(it, faces.end());

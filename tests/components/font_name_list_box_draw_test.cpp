@@ -14,10 +14,10 @@ class ItemDrawingTest : public ::testing::Test {
 protected:
     // Box glyphs: every character of these faces is a solid block of the text colour.
     static void SetUpTestSuite() {
-        for (const char* f : {"SorvaneTestA", "SorvaneTestB"}) AddFontResourceA(TestFontFile(f).c_str());
+        for (const char* f : {"SorvaneTestA", "SorvaneTestB"}) AddFontResourceExA(TestFontFile(f).c_str(), FR_PRIVATE, nullptr);
     }
     static void TearDownTestSuite() {
-        for (const char* f : {"SorvaneTestA", "SorvaneTestB"}) RemoveFontResourceA(TestFontFile(f).c_str());
+        for (const char* f : {"SorvaneTestA", "SorvaneTestB"}) RemoveFontResourceExA(TestFontFile(f).c_str(), FR_PRIVATE, nullptr);
     }
 
     void SetUp() override {

@@ -2,7 +2,9 @@
 """Writes the small font files the tests and benchmarks use.
 
     make_fonts.py <outdir>             the test set
-    make_fonts.py --many N <outdir>    N fonts with distinct families SorvaneBench00001...
+    make_fonts.py --many N <outdir> [<prefix>]
+                                       N fonts with distinct families <prefix>00001... (the
+                                       prefix is SorvaneBench unless given)
 
 Every glyph is a filled box, so drawing tests see ink for every mapped character. Needs
 fontTools (Debian's python3-fonttools).
@@ -165,11 +167,30 @@ def make_test_set(outdir):
     write(os.path.join(outdir, "notafont.ttf"), b"This is plain text, not a TrueType font.\r\n" * 8)
     write(os.path.join(outdir, "empty.ttf"), b"")
 
+    damaged = os.path.join(outdir, "damaged")
+    os.makedirs(damaged, exist_ok=True)
+    for i in range(12):
+        family = "SorvaneDamaged%02d" % i
+        write(os.path.join(damaged, family + ".ttf"),
+              with_glyph_damage(font_bytes(build_font(family)), seed=i, count=4 + 4 * i))
 
-def make_many(count, outdir):
+
+def with_glyph_damage(data, seed, count):
+    """`count` random bytes of the glyph table replaced: the file stays structurally sound, but
+    its outlines are garbage, which can fault the system's text drawing."""
+    import random
+    rng = random.Random(seed)
+    data = bytearray(data)
+    _, offset, length = table_directory(data)[b"glyf"]
+    for _ in range(count):
+        data[offset + rng.randrange(length)] = rng.randrange(256)
+    return fix_checksums(bytes(data))
+
+
+def make_many(count, outdir, prefix="SorvaneBench"):
     """`count` fonts that differ only in their family name, renamed in place for speed."""
     os.makedirs(outdir, exist_ok=True)
-    template_family = "SorvaneBench00000"
+    template_family = prefix + "00000"
     template = bytearray(font_bytes(build_font(template_family)))
     old_units = template_family.encode("utf-16-be")
     spots = []
@@ -178,7 +199,7 @@ def make_many(count, outdir):
         if found >= 0:
             spots.append(start + found)
     for i in range(1, count + 1):
-        family = "SorvaneBench%05d" % i
+        family = prefix + "%05d" % i
         data = bytearray(template)
         for pos in spots:
             data[pos:pos + len(old_units)] = family.encode("utf-16-be")
@@ -186,8 +207,8 @@ def make_many(count, outdir):
 
 
 def main(argv):
-    if len(argv) == 4 and argv[1] == "--many":
-        make_many(int(argv[2]), argv[3])
+    if len(argv) in (4, 5) and argv[1] == "--many":
+        make_many(int(argv[2]), *argv[3:])
     elif len(argv) == 2:
         make_test_set(argv[1])
     else:

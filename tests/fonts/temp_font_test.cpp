@@ -140,13 +140,13 @@ TEST_F(TempFont, FaceNameIsTheFamilyTheFileAdds) {
 
 TEST_F(TempFont, FaceNameOfAFamilyAlreadyInstalledComesFromTheFile) {
     // SorvaneTestA stands in for an installed family; its Bold file adds no new family.
-    ASSERT_GT(AddFontResourceA(TestFont("SorvaneTestA.ttf").c_str()), 0);
+    ASSERT_GT(AddFontResourceExA(TestFont("SorvaneTestA.ttf").c_str(), FR_PRIVATE, nullptr), 0);
     const TFamilyBaseline baseline = TFamilyBaseline::Capture(nullptr);
     EXPECT_EQ(FontFaceNameOf(TestFont("SorvaneTestA-Bold.ttf"), nullptr, &baseline), "SorvaneTestA");
     EXPECT_EQ(FontFaceNameOf(TestFont("SorvaneTestA-Bold.ttf"), nullptr), "SorvaneTestA");
     EXPECT_EQ(FontFaceNameOf(TestFont("SorvaneTestB.ttf"), nullptr, &baseline), "SorvaneTestB");
     EXPECT_TRUE(FamilyListed("SorvaneTestA"));  // the installed one stays
-    RemoveFontResourceA(TestFont("SorvaneTestA.ttf").c_str());
+    RemoveFontResourceExA(TestFont("SorvaneTestA.ttf").c_str(), FR_PRIVATE, nullptr);
 }
 
 TEST_F(TempFont, FaceNameLookupUnloadsWhatWasLoadedBefore) {

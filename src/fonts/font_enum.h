@@ -1,0 +1,50 @@
+#pragma once
+#include <windows.h>
+
+#include <cstring>
+#include <exception>
+#include <string>
+
+// Font enumeration with a callable instead of a C callback.
+
+inline std::string FaceName(const LOGFONTA& logFont) {
+    return std::string(logFont.lfFaceName, strnlen(logFont.lfFaceName, LF_FACESIZE));
+}
+
+namespace font_enum_detail {
+template <class F>
+struct Context {
+    F* onFont;
+    std::exception_ptr error;
+};
+
+template <class F>
+int CALLBACK Callback(const LOGFONTA* logFont, const TEXTMETRICA*, DWORD fontType, LPARAM data) {
+    auto& context = *reinterpret_cast<Context<F>*>(data);
+    try {
+        (*context.onFont)(*logFont, fontType);
+        return 1;
+    } catch (...) {
+        context.error = std::current_exception();
+        return 0;
+    }
+}
+}  // namespace font_enum_detail
+
+// Calls `onFont(logFont, fontType)` for each font EnumFontFamiliesA reports for `family` (every
+// family when null). An exception stops the enumeration inside the callback and is rethrown
+// here, after the system call has returned.
+template <class F>
+void EnumFontFamilies(HDC dc, const char* family, F onFont) {
+    font_enum_detail::Context<F> context{&onFont, nullptr};
+    EnumFontFamiliesA(dc, family, font_enum_detail::Callback<F>, reinterpret_cast<LPARAM>(&context));
+    if (context.error) std::rethrow_exception(context.error);
+}
+
+// The logical font that drawing the family `face` uses: its record in the system code page's
+// character set when it has one, else the last record its enumeration reports. False when no
+// family of `dc` is named exactly `face` (byte for byte).
+bool FindFaceLogFont(HDC dc, const std::string& face, LOGFONTA& logFont);
+
+// The character set of the system's ANSI code page (SHIFTJIS_CHARSET under code page 932).
+BYTE SystemCharset();

@@ -1,0 +1,395 @@
+#include "fonts/font_vetting.h"
+
+#include <algorithm>
+
+#include "fonts/face_text.h"
+#include "fonts/temp_font.h"
+#include "widgets/graphics.h"
+
+namespace {
+
+// A helper that has not said it is ready by then never will: the program does without one.
+constexpr DWORD kHelperStartTimeoutMs = 15000;
+// Drawings sent ahead of the program; enough to keep the helper busy between two questions.
+constexpr size_t kMaxSent = 16;
+constexpr DWORD kPipeBuffer = 1 << 16;
+constexpr uint32_t kReadyId = 0;
+constexpr uint32_t kMaxRequestBytes = 1 << 20;
+// A drawing whose helper died this often while on it is condemned; once may be bad luck (a
+// helper killed from outside), a fresh process faulting again is the file.
+constexpr int kCrashesToCondemn = 2;
+
+// --- the wire: little-endian words and length-prefixed byte strings ---------------------------
+// A request is [length][id][size][path][face][text]; an answer is [id][verdict byte].
+
+void PutWord(std::string& out, uint32_t value) {
+    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<char>((value >> shift) & 0xFF));
+}
+
+void PutString(std::string& out, const std::string& text) {
+    PutWord(out, static_cast<uint32_t>(text.size()));
+    out += text;
+}
+
+class WireReader {
+public:
+    explicit WireReader(const std::string& bytes) : bytes_(bytes) {}
+    uint32_t Word() {
+        if (bytes_.size() - at_ < 4) return fail();
+        uint32_t value = 0;
+        for (int i = 0; i < 4; ++i) value |= uint32_t(static_cast<unsigned char>(bytes_[at_ + i])) << (8 * i);
+        at_ += 4;
+        return value;
+    }
+    std::string String() {
+        const uint32_t length = Word();
+        if (!ok_ || bytes_.size() - at_ < length) return fail(), std::string();
+        std::string text = bytes_.substr(at_, length);
+        at_ += length;
+        return text;
+    }
+    bool Ok() const { return ok_ && at_ == bytes_.size(); }
+
+private:
+    uint32_t fail() {
+        ok_ = false;
+        return 0;
+    }
+    const std::string& bytes_;
+    size_t at_ = 0;
+    bool ok_ = true;
+};
+
+bool ReadExactly(HANDLE pipe, char* buffer, DWORD count) {
+    while (count > 0) {
+        DWORD read = 0;
+        if (!ReadFile(pipe, buffer, count, &read, nullptr) || read == 0) return false;
+        buffer += read;
+        count -= read;
+    }
+    return true;
+}
+
+bool WriteAll(HANDLE pipe, const std::string& bytes) {
+    const char* at = bytes.data();
+    DWORD left = static_cast<DWORD>(bytes.size());
+    while (left > 0) {
+        DWORD written = 0;
+        if (!WriteFile(pipe, at, left, &written, nullptr) || written == 0) return false;
+        at += written;
+        left -= written;
+    }
+    return true;
+}
+
+std::string EncodeRequest(uint32_t id, const TFontDrawing& drawing) {
+    std::string body;
+    PutWord(body, id);
+    PutWord(body, static_cast<uint32_t>(drawing.size));
+    PutString(body, drawing.path);
+    PutString(body, drawing.face);
+    PutString(body, drawing.text);
+    std::string message;
+    PutWord(message, static_cast<uint32_t>(body.size()));
+    return message + body;
+}
+
+bool ReadRequest(HANDLE input, uint32_t& id, TFontDrawing& drawing) {
+    char header[4];
+    if (!ReadExactly(input, header, 4)) return false;
+    const uint32_t length = WireReader(std::string(header, 4)).Word();
+    if (length > kMaxRequestBytes) return false;
+    std::string body(length, '\0');
+    if (!ReadExactly(input, body.data(), length)) return false;
+    WireReader reader(body);
+    id = reader.Word();
+    drawing.size = static_cast<int>(reader.Word());
+    drawing.path = reader.String();
+    drawing.face = reader.String();
+    drawing.text = reader.String();
+    return reader.Ok();
+}
+
+std::string EncodeAnswer(uint32_t id, bool safe) {
+    std::string answer;
+    PutWord(answer, id);
+    answer.push_back(safe ? 1 : 0);
+    return answer;
+}
+constexpr size_t kAnswerBytes = 5;
+
+// --- the helper -------------------------------------------------------------------------------
+
+// A fault ends the helper at once instead of asking for a debugger or an error report: the
+// program reads the helper's end as the verdict.
+LONG WINAPI EndOnFault(EXCEPTION_POINTERS* fault) {
+    TerminateProcess(GetCurrentProcess(), fault && fault->ExceptionRecord ? fault->ExceptionRecord->ExceptionCode : 1);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
+// Registers the file, draws the text as the program will (into a bitmap that holds all of it),
+// unregisters. False when the file cannot be registered.
+bool DrawsSafely(const TFontDrawing& drawing, const TFamilyBaseline& baseline) {
+    if (!LoadTempFont(drawing.path)) return false;
+    const std::string face =
+        drawing.face.empty() ? FaceNameOfRegisteredFile(drawing.path, nullptr, baseline) : drawing.face;
+    TBitmap bitmap;
+    bitmap.SetSize(1, 1);
+    if (SelectFaceFont(bitmap.Canvas(), nullptr, face, drawing.size)) {
+        const std::string text = drawing.text.empty() ? face : drawing.text;
+        const SIZE extent = bitmap.Canvas().TextExtent(text);
+        bitmap.SetSize(std::clamp<int>(extent.cx, 1, 4096), std::clamp<int>(extent.cy, 1, 1024));
+        bitmap.Canvas().TextOut(0, 0, text);
+    }
+    UnloadTempFont();
+    return true;
+}
+
+// The helper belongs to a job that is killed when its last handle closes, so it cannot outlive
+// the program even when the program is killed.
+HANDLE CreateKillOnCloseJob() {
+    HANDLE job = CreateJobObjectA(nullptr, nullptr);
+    if (!job) return nullptr;
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof(limits));
+    return job;
+}
+
+void CloseIfOpen(HANDLE& handle) {
+    if (handle) CloseHandle(handle);
+    handle = nullptr;
+}
+
+}  // namespace
+
+int RunFontVettingHelper(HANDLE input, HANDLE output, const std::function<void(const TFontDrawing&)>& beforeEach) {
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+    SetUnhandledExceptionFilter(EndOnFault);
+    const TFamilyBaseline baseline = TFamilyBaseline::Capture(nullptr);
+    if (!WriteAll(output, EncodeAnswer(kReadyId, true))) return 1;
+    uint32_t id = 0;
+    TFontDrawing drawing;
+    while (ReadRequest(input, id, drawing)) {
+        bool safe = false;
+        try {
+            if (beforeEach) beforeEach(drawing);
+            safe = DrawsSafely(drawing, baseline);
+        } catch (...) {
+            UnloadTempFont();
+        }
+        if (!WriteAll(output, EncodeAnswer(id, safe))) break;
+    }
+    return 0;
+}
+
+// --- the program's side -------------------------------------------------------------------------
+
+TFontVetter::TFontVetter(std::function<void()> pump, std::string helperCommandLine)
+    : pump_(std::move(pump)),
+      commandLine_(helperCommandLine.empty() ? OwnHelperCommandLine() : std::move(helperCommandLine)) {}
+
+TFontVetter::~TFontVetter() {
+    EndHelper(true);
+    CloseIfOpen(job_);
+}
+
+std::string TFontVetter::OwnHelperCommandLine() {
+    char path[MAX_PATH * 2] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, path, sizeof(path));
+    if (length == 0 || length >= sizeof(path)) return std::string();
+    return "\"" + std::string(path, length) + "\" " + kFontVettingSwitch;
+}
+
+void TFontVetter::Prefetch(const TFontDrawing& drawing) {
+    lastActivity_ = GetTickCount();
+    if (unavailable_ || verdicts_.count(drawing) || Queued(drawing)) return;
+    waiting_.push_back(Pending{nextId_++, drawing});
+    Poll();
+}
+
+TFontVerdict TFontVetter::Vet(const TFontDrawing& drawing) {
+    for (;;) {
+        auto known = verdicts_.find(drawing);
+        if (known != verdicts_.end()) return known->second;
+        if (unavailable_) return TFontVerdict::NoHelper;
+        // Also after a handler that ran in the pump stopped the helper.
+        Prefetch(drawing);
+        if (verdicts_.count(drawing)) continue;
+        // Answers come through a pipe, which cannot be waited on: wake for input or after 1 ms.
+        HANDLE process = helper_.process;
+        MsgWaitForMultipleObjects(process ? 1 : 0, process ? &process : nullptr, FALSE, 1, QS_ALLINPUT);
+        if (pump_) pump_();
+        Poll();
+    }
+}
+
+void TFontVetter::StopHelper() {
+    RequeueSent();
+    EndHelper(true);
+    verdicts_.clear();
+}
+
+void TFontVetter::StopHelperIfIdle(DWORD idleMs) {
+    if (helper_.process && sent_.empty() && waiting_.empty() && GetTickCount() - lastActivity_ >= idleMs) StopHelper();
+}
+
+bool TFontVetter::Queued(const TFontDrawing& drawing) const {
+    auto same = [&](const Pending& pending) { return pending.drawing == drawing; };
+    return std::any_of(sent_.begin(), sent_.end(), same) || std::any_of(waiting_.begin(), waiting_.end(), same);
+}
+
+// Puts what the helper was given back ahead of what it was not, in order.
+void TFontVetter::RequeueSent() {
+    while (!sent_.empty()) {
+        waiting_.push_front(std::move(sent_.back()));
+        sent_.pop_back();
+    }
+}
+
+bool TFontVetter::EnsureHelper() {
+    if (helper_.process) return true;
+    if (unavailable_ || commandLine_.empty()) return unavailable_ = true, false;
+    if (!job_) job_ = CreateKillOnCloseJob();
+
+    SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
+    HANDLE childInput = nullptr, childOutput = nullptr;
+    if (!CreatePipe(&childInput, &helper_.toHelper, &inheritable, kPipeBuffer)) return unavailable_ = true, false;
+    if (!CreatePipe(&helper_.fromHelper, &childOutput, &inheritable, kPipeBuffer)) {
+        CloseHandle(childInput);
+        EndHelper(false);
+        return unavailable_ = true, false;
+    }
+    // Our ends stay here, or a helper started later would hold them open.
+    SetHandleInformation(helper_.toHelper, HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(helper_.fromHelper, HANDLE_FLAG_INHERIT, 0);
+
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = childInput;
+    startup.hStdOutput = childOutput;
+    PROCESS_INFORMATION created{};
+    std::string commandLine = commandLine_;
+    const BOOL started = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
+                                        CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr, nullptr, &startup, &created);
+    CloseHandle(childInput);
+    CloseHandle(childOutput);
+    if (!started) {
+        EndHelper(false);
+        return unavailable_ = true, false;
+    }
+    if (job_) AssignProcessToJobObject(job_, created.hProcess);
+    ResumeThread(created.hThread);
+    CloseHandle(created.hThread);
+    helper_.process = created.hProcess;
+    helper_.processId = created.dwProcessId;
+    helper_.ready = false;
+    helper_.startedAt = GetTickCount();
+    partialAnswer_.clear();
+    return true;
+}
+
+void TFontVetter::EndHelper(bool kill) {
+    CloseIfOpen(helper_.toHelper);
+    if (helper_.process) {
+        if (kill) TerminateProcess(helper_.process, 0);
+        // Gone before we return, so nothing of it holds a file the user may delete next.
+        WaitForSingleObject(helper_.process, kill ? 5000 : 0);
+    }
+    CloseIfOpen(helper_.process);
+    CloseIfOpen(helper_.fromHelper);
+    helper_ = Helper{};
+}
+
+void TFontVetter::SendWaiting() {
+    while (!waiting_.empty() && sent_.size() < kMaxSent) {
+        if (!EnsureHelper()) break;
+        if (!WriteAll(helper_.toHelper, EncodeRequest(waiting_.front().id, waiting_.front().drawing))) {
+            HandleLostHelper(false);
+            return;
+        }
+        if (sent_.empty()) oldestSince_ = GetTickCount();
+        sent_.push_back(std::move(waiting_.front()));
+        waiting_.pop_front();
+    }
+}
+
+void TFontVetter::Poll() {
+    if (helper_.process) {
+        const bool ended = WaitForSingleObject(helper_.process, 0) == WAIT_OBJECT_0;
+        // Read what an ended helper wrote before it went.
+        if (!ReadAnswers() || ended) {
+            HandleLostHelper(false);
+        } else {
+            const DWORD now = GetTickCount();
+            if (!helper_.ready && now - helper_.startedAt > kHelperStartTimeoutMs) {
+                HandleLostHelper(false);
+            } else if (helper_.ready && !sent_.empty() && now - oldestSince_ > kAnswerTimeoutMs) {
+                HandleLostHelper(true);
+            }
+        }
+    }
+    if (unavailable_) {
+        // Nothing more will be answered here: the caller decides in its own process.
+        for (const Pending& pending : sent_) verdicts_.emplace(pending.drawing, TFontVerdict::NoHelper);
+        for (const Pending& pending : waiting_) verdicts_.emplace(pending.drawing, TFontVerdict::NoHelper);
+        sent_.clear();
+        waiting_.clear();
+        return;
+    }
+    SendWaiting();
+}
+
+bool TFontVetter::ReadAnswers() {
+    DWORD available = 0;
+    if (!PeekNamedPipe(helper_.fromHelper, nullptr, 0, nullptr, &available, nullptr)) return false;
+    while (available > 0) {
+        char buffer[4096];
+        DWORD read = 0;
+        if (!ReadFile(helper_.fromHelper, buffer, std::min<DWORD>(available, sizeof(buffer)), &read, nullptr) ||
+            read == 0) {
+            return false;
+        }
+        partialAnswer_.append(buffer, read);
+        available -= read;
+    }
+    while (partialAnswer_.size() >= kAnswerBytes) {
+        const std::string record = partialAnswer_.substr(0, kAnswerBytes);
+        partialAnswer_.erase(0, kAnswerBytes);
+        const uint32_t id = WireReader(record.substr(0, 4)).Word();
+        const bool safe = record[4] != 0;
+        oldestSince_ = lastActivity_ = GetTickCount();
+        if (id == kReadyId) {
+            helper_.ready = true;
+            continue;
+        }
+        // Answers come in the order of the requests; anything else is a helper gone wrong.
+        if (sent_.empty() || sent_.front().id != id) return false;
+        Settle(sent_.front().drawing, safe ? TFontVerdict::Safe : TFontVerdict::Unsafe);
+        sent_.pop_front();
+    }
+    return true;
+}
+
+void TFontVetter::HandleLostHelper(bool hung) {
+    const bool wasReady = helper_.ready;
+    EndHelper(true);
+    if (!wasReady) {
+        // It never came up: the program does without a helper.
+        unavailable_ = true;
+        return;
+    }
+    if (sent_.empty()) return;
+    // The helper answers in order, so it was on the oldest drawing it had not answered.
+    Pending oldest = std::move(sent_.front());
+    sent_.pop_front();
+    RequeueSent();
+    if (hung || ++oldest.crashes >= kCrashesToCondemn) {
+        Settle(oldest.drawing, TFontVerdict::Unsafe);
+    } else {
+        waiting_.push_front(std::move(oldest));  // once more, first, in a fresh helper
+    }
+}
+
+void TFontVetter::Settle(const TFontDrawing& drawing, TFontVerdict verdict) { verdicts_[drawing] = verdict; }

@@ -1,0 +1,93 @@
+#include "fonts/font_vetting.h"
+
+#include <gtest/gtest.h>
+
+#include "font_test_support.h"
+#include "support/test_env.h"
+
+// The helper is this test program started with the helper switch; files whose names hold
+// "helper-faults" or "helper-hangs" make it fault or hang (see the test main).
+
+namespace {
+
+TFontDrawing Thumbnail(const std::string& path) { return TFontDrawing{path, "", "", 30}; }
+
+bool ProcessEnded(DWORD pid) {
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+    if (!process) return true;
+    const bool ended = WaitForSingleObject(process, 5000) == WAIT_OBJECT_0;
+    CloseHandle(process);
+    return ended;
+}
+
+void KillProcess(DWORD pid) {
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+    ASSERT_NE(process, nullptr);
+    TerminateProcess(process, 9);
+    WaitForSingleObject(process, 5000);
+    CloseHandle(process);
+}
+
+std::string CopyOfGoodFont(const std::string& dir, const std::string& name) {
+    const std::string path = dir + "\\" + name;
+    CopyFileA(TestFont("SorvaneTestC.ttf").c_str(), path.c_str(), FALSE);
+    return path;
+}
+
+}  // namespace
+
+TEST(FontVetting, FaultingHangingAndUnregistrableFilesAreCondemnedAndTheHelperComesBackForTheRest) {
+    const std::string dir = FreshTempDir("vetting-verdicts");
+    struct Case {
+        std::string path;
+        TFontVerdict verdict;
+    };
+    const std::vector<Case> cases = {
+        {TestFont("SorvaneTestA.ttf"), TFontVerdict::Safe},
+        {TestFont("notafont.ttf"), TFontVerdict::Unsafe},
+        {CopyOfGoodFont(dir, "helper-faults.ttf"), TFontVerdict::Unsafe},
+        {TestFont("SorvaneTestB.ttf"), TFontVerdict::Safe},
+        {CopyOfGoodFont(dir, "helper-hangs.ttf"), TFontVerdict::Unsafe},
+        {TestFont("japanese.ttf"), TFontVerdict::Safe},
+    };
+    int pumps = 0;
+    TFontVetter vetter([&] { ++pumps; });
+    // All asked ahead, as a scan does: a helper lost on one file must not cost the others.
+    for (const Case& c : cases) vetter.Prefetch(Thumbnail(c.path));
+    const DWORD start = GetTickCount();
+    for (const Case& c : cases) EXPECT_EQ(vetter.Vet(Thumbnail(c.path)), c.verdict) << c.path;
+    const DWORD elapsed = GetTickCount() - start;
+    EXPECT_GE(elapsed, TFontVetter::kAnswerTimeoutMs);  // the hang was waited out, once
+    EXPECT_GT(pumps, 0);                                 // and the caller's window kept answering
+
+    // A drawing of another text is a question of its own; the same one is answered from memory.
+    EXPECT_EQ(vetter.Vet(TFontDrawing{TestFont("SorvaneTestA.ttf"), "SorvaneTestA", "abc", 90}), TFontVerdict::Safe);
+    const DWORD pid = vetter.HelperProcessId();
+    ASSERT_NE(pid, 0u);
+    vetter.StopHelper();
+    EXPECT_EQ(vetter.HelperProcessId(), 0u);
+    EXPECT_TRUE(ProcessEnded(pid));
+    // Every file can be deleted at once: nothing of the helper holds one.
+    EXPECT_TRUE(DeleteFileA((dir + "\\helper-faults.ttf").c_str()));
+    EXPECT_TRUE(DeleteFileA((dir + "\\helper-hangs.ttf").c_str()));
+}
+
+TEST(FontVetting, AHelperKilledFromOutsideCostsNoFileItsVerdict) {
+    std::vector<std::string> files;
+    for (const char* font : {"SorvaneTestA", "SorvaneTestB", "SorvaneTestC", "SorvaneTestD", "SorvaneTestE",
+                             "SorvaneTestF", "SorvaneTestG", "SorvaneTestH"}) {
+        files.push_back(TestFont(std::string(font) + ".ttf"));
+    }
+    TFontVetter vetter;
+    for (const std::string& file : files) vetter.Prefetch(Thumbnail(file));
+    EXPECT_EQ(vetter.Vet(Thumbnail(files[0])), TFontVerdict::Safe);
+    KillProcess(vetter.HelperProcessId());
+    for (const std::string& file : files) EXPECT_EQ(vetter.Vet(Thumbnail(file)), TFontVerdict::Safe) << file;
+}
+
+TEST(FontVetting, WithoutAHelperTheCallerDecides) {
+    TFontVetter vetter(nullptr, "\"Z:\\no\\such\\program.exe\" --vet-fonts");
+    EXPECT_EQ(vetter.Vet(Thumbnail(TestFont("SorvaneTestA.ttf"))), TFontVerdict::NoHelper);
+    EXPECT_EQ(vetter.Vet(Thumbnail(TestFont("notafont.ttf"))), TFontVerdict::NoHelper);
+    EXPECT_EQ(vetter.HelperProcessId(), 0u);
+}
