@@ -302,13 +302,8 @@ TEST_F(MainWindowTest, APreviewOfAFileTheHelperCannotDrawDrawsNothing) {
     form->lblSelectedFontName->SetCaption("SorvaneTestE");
     form->Edit1->SetText("abc");
     form->btnFontPreviewClick(form->btnFontPreview);
-    TBitmap* picture = form->Image1->Picture().Bitmap();
-    ASSERT_NE(picture, nullptr);
-    int ink = 0;
-    for (int y = 0; y < picture->Height(); ++y) {
-        for (int x = 0; x < picture->Width(); ++x) ink += GetRValue(picture->Canvas().Pixel(x, y)) < 128;
-    }
-    EXPECT_EQ(ink, 0);
+    // Like a file that cannot be registered: the passes draw nothing, not even a blank picture.
+    EXPECT_EQ(form->Image1->Picture().Bitmap(), nullptr);
     EXPECT_TRUE(form->btnSaveFontPreview->Enabled());
     EXPECT_FALSE(TempFontLoaded);
 }
