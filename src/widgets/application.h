@@ -53,6 +53,15 @@ public:
     void ResetTermination();
 
     // Shows the error in a box titled with the application title, unless OnException takes it.
+    // Whether hints add the short-cut of their command, as "Open (Ctrl+O)".
+    bool HintShortCuts() const { return hintShortCuts_; }
+    void SetHintShortCuts(bool value) { hintShortCuts_ = value; }
+
+    // Help requests. The program has no help file: OnHelp, when assigned, answers them.
+    void HelpContext(int context);
+    void ContextPopupHelp(int context);  // "What's this?" help for a window with the help icon
+    std::function<void(int Context, bool Popup)> OnHelp;
+
     void HandleException(const std::exception* error);
     void HandleCurrentException() noexcept;  // call from a catch(...) block
     std::function<void(const std::string& message)> OnException;
@@ -66,7 +75,12 @@ private:
     std::vector<TForm*> forms_;
     bool terminated_ = false;
     bool initialized_ = false;
+    bool hintShortCuts_ = true;
 };
+
+// Paints every window of this thread that has something invalid, and runs nothing else: the
+// screen catches up (a menu that just closed disappears) before a long command starts.
+void ProcessPaintMessages();
 
 // Process-wide, as a Windows program has one application and one screen.
 extern TApplication* Application;
