@@ -264,3 +264,57 @@ TEST(ItemText, CaptionShortCutAndHintParts) {
 }
 
 }  // namespace
+
+namespace {
+
+// Stands in for a toolbar: a component that is not an item but takes items.
+class FakeBar : public TComponent {
+public:
+    explicit FakeBar(TComponent* owner) : TComponent(owner), items(this) {}
+    TTBRootItem items;
+};
+
+TEST(ItemStoredLayout, StoredParentsAndChildOrder) {
+    RegisterTBItemParentClass<FakeBar>([](FakeBar* bar, TTBCustomItem* item) { bar->items.Add(item); });
+    FakeBar bar(nullptr);
+    TTBItem* a = new TTBItem(nullptr);  // freed by the root item
+    a->SetName("a");
+    a->SetParentComponent(&bar);
+    EXPECT_EQ(a->Parent(), &bar.items);
+    EXPECT_EQ(a->GetParentComponent(), &bar) << "a child of a root item names the root's owner";
+    TTBItem* b = ItemTree::AddChild(&bar.items, "b");
+    TTBItem* c = ItemTree::AddChild(&bar.items, "c");
+    bar.items.SetChildOrder(c, 0);
+    std::string order;
+    bar.items.GetChildren([&](TComponent* child) { order += child->Name(); });
+    EXPECT_EQ(order, "cab");
+    b->SetParentComponent(a);  // from one parent to another
+    EXPECT_EQ(b->GetParentComponent(), a);
+    EXPECT_EQ(bar.items.Count(), 2);
+}
+
+TEST(ItemKinds, InitialStylesAndTheControlItemsControl) {
+    TTBSeparatorItem separator(nullptr);
+    EXPECT_EQ(separator.ItemStyle(), isfSeparator | isfClicksTransparent);
+    TTBChevronItem chevron(nullptr, nullptr);
+    EXPECT_EQ(chevron.ItemStyle() & (isfSubmenu | isfNoAutoOpen | isfSelectable), isfSubmenu | isfNoAutoOpen | isfSelectable);
+
+    TComponent form(nullptr);
+    auto* owned = new TControl(&form);  // the form owns both controls
+    auto* kept = new TControl(&form);
+    {
+        TTBControlItem item(nullptr), keeping(nullptr);
+        EXPECT_FALSE(item.ItemStyle() & isfSelectable);
+        item.SetControl(owned);
+        keeping.SetControl(kept);
+        keeping.SetControlNotOwned(true);
+    }
+    EXPECT_EQ(form.ComponentCount(), 1) << "the item freed the control it owns";
+    EXPECT_EQ(form.Components(0), kept);
+    TTBControlItem item(nullptr);
+    item.SetControl(kept);
+    delete kept;
+    EXPECT_EQ(item.Control(), nullptr);
+}
+
+}  // namespace
