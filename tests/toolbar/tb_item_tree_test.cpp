@@ -58,12 +58,13 @@ TEST(ItemTree, InsertAndDeleteTellTheViewsInOrder) {
         if (kind == inkDeleting) countWhileDeleting = tree.root->Count();
     };
     ItemTree::AddChild(tree.root.get(), "c");  // Insert(Count) appends
+    std::unique_ptr<TTBCustomItem> deleted(tree.root->Items(0));  // Delete does not free the child
     tree.root->Delete(0);
     EXPECT_EQ(views.log, (Log{"BeginUpdate", "Inserted c @2", "EndUpdate", "Deleting a @0"}));
     EXPECT_EQ(countWhileDeleting, 3) << "deleting is announced while the child is still in place";
     EXPECT_EQ(tree.Names(), "bc");
+    EXPECT_EQ(deleted->Parent(), nullptr);
     tree.root->UnregisterNotification(&views);
-    delete tree.root->Items(0);  // a deleted child is not freed; a freed child leaves its parent
 }
 
 TEST(ItemTree, MoveChecksBothIndexesAndAlwaysEndsTheUpdate) {
