@@ -32,23 +32,66 @@ void TBasicAction::ForEachLink(const std::function<void(TActionLink&)>& write) {
     }
 }
 
-// Each setter: tell the links while the action still holds the old value, then store.
-#define ACTION_SETTER(Name, Type, field)                               \
-    void TCustomAction::Set##Name(Type value) {                        \
-        if (value == field) return;                                    \
-        ForEachLink([&](TActionLink& link) { link.Set##Name(value); }); \
-        field = value;                                                 \
-    }
-ACTION_SETTER(AutoCheck, bool, autoCheck_)
-ACTION_SETTER(Caption, const std::string&, caption_)
-ACTION_SETTER(Checked, bool, checked_)
-ACTION_SETTER(Enabled, bool, enabled_)
-ACTION_SETTER(HelpContext, int, helpContext_)
-ACTION_SETTER(Hint, const std::string&, hint_)
-ACTION_SETTER(ImageIndex, int, imageIndex_)
-ACTION_SETTER(ShortCut, TShortCut, shortCut_)
-ACTION_SETTER(Visible, bool, visible_)
-#undef ACTION_SETTER
+bool TCustomAction::Execute() {
+    if (!enabled_) return false;
+    if (autoCheck_) SetChecked(!checked_);
+    return TBasicAction::Execute();
+}
+
+// Each setter tells the links while the action still holds the old value, then stores.
+void TCustomAction::SetAutoCheck(bool value) {
+    if (value == autoCheck_) return;
+    ForEachLink([&](TActionLink& link) { link.SetAutoCheck(value); });
+    autoCheck_ = value;
+}
+
+void TCustomAction::SetCaption(const std::string& value) {
+    if (value == caption_) return;
+    ForEachLink([&](TActionLink& link) { link.SetCaption(value); });
+    caption_ = value;
+}
+
+void TCustomAction::SetChecked(bool value) {
+    if (value == checked_) return;
+    ForEachLink([&](TActionLink& link) { link.SetChecked(value); });
+    checked_ = value;
+}
+
+void TCustomAction::SetEnabled(bool value) {
+    if (value == enabled_) return;
+    ForEachLink([&](TActionLink& link) { link.SetEnabled(value); });
+    enabled_ = value;
+}
+
+void TCustomAction::SetHelpContext(int value) {
+    if (value == helpContext_) return;
+    ForEachLink([&](TActionLink& link) { link.SetHelpContext(value); });
+    helpContext_ = value;
+}
+
+void TCustomAction::SetHint(const std::string& value) {
+    if (value == hint_) return;
+    ForEachLink([&](TActionLink& link) { link.SetHint(value); });
+    hint_ = value;
+}
+
+void TCustomAction::SetImageIndex(int value) {
+    if (value == imageIndex_) return;
+    ForEachLink([&](TActionLink& link) { link.SetImageIndex(value); });
+    imageIndex_ = value;
+}
+
+void TCustomAction::SetShortCut(TShortCut value) {
+    if (value == shortCut_) return;
+    ForEachLink([&](TActionLink& link) { link.SetShortCut(value); });
+    shortCut_ = value;
+}
+
+void TCustomAction::SetVisible(bool value) {
+    if (value == visible_) return;
+    ForEachLink([&](TActionLink& link) { link.SetVisible(value); });
+    visible_ = value;
+}
 
 bool TCustomAction::DoHint(std::string& hint) {
     bool canShow = true;

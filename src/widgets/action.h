@@ -46,6 +46,9 @@ class TCustomAction : public TBasicAction {
 public:
     using TBasicAction::TBasicAction;
 
+    // A disabled action does nothing; an auto-check action toggles Checked before OnExecute.
+    bool Execute() override;
+
     bool AutoCheck() const { return autoCheck_; }
     void SetAutoCheck(bool value);
     const std::string& Caption() const { return caption_; }

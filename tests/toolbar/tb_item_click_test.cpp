@@ -50,6 +50,22 @@ TEST(ItemClick, ActionRunsUnlessTheItemHasAHandlerOfItsOwn) {
     EXPECT_EQ(log, (Log{"action for item", "own"}));
 }
 
+TEST(ItemClick, AnAutoCheckActionTogglesItsItemsOnce) {
+    TCustomAction action(nullptr);
+    action.SetAutoCheck(true);
+    TTBItem item(nullptr), other(nullptr);
+    item.SetAction(&action);
+    other.SetAction(&action);
+    item.Click();
+    EXPECT_TRUE(action.Checked());
+    EXPECT_TRUE(item.Checked());
+    EXPECT_TRUE(other.Checked());
+    item.SetAutoCheck(false);  // no longer the action's setting: the item does not toggle itself
+    item.Click();
+    EXPECT_FALSE(action.Checked());
+    EXPECT_FALSE(other.Checked());
+}
+
 TEST(ItemClick, DeferredClickRunsAfterTheLoopHasUnwound) {
     ItemTree tree(2);
     Log log;
