@@ -130,6 +130,14 @@ void TApplication::ResetTermination() {
     terminated_ = false;
 }
 
+void TApplication::HelpContext(int context) {
+    if (OnHelp) OnHelp(context, false);
+}
+
+void TApplication::ContextPopupHelp(int context) {
+    if (OnHelp) OnHelp(context, true);
+}
+
 void TApplication::HandleException(const std::exception* error) {
     std::string message = error ? error->what() : "Unknown error";
     if (OnException) {
@@ -149,3 +157,12 @@ void TApplication::HandleCurrentException() noexcept {
         try { HandleException(nullptr); } catch (...) {}
     }
 }
+
+namespace {
+BOOL CALLBACK PaintThreadWindow(HWND window, LPARAM) {
+    if (IsWindowVisible(window)) RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    return TRUE;
+}
+}  // namespace
+
+void ProcessPaintMessages() { EnumThreadWindows(GetCurrentThreadId(), PaintThreadWindow, 0); }

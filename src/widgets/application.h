@@ -53,6 +53,15 @@ public:
     void ResetTermination();
 
     // Shows the error in a box titled with the application title, unless OnException takes it.
+    // Whether hints add the short-cut of their command, as "Open (Ctrl+O)".
+    bool HintShortCuts() const { return hintShortCuts_; }
+    void SetHintShortCuts(bool value) { hintShortCuts_ = value; }
+
+    // Help requests. The program has no help file: OnHelp, when assigned, answers them.
+    void HelpContext(int context);
+    void ContextPopupHelp(int context);  // "What's this?" help for a window with the help icon
+    std::function<void(int Context, bool Popup)> OnHelp;
+
     void HandleException(const std::exception* error);
     void HandleCurrentException() noexcept;  // call from a catch(...) block
     std::function<void(const std::string& message)> OnException;
@@ -69,6 +78,7 @@ private:
     bool initialized_ = false;
     DWORD paintInterval_ = 0;
     DWORD lastPaint_ = 0;
+    bool hintShortCuts_ = true;
 };
 
 // While it lives, ProcessMessages paints at most once per interval and leaves the paint requests
@@ -84,6 +94,10 @@ public:
 private:
     DWORD previous_;
 };
+
+// Paints every window of this thread that has something invalid, and runs nothing else: the
+// screen catches up (a menu that just closed disappears) before a long command starts.
+void ProcessPaintMessages();
 
 // Process-wide, as a Windows program has one application and one screen.
 extern TApplication* Application;

@@ -17,7 +17,7 @@ public:
 
     TComponent* Owner() const { return owner_; }
     const std::string& Name() const { return name_; }
-    void SetName(const std::string& name) { name_ = name; }
+    virtual void SetName(const std::string& name) { name_ = name; }
 
     int ComponentCount() const { return static_cast<int>(components_.size()); }
     TComponent* Components(int index) const { return components_.at(index); }

@@ -6,7 +6,16 @@ TImageList::TImageList(TComponent* owner, int width, int height, bool masked, TC
     if (background != clNone) ImageList_SetBkColor(list_, ColorToRGB(background));
 }
 
+TChangeLink::~TChangeLink() {
+    if (sender_) sender_->UnRegisterChanges(this);
+}
+
+void TChangeLink::Change() {
+    if (OnChange) OnChange(sender_);
+}
+
 TImageList::~TImageList() {
+    for (TChangeLink* link : links_) link->sender_ = nullptr;
     if (list_) ImageList_Destroy(list_);
 }
 
@@ -18,18 +27,44 @@ int TImageList::Add(TBitmap& bitmap) {
     TBitmap cell;
     cell.SetSize(width_, height_);
     cell.Canvas().Draw(0, 0, bitmap);
-    return ImageList_Add(list_, cell.Handle(), nullptr);
+    int index = ImageList_Add(list_, cell.Handle(), nullptr);
+    if (index >= 0) Change();
+    return index;
 }
 
 int TImageList::AddResourceStrip(HINSTANCE instance, const char* name, TColor maskColor) {
     TBitmap strip;
     if (!strip.LoadFromResource(instance, name)) return -1;
-    return masked_ ? ImageList_AddMasked(list_, strip.Handle(), ColorToRGB(maskColor))
-                   : ImageList_Add(list_, strip.Handle(), nullptr);
+    int first = masked_ ? ImageList_AddMasked(list_, strip.Handle(), ColorToRGB(maskColor))
+                        : ImageList_Add(list_, strip.Handle(), nullptr);
+    if (first >= 0) Change();
+    return first;
 }
 
 void TImageList::Clear() {
-    if (list_) ImageList_Remove(list_, -1);
+    if (list_ && ImageList_Remove(list_, -1)) Change();
+}
+
+void TImageList::RegisterChanges(TChangeLink* link) {
+    if (!link || link->sender_ == this) return;
+    if (link->sender_) link->sender_->UnRegisterChanges(link);
+    links_.push_back(link);
+    link->sender_ = this;
+}
+
+void TImageList::UnRegisterChanges(TChangeLink* link) {
+    if (!link || link->sender_ != this) return;
+    std::erase(links_, link);
+    link->sender_ = nullptr;
+}
+
+void TImageList::Change() {
+    // By position: a handler may unregister its own link or another one.
+    for (std::size_t i = 0; i < links_.size();) {
+        TChangeLink* link = links_[i];
+        link->Change();
+        if (i < links_.size() && links_[i] == link) ++i;
+    }
 }
 
 void TImageList::Draw(HDC dc, int x, int y, int index, bool enabled) const {

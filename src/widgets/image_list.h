@@ -5,6 +5,29 @@
 #include "widgets/component.h"
 #include "widgets/graphics.h"
 
+#include <functional>
+#include <vector>
+
+class TImageList;
+
+// A user's registration with an image list: OnChange runs after every change of the images.
+// Either side may go first; the other forgets the registration.
+class TChangeLink {
+public:
+    TChangeLink() = default;
+    virtual ~TChangeLink();
+    TChangeLink(const TChangeLink&) = delete;
+    TChangeLink& operator=(const TChangeLink&) = delete;
+
+    TImageList* Sender() const { return sender_; }
+    std::function<void(TImageList* Sender)> OnChange;
+    virtual void Change();
+
+private:
+    friend class TImageList;
+    TImageList* sender_ = nullptr;
+};
+
 // Images of one size in one strip, drawn by lists and toolbars.
 class TImageList : public TComponent {
 public:
@@ -23,7 +46,15 @@ public:
     void Clear();
     void Draw(HDC dc, int x, int y, int index, bool enabled = true) const;
 
+    // A link is registered with at most one list; registering it moves it here.
+    void RegisterChanges(TChangeLink* link);
+    void UnRegisterChanges(TChangeLink* link);
+
+protected:
+    void Change();
+
 private:
+    std::vector<TChangeLink*> links_;
     HIMAGELIST list_ = nullptr;
     int width_, height_;
     bool masked_;

@@ -1,7 +1,10 @@
 #pragma once
 #include <windows.h>
 
+#include <memory>
+
 #include "widgets/control.h"
+#include "widgets/message_window.h"
 
 // Raises OnTimer every Interval milliseconds while enabled, from the message loop.
 class TTimer : public TComponent {
@@ -16,10 +19,9 @@ public:
     TNotifyEvent OnTimer;
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
     void Restart();
 
-    HWND window_ = nullptr;  // message-only window that receives WM_TIMER
+    std::unique_ptr<TMessageWindow> window_;  // receives WM_TIMER
     unsigned interval_ = 1000;
     bool enabled_ = true;
 };
