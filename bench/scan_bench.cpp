@@ -24,7 +24,7 @@
 #include "fonts/font_vetting.h"
 #include "fonts/temp_font.h"
 #include "widgets/application.h"
-#include "widgets/handles.h"
+#include "widgets/directory.h"
 
 namespace {
 
@@ -50,17 +50,6 @@ double Timed(F body) {
     body();
     QueryPerformanceCounter(&end);
     return Seconds(start, end);
-}
-
-FileList FontFilesIn(const std::string& folder) {
-    FileList files;
-    WIN32_FIND_DATAA entry;
-    FindHandle search(FindFirstFileA((folder + "\\*.ttf").c_str(), &entry));
-    if (!search.valid()) return files;
-    do {
-        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) files.push_back(folder + "\\" + entry.cFileName);
-    } while (FindNextFileA(search.get(), &entry));
-    return files;
 }
 
 // The least a scan must do per file; returns how many files got a face drawn.
@@ -134,7 +123,7 @@ void MeasurePreview(const std::string& file) {
 }
 
 void MeasureFolder(const std::string& folder, HWND window) {
-    const FileList files = FontFilesIn(folder);
+    const FileList files = FilesIn(folder, "*.ttf");
     if (files.empty()) Fail("no *.ttf in " + folder);
     double floorBest = 1e9, scanBest = 1e9;
     int floorDrawn = 0, scanComplete = 0;
@@ -159,7 +148,7 @@ void MeasureFolder(const std::string& folder, HWND window) {
 
 int RegisterExtraFamilies(const std::string& folder) {
     int added = 0;
-    for (const std::string& path : FontFilesIn(folder)) added += AddFontResourceExA(path.c_str(), FR_PRIVATE, nullptr) > 0;
+    for (const std::string& path : FilesIn(folder, "*.ttf")) added += AddFontResourceExA(path.c_str(), FR_PRIVATE, nullptr) > 0;
     return added;
 }
 

@@ -2,7 +2,7 @@
 
 #include "fonts/face_text.h"
 #include "fonts/temp_font.h"
-#include "widgets/handles.h"
+#include "widgets/directory.h"
 #include "widgets/path_text.h"
 
 // --- the main window --------------------------------------------------------------------------
@@ -26,15 +26,9 @@ void TScanDisplay::ShowIfDue() {
     list_.BeginUpdate();
 }
 
-
 int CountFiles(const std::string& pattern) {
-    WIN32_FIND_DATAA data;
-    FindHandle search(FindFirstFileA(pattern.c_str(), &data));
-    if (!search.valid()) return 0;
     int count = 0;
-    do {
-        ++count;
-    } while (FindNextFileA(search.get(), &data));
+    ForEachDirectoryEntry(pattern, [&](const WIN32_FIND_DATAA&) { ++count; });
     return count;
 }
 
@@ -163,7 +157,6 @@ void TfrmMain::ShellTreeView1Change(TComponent*, HTREEITEM) {
             scanBaseline_ = std::make_unique<TFamilyBaseline>(TFamilyBaseline::Capture(Handle()));
             // The helper works through the folder ahead of the scan.
             PrefetchThumbnails(folder);
-            TPaintThrottle throttle(kScanPaintIntervalMs);
             TScanDisplay display(*ListView1, scanDisplay_);
             FindFile1->Execute();
         }
@@ -221,13 +214,7 @@ void TfrmMain::FindFile1Find(const std::string& FileName, const std::string& Pat
 TFontDrawing TfrmMain::ThumbnailDrawing(const std::string& path) { return TFontDrawing{path, "", "", kThumbnailPoints}; }
 
 void TfrmMain::PrefetchThumbnails(const std::string& folder) {
-    const std::string prefix = AddBackslash(folder);
-    WIN32_FIND_DATAA entry;
-    FindHandle search(FindFirstFileA((prefix + "*.ttf").c_str(), &entry));
-    if (!search.valid()) return;
-    do {
-        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) vetter_.Prefetch(ThumbnailDrawing(prefix + entry.cFileName));
-    } while (FindNextFileA(search.get(), &entry));
+    for (const std::string& path : FilesIn(folder, "*.ttf")) vetter_.Prefetch(ThumbnailDrawing(path));
 }
 
 bool TfrmMain::MayDraw(const TFontDrawing& drawing) { return vetter_.Vet(drawing) != TFontVerdict::Unsafe; }

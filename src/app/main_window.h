@@ -29,7 +29,6 @@
 
 class TFamilyBaseline;
 
-
 // Stand-ins for the toolbar framework until it exists; each offers what the main window uses
 // of the real one (Checked, Enabled, AutoCheck, OnClick), so replacing it touches only the layout.
 using TMainToolbar = TStockToolBar;  // a dock with its toolbar

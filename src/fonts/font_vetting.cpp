@@ -31,13 +31,18 @@ void PutString(std::string& out, const std::string& text) {
     out += text;
 }
 
+uint32_t WordAt(const char* bytes) {
+    uint32_t value = 0;
+    for (int i = 0; i < 4; ++i) value |= uint32_t(static_cast<unsigned char>(bytes[i])) << (8 * i);
+    return value;
+}
+
 class WireReader {
 public:
     explicit WireReader(const std::string& bytes) : bytes_(bytes) {}
     uint32_t Word() {
         if (bytes_.size() - at_ < 4) return fail();
-        uint32_t value = 0;
-        for (int i = 0; i < 4; ++i) value |= uint32_t(static_cast<unsigned char>(bytes_[at_ + i])) << (8 * i);
+        const uint32_t value = WordAt(bytes_.data() + at_);
         at_ += 4;
         return value;
     }
@@ -97,7 +102,7 @@ std::string EncodeRequest(uint32_t id, const TFontDrawing& drawing) {
 bool ReadRequest(HANDLE input, uint32_t& id, TFontDrawing& drawing) {
     char header[4];
     if (!ReadExactly(input, header, 4)) return false;
-    const uint32_t length = WireReader(std::string(header, 4)).Word();
+    const uint32_t length = WordAt(header);
     if (length > kMaxRequestBytes) return false;
     std::string body(length, '\0');
     if (!ReadExactly(input, body.data(), length)) return false;
@@ -209,18 +214,22 @@ void TFontVetter::Prefetch(const TFontDrawing& drawing) {
 }
 
 TFontVerdict TFontVetter::Vet(const TFontDrawing& drawing) {
+    Prefetch(drawing);
     for (;;) {
+        Poll();  // the answer may be waiting in the pipe already
         auto known = verdicts_.find(drawing);
         if (known != verdicts_.end()) return known->second;
         if (unavailable_) return TFontVerdict::NoHelper;
-        // Also after a handler that ran in the pump stopped the helper.
-        Prefetch(drawing);
-        if (verdicts_.count(drawing)) continue;
+        // A handler that ran in the pump may have stopped the helper after this drawing was
+        // settled, which forgets the verdict: ask again once nothing else is queued.
+        if (sent_.empty() && waiting_.empty()) {
+            Prefetch(drawing);
+            continue;
+        }
         // Answers come through a pipe, which cannot be waited on: wake for input or after 1 ms.
         HANDLE process = helper_.process;
         MsgWaitForMultipleObjects(process ? 1 : 0, process ? &process : nullptr, FALSE, 1, QS_ALLINPUT);
         if (pump_) pump_();
-        Poll();
     }
 }
 
@@ -355,10 +364,9 @@ bool TFontVetter::ReadAnswers() {
         available -= read;
     }
     while (partialAnswer_.size() >= kAnswerBytes) {
-        const std::string record = partialAnswer_.substr(0, kAnswerBytes);
+        const uint32_t id = WordAt(partialAnswer_.data());
+        const bool safe = partialAnswer_[4] != 0;
         partialAnswer_.erase(0, kAnswerBytes);
-        const uint32_t id = WireReader(record.substr(0, 4)).Word();
-        const bool safe = record[4] != 0;
         oldestSince_ = lastActivity_ = GetTickCount();
         if (id == kReadyId) {
             helper_.ready = true;

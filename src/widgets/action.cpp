@@ -38,60 +38,22 @@ bool TCustomAction::Execute() {
     return TBasicAction::Execute();
 }
 
-// Each setter tells the links while the action still holds the old value, then stores.
-void TCustomAction::SetAutoCheck(bool value) {
-    if (value == autoCheck_) return;
-    ForEachLink([&](TActionLink& link) { link.SetAutoCheck(value); });
-    autoCheck_ = value;
+template <class T, class V>
+void TCustomAction::Change(T& field, std::type_identity_t<V> value, void (TActionLink::*tell)(V)) {
+    if (value == field) return;
+    ForEachLink([&](TActionLink& link) { (link.*tell)(value); });
+    field = value;
 }
 
-void TCustomAction::SetCaption(const std::string& value) {
-    if (value == caption_) return;
-    ForEachLink([&](TActionLink& link) { link.SetCaption(value); });
-    caption_ = value;
-}
-
-void TCustomAction::SetChecked(bool value) {
-    if (value == checked_) return;
-    ForEachLink([&](TActionLink& link) { link.SetChecked(value); });
-    checked_ = value;
-}
-
-void TCustomAction::SetEnabled(bool value) {
-    if (value == enabled_) return;
-    ForEachLink([&](TActionLink& link) { link.SetEnabled(value); });
-    enabled_ = value;
-}
-
-void TCustomAction::SetHelpContext(int value) {
-    if (value == helpContext_) return;
-    ForEachLink([&](TActionLink& link) { link.SetHelpContext(value); });
-    helpContext_ = value;
-}
-
-void TCustomAction::SetHint(const std::string& value) {
-    if (value == hint_) return;
-    ForEachLink([&](TActionLink& link) { link.SetHint(value); });
-    hint_ = value;
-}
-
-void TCustomAction::SetImageIndex(int value) {
-    if (value == imageIndex_) return;
-    ForEachLink([&](TActionLink& link) { link.SetImageIndex(value); });
-    imageIndex_ = value;
-}
-
-void TCustomAction::SetShortCut(TShortCut value) {
-    if (value == shortCut_) return;
-    ForEachLink([&](TActionLink& link) { link.SetShortCut(value); });
-    shortCut_ = value;
-}
-
-void TCustomAction::SetVisible(bool value) {
-    if (value == visible_) return;
-    ForEachLink([&](TActionLink& link) { link.SetVisible(value); });
-    visible_ = value;
-}
+void TCustomAction::SetAutoCheck(bool value) { Change(autoCheck_, value, &TActionLink::SetAutoCheck); }
+void TCustomAction::SetCaption(const std::string& value) { Change(caption_, value, &TActionLink::SetCaption); }
+void TCustomAction::SetChecked(bool value) { Change(checked_, value, &TActionLink::SetChecked); }
+void TCustomAction::SetEnabled(bool value) { Change(enabled_, value, &TActionLink::SetEnabled); }
+void TCustomAction::SetHelpContext(int value) { Change(helpContext_, value, &TActionLink::SetHelpContext); }
+void TCustomAction::SetHint(const std::string& value) { Change(hint_, value, &TActionLink::SetHint); }
+void TCustomAction::SetImageIndex(int value) { Change(imageIndex_, value, &TActionLink::SetImageIndex); }
+void TCustomAction::SetShortCut(TShortCut value) { Change(shortCut_, value, &TActionLink::SetShortCut); }
+void TCustomAction::SetVisible(bool value) { Change(visible_, value, &TActionLink::SetVisible); }
 
 bool TCustomAction::DoHint(std::string& hint) {
     bool canShow = true;

@@ -1,5 +1,6 @@
 #pragma once
 #include <functional>
+#include <type_traits>
 #include <string>
 #include <vector>
 
@@ -73,6 +74,9 @@ public:
     bool DoHint(std::string& hint);
 
 private:
+    template <class T, class V>
+    // Tells the links of a new value while the field still holds the old one, then stores it.
+    void Change(T& field, std::type_identity_t<V> value, void (TActionLink::*tell)(V));
     bool autoCheck_ = false;
     std::string caption_;
     bool checked_ = false;

@@ -75,12 +75,8 @@ void TApplication::UnregisterForm(TForm* form) {
     if (mainForm_ == form) mainForm_ = nullptr;
 }
 
-bool TApplication::ProcessMessage(MSG& msg, bool paint) {
-    // Without painting: every message below WM_PAINT, then every one above it.
-    const bool peeked = paint ? PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)
-                              : PeekMessageA(&msg, nullptr, 0, WM_PAINT - 1, PM_REMOVE) ||
-                                    PeekMessageA(&msg, nullptr, WM_PAINT + 1, 0xFFFFFFFF, PM_REMOVE);
-    if (!peeked) return false;
+bool TApplication::ProcessMessage(MSG& msg) {
+    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
     if (msg.message == WM_QUIT) {
         terminated_ = true;
         return true;
@@ -94,19 +90,10 @@ bool TApplication::ProcessMessage(MSG& msg, bool paint) {
 }
 
 void TApplication::ProcessMessages() {
-    const DWORD now = GetTickCount();
-    const bool paint = paintInterval_ == 0 || now - lastPaint_ >= paintInterval_;
-    if (paint) lastPaint_ = now;
     MSG msg;
-    while (!terminated_ && ProcessMessage(msg, paint)) {
+    while (!terminated_ && ProcessMessage(msg)) {
     }
 }
-
-TPaintThrottle::TPaintThrottle(DWORD intervalMs) : previous_(Application->paintInterval_) {
-    Application->paintInterval_ = intervalMs;
-}
-
-TPaintThrottle::~TPaintThrottle() { Application->paintInterval_ = previous_; }
 
 void TApplication::Run() {
     if (mainForm_) mainForm_->Show();

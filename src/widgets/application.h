@@ -52,7 +52,6 @@ public:
     // Lets a host that runs several windows in turn (a test program) start a new loop.
     void ResetTermination();
 
-    // Shows the error in a box titled with the application title, unless OnException takes it.
     // Whether hints add the short-cut of their command, as "Open (Ctrl+O)".
     bool HintShortCuts() const { return hintShortCuts_; }
     void SetHintShortCuts(bool value) { hintShortCuts_ = value; }
@@ -62,13 +61,13 @@ public:
     void ContextPopupHelp(int context);  // "What's this?" help for a window with the help icon
     std::function<void(int Context, bool Popup)> OnHelp;
 
+    // Shows the error in a box titled with the application title, unless OnException takes it.
     void HandleException(const std::exception* error);
     void HandleCurrentException() noexcept;  // call from a catch(...) block
     std::function<void(const std::string& message)> OnException;
 
 private:
-    friend class TPaintThrottle;
-    bool ProcessMessage(MSG& msg, bool paint = true);
+    bool ProcessMessage(MSG& msg);
 
     std::string title_;
     HINSTANCE instance_;
@@ -76,23 +75,7 @@ private:
     std::vector<TForm*> forms_;
     bool terminated_ = false;
     bool initialized_ = false;
-    DWORD paintInterval_ = 0;
-    DWORD lastPaint_ = 0;
     bool hintShortCuts_ = true;
-};
-
-// While it lives, ProcessMessages paints at most once per interval and leaves the paint requests
-// queued in between; the message loop paints what is left afterwards. A scan adds rows far
-// faster than the eye can follow, and painting each state cost it most of its time.
-class TPaintThrottle {
-public:
-    explicit TPaintThrottle(DWORD intervalMs);
-    ~TPaintThrottle();
-    TPaintThrottle(const TPaintThrottle&) = delete;
-    TPaintThrottle& operator=(const TPaintThrottle&) = delete;
-
-private:
-    DWORD previous_;
 };
 
 // Paints every window of this thread that has something invalid, and runs nothing else: the

@@ -4,7 +4,7 @@
 
 #include "fonts/font_vetting.h"
 #include "fonts/temp_font.h"
-#include "widgets/handles.h"
+#include "widgets/directory.h"
 
 namespace {
 
@@ -283,12 +283,9 @@ TEST_F(MainWindowTest, FilesThatFaultOrHangTheHelperGetNameOnlyRowsAndTheScanGoe
     EXPECT_EQ(form->Vetter().HelperProcessId(), 0u);
     EXPECT_FALSE(TempFontLoaded);
     EXPECT_FALSE(AnyFamilyStartsWith("SorvaneDamaged"));
-    WIN32_FIND_DATAA entry;
-    FindHandle search(FindFirstFileA((dir + "\\*.ttf").c_str(), &entry));
-    ASSERT_TRUE(search.valid());
-    do {
-        EXPECT_TRUE(DeleteFileA((dir + "\\" + entry.cFileName).c_str())) << entry.cFileName;
-    } while (FindNextFileA(search.get(), &entry));
+    const std::vector<std::string> files = FilesIn(dir, "*.ttf");
+    EXPECT_EQ(files.size(), 16u);
+    for (const std::string& file : files) EXPECT_TRUE(DeleteFileA(file.c_str())) << file;
 }
 
 TEST_F(MainWindowTest, APreviewOfAFileTheHelperCannotDrawDrawsNothing) {
