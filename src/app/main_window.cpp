@@ -7,23 +7,26 @@
 
 // --- the main window --------------------------------------------------------------------------
 
-TScanDisplay::TScanDisplay(TListView& list, TScanDisplay*& slot) : list_(list), slot_(slot), shownAt_(GetTickCount()) {
-    list_.BeginUpdate();
+TScanDisplay::TScanDisplay(std::vector<TWinControl*> controls, TScanDisplay*& slot)
+    : controls_(std::move(controls)), slot_(slot), shownAt_(GetTickCount()) {
+    for (TWinControl* control : controls_) control->BeginUpdate();
     slot_ = this;
 }
 
 TScanDisplay::~TScanDisplay() {
     slot_ = nullptr;
-    list_.EndUpdate();
+    for (TWinControl* control : controls_) control->EndUpdate();
 }
 
 void TScanDisplay::ShowIfDue() {
     const DWORD now = GetTickCount();
     if (now - shownAt_ < kScanPaintIntervalMs) return;
     shownAt_ = now;
-    list_.EndUpdate();
-    UpdateWindow(list_.Handle());
-    list_.BeginUpdate();
+    for (TWinControl* control : controls_) {
+        control->EndUpdate();
+        control->Update();
+        control->BeginUpdate();
+    }
 }
 
 int CountFiles(const std::string& pattern) {
@@ -157,7 +160,7 @@ void TfrmMain::ShellTreeView1Change(TComponent*, HTREEITEM) {
             scanBaseline_ = std::make_unique<TFamilyBaseline>(TFamilyBaseline::Capture(Handle()));
             // The helper works through the folder ahead of the scan.
             PrefetchThumbnails(folder);
-            TScanDisplay display(*ListView1, scanDisplay_);
+            TScanDisplay display({ListView1, StatusBar1, StatusProgressBar1}, scanDisplay_);
             FindFile1->Execute();
         }
         Application->ProcessMessages();  // paints the scan's last state

@@ -36,26 +36,26 @@ using TMainToolItem = TStockToolItem;
 
 // The size of the face name in a thumbnail.
 constexpr int kThumbnailPoints = 30;
-// A scan repaints the list and its progress at most this often: each repaint of the list with
-// its thumbnails costs about as much as handling three files.
+// A scan shows the list and its progress at most this often: each repaint of the list with its
+// thumbnails costs about as much as handling three files.
 constexpr DWORD kScanPaintIntervalMs = 100;
 // How long the font vetting helper stays after the last preview.
 constexpr DWORD kIdleHelperMs = 3000;
 
-// Adding a row to the list redraws it and its scroll bar at once, which cost a scan most of
-// its time: while a scan runs the list is shown as it is at most every kScanPaintIntervalMs,
-// and in full at the end.
+// Adding a row to the list redraws it and its scroll bar at once, and a new position redraws
+// the progress bar: that cost a scan most of its time. While a scan runs, the list and its
+// progress are shown as they are at most every kScanPaintIntervalMs, and in full at the end.
 class TScanDisplay {
 public:
     // Points `slot` at itself while it lives.
-    TScanDisplay(TListView& list, TScanDisplay*& slot);
+    TScanDisplay(std::vector<TWinControl*> controls, TScanDisplay*& slot);
     ~TScanDisplay();
     TScanDisplay(const TScanDisplay&) = delete;
     TScanDisplay& operator=(const TScanDisplay&) = delete;
     void ShowIfDue();
 
 private:
-    TListView& list_;
+    std::vector<TWinControl*> controls_;
     TScanDisplay*& slot_;
     DWORD shownAt_;
 };

@@ -458,6 +458,24 @@ void TWinControl::Invalidate() {
     if (handle_) InvalidateRect(handle_, nullptr, TRUE);
 }
 
+void TWinControl::BeginUpdate() {
+    if (updateDepth_++ == 0) UpdatesHeld();
+}
+
+void TWinControl::EndUpdate() {
+    if (updateDepth_ > 0 && --updateDepth_ == 0) UpdatesReleased();
+}
+
+void TWinControl::UpdatesHeld() {
+    if (handle_) SendMessageA(handle_, WM_SETREDRAW, FALSE, 0);
+}
+
+void TWinControl::UpdatesReleased() {
+    if (!handle_) return;
+    SendMessageA(handle_, WM_SETREDRAW, TRUE, 0);
+    RedrawWindow(handle_, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE);
+}
+
 void TWinControl::CaptionChanged() {
     if (handle_) SetWindowTextA(handle_, Caption().c_str());
 }

@@ -169,6 +169,12 @@ public:
     void Invalidate() override;
     void Realign();
 
+    // Between the two, changes are not shown as they happen; the outermost end shows the
+    // control as it now is. Calls nest.
+    void BeginUpdate();
+    void EndUpdate();
+    bool Updating() const { return updateDepth_ > 0; }
+
     // Raw message handling; overrides call the inherited one for what they do not take.
     virtual LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam);
 
@@ -189,6 +195,11 @@ protected:
     // Painting of the platform's own windows: background, then the windowless children.
     virtual void PaintWindow(TCanvas& canvas);
     virtual void AdjustClientRect(RECT& r) const { (void)r; }
+    // The outermost BeginUpdate and EndUpdate. By default the window stops redrawing, then is
+    // redrawn whole; a control that sends its state to its window may instead hold the state
+    // back and send it on release.
+    virtual void UpdatesHeld();
+    virtual void UpdatesReleased();
     virtual void AlignControls();
     virtual UINT DialogCode() { return 0; }  // extra WM_GETDLGCODE bits
     virtual void KeyDown(WORD key, TShiftState shift) { (void)key; (void)shift; }
@@ -223,6 +234,7 @@ private:
     bool aligning_ = false;
     bool creating_ = false;
     bool ownClass_ = false;  // the platform's own window class, painted here
+    int updateDepth_ = 0;
 };
 
 // The control under the pointer, tracked across every window of the platform.

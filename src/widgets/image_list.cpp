@@ -1,8 +1,14 @@
 #include "widgets/image_list.h"
 
+namespace {
+constexpr int kGrowBy = 256;
+}  // namespace
+
 TImageList::TImageList(TComponent* owner, int width, int height, bool masked, TColor background)
     : TComponent(owner), width_(width), height_(height), masked_(masked) {
-    list_ = ImageList_Create(width, height, ILC_COLOR24 | (masked ? ILC_MASK : 0), 4, 4);
+    // Each growth copies every image held: grow in large steps, or filling a list with a
+    // folder's thumbnails costs time in the square of their number.
+    list_ = ImageList_Create(width, height, ILC_COLOR24 | (masked ? ILC_MASK : 0), 4, kGrowBy);
     if (background != clNone) ImageList_SetBkColor(list_, ColorToRGB(background));
 }
 

@@ -59,17 +59,6 @@ void TListBox::SetItemIndex(int index) {
     if (HWND h = HandleOrNull()) SendMessageA(h, LB_SETCURSEL, index, 0);
 }
 
-void TListBox::BeginUpdate() {
-    if (HWND h = HandleOrNull()) SendMessageA(h, WM_SETREDRAW, FALSE, 0);
-}
-
-void TListBox::EndUpdate() {
-    if (HWND h = HandleOrNull()) {
-        SendMessageA(h, WM_SETREDRAW, TRUE, 0);
-        InvalidateRect(h, nullptr, TRUE);
-    }
-}
-
 bool TListBox::Command(WORD code, WORD) {
     if (code == LBN_SELCHANGE) Click();
     return false;

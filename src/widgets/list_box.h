@@ -20,9 +20,6 @@ public:
     void ClearItems();
     int ItemIndex() const;
     void SetItemIndex(int index);
-    // Suspends repainting while the items are rebuilt.
-    void BeginUpdate();
-    void EndUpdate();
 
     // Draws one owner-drawn item; the default draws its text.
     virtual void DrawItem(int index, const RECT& rect, TOwnerDrawState state, TCanvas& canvas);

@@ -87,20 +87,6 @@ std::string TListView::SubItem(int item, int index) const {
     return buffer;
 }
 
-void TListView::BeginUpdate() {
-    if (updateDepth_++ == 0) {
-        if (HWND h = HandleOrNull()) SendMessageA(h, WM_SETREDRAW, FALSE, 0);
-    }
-}
-
-void TListView::EndUpdate() {
-    if (updateDepth_ == 0 || --updateDepth_ > 0) return;
-    if (HWND h = HandleOrNull()) {
-        SendMessageA(h, WM_SETREDRAW, TRUE, 0);
-        RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE);
-    }
-}
-
 void TListView::SetImageIndex(int item, int image) {
     LVITEMA row{};
     row.mask = LVIF_IMAGE;

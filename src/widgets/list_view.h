@@ -20,10 +20,6 @@ public:
     void SetImageIndex(int item, int image);
     int ImageIndex(int item) const;
     void Clear();
-    // Between the two, rows change without redrawing or scroll-bar updates each time; the end
-    // shows the whole list as it now is. Calls nest.
-    void BeginUpdate();
-    void EndUpdate();
     int ItemIndex() const;  // the selected row, -1 for none
     void SetItemIndex(int item);
 
@@ -36,7 +32,6 @@ protected:
 
 private:
     struct Column { std::string caption; int width; };
-    int updateDepth_ = 0;
     std::vector<Column> columns_;
     std::vector<int> subItemCounts_;
     TImageList* smallImages_ = nullptr;

@@ -13,7 +13,13 @@ void TProgressBar::CreateParams(TCreateParams& params) {
 
 void TProgressBar::AfterCreateWnd() {
     ApplyRange();
-    SendMessageA(HandleOrNull(), PBM_SETPOS, position_, 0);
+    ApplyPosition();
+}
+
+void TProgressBar::UpdatesReleased() { ApplyPosition(); }
+
+void TProgressBar::ApplyPosition() {
+    if (HWND h = HandleOrNull()) SendMessageA(h, PBM_SETPOS, position_, 0);
 }
 
 void TProgressBar::ApplyRange() {
@@ -34,5 +40,5 @@ void TProgressBar::SetMax(int value) {
 
 void TProgressBar::SetPosition(int value) {
     position_ = value < min_ ? min_ : (value > max_ ? max_ : value);
-    if (HWND h = HandleOrNull()) SendMessageA(h, PBM_SETPOS, position_, 0);
+    if (!Updating()) ApplyPosition();
 }

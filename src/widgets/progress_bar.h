@@ -16,9 +16,13 @@ public:
 protected:
     void CreateParams(TCreateParams& params) override;
     void AfterCreateWnd() override;
+    // The bar paints at once on every new position: while held, the position is only stored.
+    void UpdatesHeld() override {}
+    void UpdatesReleased() override;
 
 private:
     void ApplyRange();
+    void ApplyPosition();
     int min_ = 0, max_ = 100, position_ = 0;
     bool smooth_ = false;
 };

@@ -25,7 +25,7 @@ void TStatusBar::ApplyParts() {
     for (int w : widths_) edges.push_back(x += w);
     if (!edges.empty()) edges.back() = -1;  // the last panel takes the rest
     SendMessageA(h, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
-    for (size_t i = 0; i < texts_.size(); ++i) SendMessageA(h, SB_SETTEXTA, i, reinterpret_cast<LPARAM>(texts_[i].c_str()));
+    for (int i = 0; i < PanelCount(); ++i) ApplyPanelText(i);
 }
 
 void TStatusBar::AddPanel(int width) {
@@ -38,7 +38,15 @@ std::string TStatusBar::PanelText(int index) const { return texts_.at(index); }
 
 void TStatusBar::SetPanelText(int index, const std::string& text) {
     texts_.at(index) = text;
-    if (HWND h = HandleOrNull()) SendMessageA(h, SB_SETTEXTA, index, reinterpret_cast<LPARAM>(text.c_str()));
+    if (!Updating()) ApplyPanelText(index);
+}
+
+void TStatusBar::ApplyPanelText(int index) {
+    if (HWND h = HandleOrNull()) SendMessageA(h, SB_SETTEXTA, index, reinterpret_cast<LPARAM>(texts_.at(index).c_str()));
+}
+
+void TStatusBar::UpdatesReleased() {
+    for (int i = 0; i < PanelCount(); ++i) ApplyPanelText(i);
 }
 
 RECT TStatusBar::PanelRect(int index) const {

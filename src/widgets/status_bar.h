@@ -17,9 +17,13 @@ public:
 protected:
     void CreateParams(TCreateParams& params) override;
     void AfterCreateWnd() override;
+    // While held, panel texts are only stored; the release sends them all.
+    void UpdatesHeld() override {}
+    void UpdatesReleased() override;
 
 private:
     void ApplyParts();
+    void ApplyPanelText(int index);
     std::vector<int> widths_;
     std::vector<std::string> texts_;
 };

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
+#include <initializer_list>
 #include <memory>
 
 #include "support/test_env.h"
@@ -9,6 +13,8 @@
 #include "widgets/label.h"
 #include "widgets/panel.h"
 #include "widgets/path_text.h"
+#include "widgets/progress_bar.h"
+#include "widgets/status_bar.h"
 #include "widgets/splitter.h"
 
 namespace {
@@ -201,6 +207,46 @@ TEST_F(HostedTest, AnErrorInAHandlerReachesTheApplicationNotTheSystem) {
     SendMessageA(panel->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     Application->OnException = nullptr;
     EXPECT_EQ(errors, std::vector<std::string>{"boom"});
+}
+
+}  // namespace
+
+namespace {
+
+// A held control keeps its state but shows it only on the outermost release.
+TEST(HeldUpdates, ProgressAndStatusTextReachTheirWindowsOnlyOnTheOutermostRelease) {
+    TForm form(nullptr);
+    auto* bar = new TProgressBar(&form);
+    bar->SetParent(&form);
+    auto* status = new TStatusBar(&form);
+    status->SetParent(&form);
+    status->AddPanel(100);
+    form.Show();
+    auto shownPosition = [&] { return static_cast<int>(SendMessageA(bar->Handle(), PBM_GETPOS, 0, 0)); };
+    auto shownText = [&] {
+        char text[64] = {};
+        SendMessageA(status->Handle(), SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+        return std::string(text);
+    };
+
+    for (TWinControl* control : std::initializer_list<TWinControl*>{bar, status}) control->BeginUpdate();
+    bar->BeginUpdate();  // nested
+    bar->SetPosition(40);
+    status->SetPanelText(0, "3/17");
+    EXPECT_EQ(bar->Position(), 40);
+    EXPECT_EQ(status->PanelText(0), "3/17");
+    EXPECT_EQ(shownPosition(), 0);
+    EXPECT_EQ(shownText(), "");
+
+    bar->EndUpdate();
+    EXPECT_EQ(shownPosition(), 0) << "an inner release shows nothing";
+    bar->EndUpdate();
+    status->EndUpdate();
+    EXPECT_EQ(shownPosition(), 40);
+    EXPECT_EQ(shownText(), "3/17");
+    bar->EndUpdate();  // unbalanced: ignored
+    bar->SetPosition(41);
+    EXPECT_EQ(shownPosition(), 41);
 }
 
 }  // namespace
