@@ -238,7 +238,10 @@ void DispatchPendingPaints() {
             break;
         }
         if (got == -1) break;
-        if (std::find(painted.begin(), painted.end(), msg.hwnd) != painted.end()) break;
+        if (std::find(painted.begin(), painted.end(), msg.hwnd) != painted.end()) {
+            ValidateRect(msg.hwnd, nullptr);  // it had its paint and left itself invalid
+            continue;
+        }
         painted.push_back(msg.hwnd);
         DispatchMessageA(&msg);
     }
