@@ -47,12 +47,14 @@ private:
     ScopedSelect select_;  // declared last: the bitmap leaves the context before either goes
 };
 
-class ThreadHandle {
+// A kernel handle closed once: the worker thread, its wake-up event.
+class KernelHandle {
 public:
-    ThreadHandle() = default;
-    ~ThreadHandle() { if (handle_) CloseHandle(handle_); }
-    ThreadHandle(const ThreadHandle&) = delete;
-    ThreadHandle& operator=(const ThreadHandle&) = delete;
+    KernelHandle() = default;
+    explicit KernelHandle(HANDLE handle) : handle_(handle) {}
+    ~KernelHandle() { if (handle_) CloseHandle(handle_); }
+    KernelHandle(const KernelHandle&) = delete;
+    KernelHandle& operator=(const KernelHandle&) = delete;
     HANDLE get() const { return handle_; }
     void reset(HANDLE handle) {
         if (handle_) CloseHandle(handle_);
@@ -62,47 +64,6 @@ public:
 private:
     HANDLE handle_ = nullptr;
 };
-
-struct Animation {
-    HWND Window = nullptr;
-    int Duration = 0;
-    bool Fade = false;
-    TTBAnimationDirection Directions = 0;
-    LPARAM Id = 0;
-    POINT LastCursor{};       // worker only, once started
-    RECT ClientOnScreen{};
-    SIZE Size{};
-    std::unique_ptr<WindowAreaDC> WindowDC;
-    std::unique_ptr<WindowImage> Image;
-    std::atomic<LONG> Level{0};          // 0..255, raised by the worker
-    std::atomic<LONG> UpdatePending{0};  // set by the worker, cleared by the step
-    std::atomic<LONG> StopRequest{0};
-    std::atomic<LONG> Finished{0};
-    ThreadHandle Worker;  // declared last: on destruction the worker has ended already
-};
-
-void FinishAnimation(std::unique_ptr<Animation> ending);
-
-// The process's one animation slot. An animation still running when the process ends is
-// finished with it.
-struct AnimationSlot {
-    std::unique_ptr<Animation> Running;
-    ~AnimationSlot() {
-        if (Running) FinishAnimation(std::move(Running));
-    }
-};
-
-std::unique_ptr<Animation>& Current() {
-    static AnimationSlot slot;
-    return slot.Running;
-}
-
-LPARAM& LastAnimationId() {
-    static LPARAM id = 0;
-    return id;
-}
-
-// ---- The worker ---------------------------------------------------------------------------
 
 // Milliseconds since the start, from the performance counter; from the tick count when the
 // system has no counter (a zero frequency).
@@ -132,6 +93,50 @@ private:
     DWORD startTick_ = 0;
 };
 
+struct Animation {
+    HWND Window = nullptr;
+    int Duration = 0;
+    bool Fade = false;
+    TTBAnimationDirection Directions = 0;
+    LPARAM Id = 0;
+    POINT LastCursor{};       // worker only, once started
+    RECT ClientOnScreen{};
+    SIZE Size{};
+    std::unique_ptr<WindowAreaDC> WindowDC;
+    std::unique_ptr<WindowImage> Image;
+    std::atomic<LONG> Level{0};          // 0..255, raised by the worker
+    std::atomic<LONG> UpdatePending{0};  // set by the worker, cleared by the step
+    std::atomic<LONG> StopRequest{0};
+    std::atomic<LONG> Finished{0};
+    std::unique_ptr<AnimationClock> Clock;  // started when the window shows, read by the worker
+    // Set with the stop request, so that a stop does not wait out the worker's pause.
+    KernelHandle Wake{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    KernelHandle Worker;  // declared last: on destruction the worker has ended already
+};
+
+void FinishAnimation(std::unique_ptr<Animation> ending);
+
+// The process's one animation slot. An animation still running when the process ends is
+// finished with it.
+struct AnimationSlot {
+    std::unique_ptr<Animation> Running;
+    ~AnimationSlot() {
+        if (Running) FinishAnimation(std::move(Running));
+    }
+};
+
+std::unique_ptr<Animation>& Current() {
+    static AnimationSlot slot;
+    return slot.Running;
+}
+
+LPARAM& LastAnimationId() {
+    static LPARAM id = 0;
+    return id;
+}
+
+// ---- The worker ---------------------------------------------------------------------------
+
 // The user reached the window: the pointer moved since the last look and is inside it.
 bool PointerArrived(Animation& a) {
     POINT p = SystemSeams().CursorPos();
@@ -145,9 +150,8 @@ void AskForStep(Animation& a) {
 }
 
 void RunAnimation(Animation& a) {
-    AnimationClock clock;
     while (!a.StopRequest.load()) {
-        const int elapsed = clock.ElapsedMs();
+        const int elapsed = a.Clock->ElapsedMs();
         const int level = MulDiv(255, elapsed, a.Duration);
         if (level < 0 || elapsed >= a.Duration) break;
         const LONG steppedLevel = level & ~15;  // steps of 16 keep the number of repaints low
@@ -157,7 +161,9 @@ void RunAnimation(Animation& a) {
             a.Level.store(steppedLevel);
             if (a.UpdatePending.exchange(1) == 0) AskForStep(a);
         } else {
-            Sleep(std::max<DWORD>(1, (a.Level.load() - level + 16) * a.Duration / 255));
+            const DWORD pause = std::max<DWORD>(1, (a.Level.load() - level + 16) * a.Duration / 255);
+            if (a.Wake.get()) WaitForSingleObject(a.Wake.get(), pause);
+            else Sleep(pause);
         }
     }
     a.Finished.store(1);
@@ -216,6 +222,7 @@ void RestoreWindowStyle(const Animation& a) {
 
 void StopWorker(Animation& a) {
     a.StopRequest.store(1);
+    if (a.Wake.get()) SetEvent(a.Wake.get());
     if (a.Worker.get()) WaitForSingleObject(a.Worker.get(), INFINITE);
 }
 
@@ -297,6 +304,8 @@ void StartWindowAnimation(HWND window, int durationMs, bool fade, TTBAnimationDi
                  SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOREDRAW | SWP_NOACTIVATE | SWP_SHOWWINDOW |
                      SWP_ASYNCWINDOWPOS);
     if (Current().get() != &a) return;
+    // Time runs from the show, not from whenever the new thread gets to run.
+    a.Clock = std::make_unique<AnimationClock>();
     if (!StartWorker(a)) FinishWindowAnimation(window);
 }
 
