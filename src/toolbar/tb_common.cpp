@@ -191,6 +191,49 @@ void PlaySystemSound(const char* eventName) {
 
 void BeepNoMatch() { SystemSeams().MessageBeep(0); }
 
+// ---- Pointer tracking ---------------------------------------------------------------------
+
+namespace {
+
+using TrackMouseEventProc = BOOL(WINAPI*)(LPTRACKMOUSEEVENT);
+
+struct TrackMouseEventUse {
+    int References = 0;
+    HMODULE CommonControls = nullptr;  // loaded only when user32 lacks the function
+    TrackMouseEventProc Entry = nullptr;
+};
+
+TrackMouseEventUse& TrackMouseEventState() {
+    static TrackMouseEventUse use;
+    return use;
+}
+
+}  // namespace
+
+void AddTrackMouseEventRef() {
+    TrackMouseEventUse& use = TrackMouseEventState();
+    if (use.References++ > 0) return;
+    use.Entry = User32Entry<TrackMouseEventProc>("TrackMouseEvent");
+    if (use.Entry) return;
+    use.CommonControls = LoadLibraryA("comctl32.dll");
+    if (use.CommonControls)
+        use.Entry = reinterpret_cast<TrackMouseEventProc>(
+            reinterpret_cast<void*>(GetProcAddress(use.CommonControls, "_TrackMouseEvent")));
+}
+
+void ReleaseTrackMouseEventRef() {
+    TrackMouseEventUse& use = TrackMouseEventState();
+    if (use.References == 0 || --use.References > 0) return;
+    if (use.CommonControls) FreeLibrary(use.CommonControls);
+    use = TrackMouseEventUse{};
+}
+
+bool CallTrackMouseEvent(TRACKMOUSEEVENT& request) {
+    TrackMouseEventProc entry = TrackMouseEventState().Entry;
+    request.cbSize = sizeof(request);
+    return entry && entry(&request);
+}
+
 // ---- Work areas and monitors --------------------------------------------------------------
 
 RECT GetScreenArea(bool workArea) {

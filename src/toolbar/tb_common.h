@@ -86,6 +86,15 @@ void PlaySystemSound(const char* eventName);
 // The short warning for a key that matches nothing.
 void BeepNoMatch();
 
+// ---- Pointer tracking ---------------------------------------------------------------------
+
+// TrackMouseEvent from user32, else _TrackMouseEvent from comctl32, which is loaded for it
+// while at least one user holds a reference.
+void AddTrackMouseEventRef();
+void ReleaseTrackMouseEventRef();
+// False when the system has neither entry point or no reference is held.
+bool CallTrackMouseEvent(TRACKMOUSEEVENT& request);
+
 // ---- Work areas and monitors --------------------------------------------------------------
 
 RECT GetScreenArea(bool workArea);

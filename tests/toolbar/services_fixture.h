@@ -5,119 +5,88 @@
 
 #include <algorithm>
 #include <functional>
-#include <string>
+#include <ostream>
 #include <vector>
 
 #include "toolbar/tb_common.h"
 #include "widgets/handles.h"
+
+inline bool operator==(const RECT& a, const RECT& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+inline std::ostream& operator<<(std::ostream& out, const RECT& r) {
+    return out << "(" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << ")";
+}
 
 // Every test of the services starts from the system's own answers and leaves them so.
 class ServicesTest : public testing::Test {
 protected:
     void SetUp() override { ResetSystemSeams(); }
     void TearDown() override { ResetSystemSeams(); }
-
-    static void SetVersion(DWORD platform, DWORD major, DWORD minor) {
-        SystemSeams().Version = [=] { return TSystemVersion{platform, major, minor}; };
-    }
 };
 
-// A plain top-level window whose messages a test handles through `OnMessage`; the window
-// procedure answers everything else with the default.
+// A top-level window whose messages a test may take through OnMessage (true: handled).
 class ProbeWindow {
 public:
-    using Handler = std::function<bool(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)>;
+    using Handler = std::function<bool(UINT msg, WPARAM wParam, LPARAM lParam)>;
 
-    explicit ProbeWindow(RECT bounds, DWORD style = WS_POPUP, HWND parent = nullptr) {
-        static ATOM atom = [] {
+    explicit ProbeWindow(RECT r, DWORD style = WS_POPUP) {
+        static const ATOM registered = [] {
             WNDCLASSA wc{};
             wc.lpfnWndProc = Proc;
             wc.hInstance = GetModuleHandleA(nullptr);
-            wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
             wc.lpszClassName = "SorvaneProbeWindow";
             return RegisterClassA(&wc);
         }();
-        (void)atom;
-        handle_ = CreateWindowExA(0, "SorvaneProbeWindow", "", style, bounds.left, bounds.top,
-                                  bounds.right - bounds.left, bounds.bottom - bounds.top, parent, nullptr,
-                                  GetModuleHandleA(nullptr), this);
+        (void)registered;
+        handle_ = CreateWindowExA(0, "SorvaneProbeWindow", "", style, r.left, r.top, r.right - r.left,
+                                  r.bottom - r.top, nullptr, nullptr, GetModuleHandleA(nullptr), this);
     }
-    ~ProbeWindow() {
-        if (IsWindow(handle_)) DestroyWindow(handle_);
-    }
+    ~ProbeWindow() { if (IsWindow(handle_)) DestroyWindow(handle_); }
     ProbeWindow(const ProbeWindow&) = delete;
     ProbeWindow& operator=(const ProbeWindow&) = delete;
-
     HWND get() const { return handle_; }
     Handler OnMessage;
 
 private:
     static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-        if (msg == WM_NCCREATE) {
-            auto* self = static_cast<ProbeWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-            SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        }
+        if (msg == WM_NCCREATE)
+            SetWindowLongPtrA(window, GWLP_USERDATA,
+                              reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
         auto* self = reinterpret_cast<ProbeWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-        LRESULT result = 0;
         try {
-            if (self && self->OnMessage && self->OnMessage(msg, wParam, lParam, result)) return result;
+            if (self && self->OnMessage && self->OnMessage(msg, wParam, lParam)) return 0;
         } catch (...) {
             ADD_FAILURE() << "a probe window handler threw";
         }
-        if (msg == WM_NCDESTROY) SetWindowLongPtrA(window, GWLP_USERDATA, 0);
         return DefWindowProcA(window, msg, wParam, lParam);
     }
-
     HWND handle_ = nullptr;
 };
 
-// A white 24-bit surface in a memory device context, read back pixel by pixel.
+// A white 32-bit surface in a memory device context, read back directly.
 class Surface {
 public:
-    Surface(int width, int height) : width_(width), height_(height), dc_(nullptr) {
+    Surface(int width, int height) : size_(width * height) {
         BITMAPINFO info{};
         info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
         bitmap_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0));
         previous_ = SelectObject(dc_.get(), bitmap_.get());
-        Fill(RGB(255, 255, 255));
+        std::fill(bits_, bits_ + size_, 0xFFFFFF);
     }
     ~Surface() { SelectObject(dc_.get(), previous_); }
     Surface(const Surface&) = delete;
     Surface& operator=(const Surface&) = delete;
-
     HDC dc() const { return dc_.get(); }
-    void Fill(COLORREF color) {
-        GdiFlush();
-        for (int i = 0; i < width_ * height_; ++i) bits_[i] = Bgr(color);
-    }
-    COLORREF Pixel(int x, int y) const {
-        GdiFlush();
-        DWORD v = bits_[y * width_ + x];
-        return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
-    }
     std::vector<DWORD> Pixels() const {
         GdiFlush();
-        std::vector<DWORD> pixels(bits_, bits_ + width_ * height_);
+        std::vector<DWORD> pixels(bits_, bits_ + size_);
         for (DWORD& p : pixels) p &= 0xFFFFFF;
         return pixels;
     }
-    // The smallest rectangle holding every pixel that is not `background`; empty when none.
-    RECT InkBox(COLORREF background) const {
-        RECT box{width_, height_, 0, 0};
-        for (int y = 0; y < height_; ++y)
-            for (int x = 0; x < width_; ++x)
-                if (Pixel(x, y) != background) {
-                    box.left = std::min<LONG>(box.left, x);
-                    box.top = std::min<LONG>(box.top, y);
-                    box.right = std::max<LONG>(box.right, x + 1);
-                    box.bottom = std::max<LONG>(box.bottom, y + 1);
-                }
-        return box;
-    }
 
 private:
-    static DWORD Bgr(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
-    int width_, height_;
+    int size_;
     MemoryDC dc_;
     BitmapHandle bitmap_;
     DWORD* bits_ = nullptr;
