@@ -120,6 +120,9 @@ void FinishAnimation(std::unique_ptr<Animation> ending);
 // finished with it.
 struct AnimationSlot {
     std::unique_ptr<Animation> Running;
+    // The seams are made first so that they outlive the slot: a worker still running at the
+    // end reads them until it is stopped.
+    AnimationSlot() { SystemSeams(); }
     ~AnimationSlot() {
         if (Running) FinishAnimation(std::move(Running));
     }
@@ -281,8 +284,13 @@ bool StartWorker(Animation& a) {
     DWORD threadId;
     HANDLE thread = CreateThread(nullptr, 0, AnimationThread, &a, CREATE_SUSPENDED, &threadId);
     if (!thread) return false;
+    if (ResumeThread(thread) == static_cast<DWORD>(-1)) {
+        TerminateThread(thread, 0);  // it never ran; waiting for it would never end
+        CloseHandle(thread);
+        return false;
+    }
     a.Worker.reset(thread);
-    return ResumeThread(thread) != static_cast<DWORD>(-1);
+    return true;
 }
 
 }  // namespace
