@@ -582,7 +582,15 @@ private:
 
 void TWinControl::PaintHandler() {
     PaintScope paint(handle_);
-    HDC dc = paint.dc();
+    PaintOn(paint.dc(), paint.Dirty());
+}
+
+void TWinControl::PaintClient(HDC dc) {
+    RECT client = ClientRect();
+    PaintOn(dc, client);
+}
+
+void TWinControl::PaintOn(HDC dc, const RECT& dirty) {
     GuardedCall([&] {
         TCanvas canvas(dc);
         canvas.Font() = Font();
@@ -592,7 +600,7 @@ void TWinControl::PaintHandler() {
     for (TControl* c : controls_) {
         if (!c->Visible() || c->IsWindowed()) continue;
         RECT r = c->BoundsRect(), clip;
-        if (!IntersectRect(&clip, &r, &paint.Dirty())) continue;
+        if (!IntersectRect(&clip, &r, &dirty)) continue;
         SavedDC saved(dc);
         IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
         SetViewportOrgEx(dc, r.left, r.top, nullptr);

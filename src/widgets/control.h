@@ -175,6 +175,9 @@ public:
     void EndUpdate();
     bool Updating() const { return updateDepth_ > 0; }
 
+    // The client area's normal painting on another device context (WM_PRINTCLIENT).
+    void PaintClient(HDC dc);
+
     // Raw message handling; overrides call the inherited one for what they do not take.
     virtual LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam);
 
@@ -224,6 +227,7 @@ private:
     bool SetCursorFor(POINT clientPoint);
     LRESULT Reflect(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled);
     void PaintHandler();
+    void PaintOn(HDC dc, const RECT& dirty);
 
     HWND handle_ = nullptr;
     WNDPROC oldProc_ = nullptr;

@@ -1,0 +1,51 @@
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <initializer_list>
+
+// Thread-wide window hooks shared by several clients: each system hook is installed while at
+// least one registered client needs it.
+
+enum TTBHookKind : uint8_t { hkActivateApp, hkWindowPosChanged, hkWindowDestroyed, hkGetMessage };
+
+class TTBHookKinds {
+public:
+    constexpr TTBHookKinds() = default;
+    constexpr TTBHookKinds(std::initializer_list<TTBHookKind> kinds) {
+        for (TTBHookKind k : kinds) bits_ |= Bit(k);
+    }
+    static constexpr TTBHookKinds FromBits(uint8_t bits) {
+        TTBHookKinds set;
+        set.bits_ = bits;
+        return set;
+    }
+    constexpr bool contains(TTBHookKind k) const { return (bits_ & Bit(k)) != 0; }
+    constexpr bool empty() const { return bits_ == 0; }
+    constexpr uint8_t bits() const { return bits_; }
+    constexpr TTBHookKinds operator+(TTBHookKinds o) const { return FromBits(bits_ | o.bits_); }
+    constexpr TTBHookKinds operator-(TTBHookKinds o) const { return FromBits(bits_ & ~o.bits_); }
+    constexpr TTBHookKinds operator*(TTBHookKinds o) const { return FromBits(bits_ & o.bits_); }
+    constexpr bool operator==(const TTBHookKinds&) const = default;
+
+private:
+    static constexpr uint8_t Bit(TTBHookKind k) { return static_cast<uint8_t>(1u << k); }
+    uint8_t bits_ = 0;
+};
+
+// Called with (hkActivateApp or hkWindowPosChanged, window, wParam, lParam) of the message,
+// (hkWindowDestroyed, destroyed window, 0, 0), or (hkGetMessage, 0, remove flag, MSG*).
+// Whatever a client throws is swallowed: it runs inside a system hook.
+using TTBHookProc = void (*)(TTBHookKind kind, HWND window, WPARAM wParam, LPARAM lParam);
+
+// A second registration of the same procedure only counts; in design mode no system hook is
+// installed.
+void InstallHookClient(TTBHookProc proc, TTBHookKinds kinds, bool designMode);
+// Undoes one registration; the last one removes the client and the hooks nobody else needs.
+void RemoveHookClient(TTBHookProc proc);
+
+// Diagnostics for tests: whether the system hook behind a kind is installed, its use count,
+// and the number of registered clients.
+bool HookInstalledFor(TTBHookKind kind);
+int HookUseCountFor(TTBHookKind kind);
+int HookClientCount();
