@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "widgets/enum_set.h"
+
 class TBitmap;
 
 // Attributes of an installed face; members 0-3 are the face types, 4-8 the optional ones.
@@ -13,34 +15,7 @@ enum TFontNameFilter : uint8_t {
     fnfDevice, fnfVector, fnfRaster, fnfTrueType, fnfPrinter, fnfSymbolFont, fnfJapanese, fnfFixedPitch, fnfLyingFont
 };
 
-// A set of TFontNameFilter, member n at bit n of a 16-bit word.
-class TFontNameFilters {
-public:
-    constexpr TFontNameFilters() = default;
-    constexpr TFontNameFilters(TFontNameFilter member) : bits_(Bit(member)) {}
-    constexpr TFontNameFilters(std::initializer_list<TFontNameFilter> members) {
-        for (TFontNameFilter m : members) bits_ |= Bit(m);
-    }
-    static constexpr TFontNameFilters FromBits(uint16_t bits) {
-        TFontNameFilters set;
-        set.bits_ = bits & kAllBits;
-        return set;
-    }
-
-    constexpr uint16_t Bits() const { return bits_; }
-    constexpr bool empty() const { return bits_ == 0; }
-    constexpr bool contains(TFontNameFilter member) const { return (bits_ & Bit(member)) != 0; }
-
-    friend constexpr TFontNameFilters operator+(TFontNameFilters a, TFontNameFilters b) { return FromBits(a.bits_ | b.bits_); }
-    friend constexpr TFontNameFilters operator-(TFontNameFilters a, TFontNameFilters b) { return FromBits(a.bits_ & ~b.bits_); }
-    friend constexpr TFontNameFilters operator*(TFontNameFilters a, TFontNameFilters b) { return FromBits(a.bits_ & b.bits_); }
-    friend constexpr bool operator==(TFontNameFilters a, TFontNameFilters b) = default;
-
-private:
-    static constexpr uint16_t kAllBits = 0x01FF;
-    static constexpr uint16_t Bit(TFontNameFilter member) { return static_cast<uint16_t>(1u << member); }
-    uint16_t bits_ = 0;
-};
+using TFontNameFilters = TEnumSet<TFontNameFilter, uint16_t, 9>;
 
 constexpr TFontNameFilters fnfFaceTypes{fnfDevice, fnfVector, fnfRaster, fnfTrueType};
 

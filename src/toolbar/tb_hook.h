@@ -4,34 +4,14 @@
 #include <cstdint>
 #include <initializer_list>
 
+#include "widgets/enum_set.h"
+
 // Thread-wide window hooks shared by several clients: each system hook is installed while at
 // least one registered client needs it.
 
 enum TTBHookKind : uint8_t { hkActivateApp, hkWindowPosChanged, hkWindowDestroyed, hkGetMessage };
 
-class TTBHookKinds {
-public:
-    constexpr TTBHookKinds() = default;
-    constexpr TTBHookKinds(std::initializer_list<TTBHookKind> kinds) {
-        for (TTBHookKind k : kinds) bits_ |= Bit(k);
-    }
-    static constexpr TTBHookKinds FromBits(uint8_t bits) {
-        TTBHookKinds set;
-        set.bits_ = bits;
-        return set;
-    }
-    constexpr bool contains(TTBHookKind k) const { return (bits_ & Bit(k)) != 0; }
-    constexpr bool empty() const { return bits_ == 0; }
-    constexpr uint8_t bits() const { return bits_; }
-    constexpr TTBHookKinds operator+(TTBHookKinds o) const { return FromBits(bits_ | o.bits_); }
-    constexpr TTBHookKinds operator-(TTBHookKinds o) const { return FromBits(bits_ & ~o.bits_); }
-    constexpr TTBHookKinds operator*(TTBHookKinds o) const { return FromBits(bits_ & o.bits_); }
-    constexpr bool operator==(const TTBHookKinds&) const = default;
-
-private:
-    static constexpr uint8_t Bit(TTBHookKind k) { return static_cast<uint8_t>(1u << k); }
-    uint8_t bits_ = 0;
-};
+using TTBHookKinds = TEnumSet<TTBHookKind, uint8_t, 4>;
 
 // Called with (hkActivateApp or hkWindowPosChanged, window, wParam, lParam) of the message,
 // (hkWindowDestroyed, destroyed window, 0, 0), or (hkGetMessage, 0, remove flag, MSG*).

@@ -11,6 +11,7 @@
 #include "widgets/action.h"
 #include "widgets/component.h"
 #include "widgets/control.h"
+#include "widgets/enum_set.h"
 #include "widgets/exception.h"
 #include "widgets/image_list.h"
 #include "widgets/short_cut.h"
@@ -32,34 +33,7 @@ enum TTBItemOption : uint8_t {
     tboToolbarSize
 };
 
-// A set of TTBItemOption, member n at bit n of one byte.
-class TTBItemOptions {
-public:
-    constexpr TTBItemOptions() = default;
-    constexpr TTBItemOptions(TTBItemOption member) : bits_(Bit(member)) {}
-    constexpr TTBItemOptions(std::initializer_list<TTBItemOption> members) {
-        for (TTBItemOption m : members) bits_ |= Bit(m);
-    }
-    static constexpr TTBItemOptions FromBits(uint8_t bits) {
-        TTBItemOptions set;
-        set.bits_ = bits & kAllBits;
-        return set;
-    }
-
-    constexpr uint8_t Bits() const { return bits_; }
-    constexpr bool empty() const { return bits_ == 0; }
-    constexpr bool contains(TTBItemOption member) const { return (bits_ & Bit(member)) != 0; }
-
-    friend constexpr TTBItemOptions operator+(TTBItemOptions a, TTBItemOptions b) { return FromBits(a.bits_ | b.bits_); }
-    friend constexpr TTBItemOptions operator-(TTBItemOptions a, TTBItemOptions b) { return FromBits(a.bits_ & ~b.bits_); }
-    friend constexpr TTBItemOptions operator*(TTBItemOptions a, TTBItemOptions b) { return FromBits(a.bits_ & b.bits_); }
-    friend constexpr bool operator==(TTBItemOptions a, TTBItemOptions b) = default;
-
-private:
-    static constexpr uint8_t kAllBits = 0x7F;
-    static constexpr uint8_t Bit(TTBItemOption member) { return static_cast<uint8_t>(1u << member); }
-    uint8_t bits_ = 0;
-};
+using TTBItemOptions = TEnumSet<TTBItemOption, uint8_t, 7>;
 
 // Options without tboToolbarSize when tboToolbarStyle is missing: one has no meaning alone.
 TTBItemOptions NormalizeItemOptions(TTBItemOptions options);
