@@ -15,6 +15,9 @@ constexpr size_t kMaxSent = 16;
 constexpr DWORD kPipeBuffer = 1 << 16;
 constexpr uint32_t kReadyId = 0;
 constexpr uint32_t kMaxRequestBytes = 1 << 20;
+// Helpers that may die in a row before saying they are ready until the program does without:
+// one may be killed from outside, three in a row cannot start.
+constexpr int kStartsBeforeGivingUp = 3;
 // A drawing whose helper died this often while on it is condemned; once may be bad luck (a
 // helper killed from outside), a fresh process faulting again is the file.
 constexpr int kCrashesToCondemn = 2;
@@ -370,6 +373,7 @@ bool TFontVetter::ReadAnswers() {
         oldestSince_ = lastActivity_ = GetTickCount();
         if (id == kReadyId) {
             helper_.ready = true;
+            failedStarts_ = 0;
             continue;
         }
         // Answers come in the order of the requests; anything else is a helper gone wrong.
@@ -384,8 +388,10 @@ void TFontVetter::HandleLostHelper(bool hung) {
     const bool wasReady = helper_.ready;
     EndHelper(true);
     if (!wasReady) {
-        // It never came up: the program does without a helper.
-        unavailable_ = true;
+        // It had drawn nothing yet: what it was given goes to the next one, unless helpers
+        // keep failing to come up, and then the program does without.
+        RequeueSent();
+        if (++failedStarts_ >= kStartsBeforeGivingUp) unavailable_ = true;
         return;
     }
     if (sent_.empty()) return;

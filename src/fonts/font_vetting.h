@@ -101,6 +101,7 @@ private:
     HANDLE job_ = nullptr;
     Helper helper_;
     bool unavailable_ = false;
+    int failedStarts_ = 0;  // helpers in a row that died before they were ready
     uint32_t nextId_ = 1;
     std::deque<Pending> sent_;     // written to the helper, oldest first
     std::deque<Pending> waiting_;  // not yet written
