@@ -3,26 +3,6 @@
 #include <algorithm>
 
 namespace {
-// Top and left edges in one colour, right and bottom (with the two far corners) in the
-// other; `r` moves 1 pixel inwards.
-void Frame3D(HDC dc, RECT& r, TColor topLeft, TColor bottomRight) {
-    BrushHandle tl(CreateSolidBrush(ColorToRGB(topLeft))), br(CreateSolidBrush(ColorToRGB(bottomRight)));
-    RECT top{r.left, r.top, r.right - 1, r.top + 1};
-    RECT left{r.left, r.top, r.left + 1, r.bottom - 1};
-    RECT right{r.right - 1, r.top, r.right, r.bottom};
-    RECT bottom{r.left, r.bottom - 1, r.right, r.bottom};
-    FillRect(dc, &top, tl.get());
-    FillRect(dc, &left, tl.get());
-    FillRect(dc, &right, br.get());
-    FillRect(dc, &bottom, br.get());
-    InflateRect(&r, -1, -1);
-}
-
-void FillSolid(HDC dc, const RECT& r, TColor color) {
-    BrushHandle brush(CreateSolidBrush(ColorToRGB(color)));
-    FillRect(dc, &r, brush.get());
-}
-
 SIZE IconSize(HICON icon) {
     SIZE size{0, 0};
     ICONINFO info{};

@@ -11,6 +11,19 @@ COLORREF ColorToRGB(TColor color) {
     return color & 0x00FFFFFF;
 }
 
+void FillSolid(HDC dc, const RECT& r, TColor color) {
+    BrushHandle brush(CreateSolidBrush(ColorToRGB(color)));
+    FillRect(dc, &r, brush.get());
+}
+
+void Frame3D(HDC dc, RECT& r, TColor topLeft, TColor bottomRight) {
+    FillSolid(dc, RECT{r.left, r.top, r.right - 1, r.top + 1}, topLeft);
+    FillSolid(dc, RECT{r.left, r.top, r.left + 1, r.bottom - 1}, topLeft);
+    FillSolid(dc, RECT{r.right - 1, r.top, r.right, r.bottom}, bottomRight);
+    FillSolid(dc, RECT{r.left, r.bottom - 1, r.right, r.bottom}, bottomRight);
+    InflateRect(&r, -1, -1);
+}
+
 // Copies a face name into a LOGFONT's 32-byte field without splitting a double-byte character.
 static void CopyFaceName(char (&target)[LF_FACESIZE], const std::string& name) {
     size_t n = 0;

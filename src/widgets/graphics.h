@@ -24,6 +24,12 @@ constexpr TColor clBtnFace = clSystemColor | COLOR_BTNFACE, clBtnShadow = clSyst
 
 COLORREF ColorToRGB(TColor color);
 
+// Fills `r` of `dc` with one colour.
+void FillSolid(HDC dc, const RECT& r, TColor color);
+// A one-pixel 3-D frame: top and left edges in one colour, right and bottom (with the two far
+// corners) in the other; `r` moves 1 pixel inwards.
+void Frame3D(HDC dc, RECT& r, TColor topLeft, TColor bottomRight);
+
 enum TFontStyle : uint8_t { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 using TFontStyles = uint8_t;
 

@@ -28,20 +28,10 @@ void TPanel::SetBevelWidth(int width) {
 void DrawBevel(HDC dc, RECT& r, TBevelCut cut, int width) {
     if (cut == bvNone) return;
     if (cut != bvSpace) {
-        COLORREF topLeft = ColorToRGB(cut == bvRaised ? clBtnHighlight : clBtnShadow);
-        COLORREF bottomRight = ColorToRGB(cut == bvRaised ? clBtnShadow : clBtnHighlight);
-        for (int i = 0; i < width; ++i) {
-            RECT edge{r.left + i, r.top + i, r.right - i, r.bottom - i};
-            BrushHandle tl(CreateSolidBrush(topLeft)), br(CreateSolidBrush(bottomRight));
-            RECT top{edge.left, edge.top, edge.right, edge.top + 1};
-            RECT left{edge.left, edge.top, edge.left + 1, edge.bottom};
-            RECT bottom{edge.left, edge.bottom - 1, edge.right, edge.bottom};
-            RECT right{edge.right - 1, edge.top, edge.right, edge.bottom};
-            FillRect(dc, &top, tl.get());
-            FillRect(dc, &left, tl.get());
-            FillRect(dc, &bottom, br.get());
-            FillRect(dc, &right, br.get());
-        }
+        const TColor topLeft = cut == bvRaised ? clBtnHighlight : clBtnShadow;
+        const TColor bottomRight = cut == bvRaised ? clBtnShadow : clBtnHighlight;
+        RECT edge = r;
+        for (int i = 0; i < width; ++i) Frame3D(dc, edge, topLeft, bottomRight);
     }
     InflateRect(&r, -width, -width);
 }
