@@ -205,20 +205,3 @@ template <class T>
 void SortListBy(std::vector<T*>& list, TListSortCompare<T> compare, void* data) {
     if (list.size() > 1) detail::QuickSort(list, 0, static_cast<int>(list.size()) - 1, compare, data);
 }
-
-// ---- Scoped device-context state ----------------------------------------------------------
-
-using RegionHandle = GdiObject<HRGN>;
-
-// SaveDC/RestoreDC as a scope.
-class ScopedSaveDC {
-public:
-    explicit ScopedSaveDC(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
-    ~ScopedSaveDC() { if (saved_) RestoreDC(dc_, saved_); }
-    ScopedSaveDC(const ScopedSaveDC&) = delete;
-    ScopedSaveDC& operator=(const ScopedSaveDC&) = delete;
-
-private:
-    HDC dc_;
-    int saved_;
-};

@@ -40,6 +40,7 @@ using FontHandle = GdiObject<HFONT>;
 using BrushHandle = GdiObject<HBRUSH>;
 using PenHandle = GdiObject<HPEN>;
 using BitmapHandle = GdiObject<HBITMAP>;
+using RegionHandle = GdiObject<HRGN>;
 
 // A window's device context, released with the same window it came from.
 class WindowDC {
@@ -80,6 +81,19 @@ public:
 private:
     HDC dc_;
     HGDIOBJ previous_;
+};
+
+// SaveDC/RestoreDC as a scope.
+class ScopedSaveDC {
+public:
+    explicit ScopedSaveDC(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
+    ~ScopedSaveDC() { if (saved_) RestoreDC(dc_, saved_); }
+    ScopedSaveDC(const ScopedSaveDC&) = delete;
+    ScopedSaveDC& operator=(const ScopedSaveDC&) = delete;
+
+private:
+    HDC dc_;
+    int saved_;
 };
 
 // Closes a directory search.
