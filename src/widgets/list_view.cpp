@@ -1,5 +1,8 @@
 #include "widgets/list_view.h"
 
+#include <algorithm>
+#include <utility>
+
 #include <commctrl.h>
 
 TListView::TListView(TComponent* owner) : TWinControl(owner) {
@@ -61,6 +64,7 @@ int TListView::AddItem(const std::string& caption) {
     item.iImage = I_IMAGENONE;  // no picture until its own thumbnail is linked
     int index = static_cast<int>(SendMessageA(h, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
     if (index >= 0) {
+        RowsChangedFrom(index);
         if (static_cast<size_t>(index) >= subItemCounts_.size()) subItemCounts_.resize(index + 1, 0);
         subItemCounts_[index] = 0;
     }
@@ -75,6 +79,7 @@ void TListView::AddSubItem(int item, const std::string& text) {
     sub.iSubItem = ++subItemCounts_[item];
     sub.pszText = const_cast<char*>(text.c_str());
     SendMessageA(HandleOrNull(), LVM_SETITEMTEXTA, item, reinterpret_cast<LPARAM>(&sub));
+    RowsChangedFrom(item);
 }
 
 std::string TListView::SubItem(int item, int index) const {
@@ -93,6 +98,7 @@ void TListView::SetImageIndex(int item, int image) {
     row.iItem = item;
     row.iImage = image;
     if (HWND h = HandleOrNull()) SendMessageA(h, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&row));
+    RowsChangedFrom(item);
 }
 
 int TListView::ImageIndex(int item) const {
@@ -106,6 +112,25 @@ int TListView::ImageIndex(int item) const {
 void TListView::Clear() {
     if (HWND h = HandleOrNull()) SendMessageA(h, LVM_DELETEALLITEMS, 0, 0);
     subItemCounts_.clear();
+    RowsChangedFrom(0);
+}
+
+void TListView::RowsChangedFrom(int item) {
+    if (Updating() && (firstChangedRow_ < 0 || item < firstChangedRow_)) firstChangedRow_ = item;
+}
+
+void TListView::UpdatesReleased() {
+    const int first = std::exchange(firstChangedRow_, -1);
+    HWND h = HandleOrNull();
+    if (!h) return;
+    // The list updates its scroll bars here and asks to repaint all of itself.
+    SendMessageA(h, WM_SETREDRAW, TRUE, 0);
+    ValidateRect(h, nullptr);
+    if (first < 0) return;
+    RECT client, row{LVIR_BOUNDS};
+    GetClientRect(h, &client);
+    if (first < Count() && SendMessageA(h, LVM_GETITEMRECT, first, reinterpret_cast<LPARAM>(&row))) client.top = std::max(client.top, row.top);
+    InvalidateRect(h, &client, TRUE);
 }
 
 int TListView::ItemIndex() const {

@@ -29,11 +29,17 @@ protected:
     void CreateParams(TCreateParams& params) override;
     void AfterCreateWnd() override;
     bool Notify(NMHDR& header, LRESULT& result) override;
+    // Held, the list still takes rows; released, it repaints only the rows that changed (the
+    // others keep their pixels) and its scroll bars. Repainting every visible thumbnail each
+    // time cost a scan more than the rows it added.
+    void UpdatesReleased() override;
 
 private:
+    void RowsChangedFrom(int item);
     struct Column { std::string caption; int width; };
     std::vector<Column> columns_;
     std::vector<int> subItemCounts_;
     TImageList* smallImages_ = nullptr;
     bool gridLines_ = false;
+    int firstChangedRow_ = -1;  // while held; -1: none
 };
