@@ -36,8 +36,8 @@ using TMainToolItem = TStockToolItem;
 
 // The size of the face name in a thumbnail.
 constexpr int kThumbnailPoints = 30;
-// A scan shows the list and its progress at most this often: each repaint of the list with its
-// thumbnails costs about as much as handling three files.
+// A scan shows the list and its progress at most this often: under Wine each showing (scroll
+// bars, new rows, status text, progress bar) costs about as much as handling five files.
 constexpr DWORD kScanPaintIntervalMs = 100;
 // How long the font vetting helper stays after the last preview.
 constexpr DWORD kIdleHelperMs = 3000;
