@@ -3,24 +3,26 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <set>
+
+LRESULT CALLBACK StdWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
 
 namespace {
 const char kObjectProp[] = "SorvaneControl";
 const char kOldProcProp[] = "SorvaneOldProc";
-const char kWindowClass[] = "SorvaneWindow";
 
-void RegisterWindowClass() {
-    static bool registered = false;
-    if (registered) return;
+// Own classes send every message, WM_NCCREATE first, to StdWndProc.
+void RegisterOwnClass(const TCreateParams& params) {
+    static std::set<std::string> registered;
+    if (registered.count(params.WinClassName)) return;
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof(wc);
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = DefWindowProcA;  // replaced by StdWndProc right after creation
+    wc.style = params.WindowClassStyle;
+    wc.lpfnWndProc = StdWndProc;
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.lpszClassName = kWindowClass;
-    RegisterClassExA(&wc);
-    registered = true;
+    wc.lpszClassName = params.WinClassName.c_str();
+    if (RegisterClassExA(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS) registered.insert(params.WinClassName);
 }
 }  // namespace
 
@@ -226,6 +228,12 @@ void TControl::Paint(TCanvas&) {}
 
 LRESULT CALLBACK StdWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* control = static_cast<TWinControl*>(GetPropA(window, kObjectProp));
+    if (!control && msg == WM_NCCREATE) {
+        // An own class binds here, so that WM_NCCREATE, WM_CREATE and the first WM_NCCALCSIZE
+        // reach the object. (WM_GETMINMAXINFO of a framed window comes even earlier, unbound.)
+        control = static_cast<TWinControl*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        if (control) control->Bind(window);
+    }
     if (!control) {
         // The object is gone (or not bound yet): the window's previous procedure answers.
         auto old = reinterpret_cast<WNDPROC>(GetPropA(window, kOldProcProp));
@@ -240,6 +248,9 @@ LRESULT CALLBACK StdWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
     } catch (...) {
         if (Application) Application->HandleCurrentException();
     }
+    // A window that the system destroys on its own (its parent went, or creation failed after
+    // WM_NCCREATE) leaves the object without a window, not with a stale handle.
+    if (msg == WM_NCDESTROY && control->handle_ == window) control->Unbind();
     return result;
 }
 
@@ -283,21 +294,23 @@ void TWinControl::CreateWnd() {
     if (!enabled_) params.Style |= WS_DISABLED;
     if (tabStop_) params.Style |= WS_TABSTOP;
     bool ownClass = params.ClassName.empty();
-    if (ownClass) RegisterWindowClass();
-    const char* cls = ownClass ? kWindowClass : params.ClassName.c_str();
+    if (ownClass) RegisterOwnClass(params);
+    const char* cls = ownClass ? params.WinClassName.c_str() : params.ClassName.c_str();
     HMENU id = nullptr;
-    if (parent_) {
+    if (params.Style & WS_CHILD) {
         static UINT nextId = 1000;  // child identifiers only need to differ among siblings
         id = reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nextId++));
     }
+    ownClass_ = ownClass;  // messages during creation already ask
+    oldProc_ = nullptr;
     HWND window = CreateWindowExA(params.ExStyle, cls, Caption().c_str(), params.Style, left_, top_, width_, height_,
-                                  parentWindow, id, GetModuleHandleA(nullptr), nullptr);
+                                  parentWindow ? parentWindow : params.WndParent, id, GetModuleHandleA(nullptr), this);
     if (!window) return;
-    handle_ = window;
-    ownClass_ = ownClass;
-    SetPropA(window, kObjectProp, this);
-    oldProc_ = reinterpret_cast<WNDPROC>(SetWindowLongA(window, GWL_WNDPROC, reinterpret_cast<LONG>(StdWndProc)));
-    SetPropA(window, kOldProcProp, reinterpret_cast<HANDLE>(oldProc_));
+    if (!ownClass) {
+        // A system class has its own procedure: its creation messages never reach us.
+        Bind(window);
+        Subclass();
+    }
     SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(Font().Handle()), FALSE);
     if (!parent_) UpdateBoundsFromWindow();
     AfterCreateWnd();
@@ -308,6 +321,23 @@ void TWinControl::CreateWnd() {
     Realign();
 }
 
+void TWinControl::Bind(HWND window) {
+    handle_ = window;
+    SetPropA(window, kObjectProp, this);
+}
+
+void TWinControl::Unbind() {
+    if (!handle_) return;
+    RemovePropA(handle_, kObjectProp);
+    handle_ = nullptr;
+    if (MouseControl() == this) MouseControl() = nullptr;
+}
+
+void TWinControl::Subclass() {
+    oldProc_ = reinterpret_cast<WNDPROC>(SetWindowLongA(handle_, GWL_WNDPROC, reinterpret_cast<LONG>(StdWndProc)));
+    SetPropA(handle_, kOldProcProp, reinterpret_cast<HANDLE>(oldProc_));
+}
+
 void TWinControl::DestroyWnd() {
     if (!handle_) return;
     HWND window = handle_;
@@ -315,9 +345,7 @@ void TWinControl::DestroyWnd() {
         if (auto* win = dynamic_cast<TWinControl*>(child)) win->DestroyWnd();
     }
     // Unbind first: messages sent while the window dies go to the previous procedure only.
-    RemovePropA(window, kObjectProp);
-    handle_ = nullptr;
-    if (MouseControl() == this) MouseControl() = nullptr;
+    Unbind();
     DestroyWindow(window);
 }
 

@@ -132,9 +132,16 @@ public:
 
 // Parameters of the window a windowed control creates.
 struct TCreateParams {
-    std::string ClassName;  // empty: the platform's own window class
+    std::string ClassName;  // a system class to subclass; empty: a class of the platform's own
+    // The platform's own class. A name is registered once, with the class style it first came
+    // with: controls that want another style (saved bits, a drop shadow) name a class of their own.
+    std::string WinClassName = "SorvaneWindow";
+    UINT WindowClassStyle = CS_DBLCLKS;
     DWORD Style = WS_CHILD | WS_CLIPSIBLINGS;
     DWORD ExStyle = 0;
+    // The owner of a top-level window (a popup owned by the main window); a child window's
+    // parent is always its parent control's window.
+    HWND WndParent = nullptr;
 };
 
 // A control with a window of its own. Owns no child controls (the owner does) but lays them
@@ -219,6 +226,9 @@ protected:
 private:
     friend class TControl;
     friend LRESULT CALLBACK StdWndProc(HWND, UINT, WPARAM, LPARAM);
+    void Bind(HWND window);
+    void Unbind();
+    void Subclass();
     void InsertControl(TControl* control);
     void RemoveControl(TControl* control);
     void UpdateBoundsFromWindow();
