@@ -373,12 +373,54 @@ void TWinControl::InsertControl(TControl* control) {
 }
 
 void TWinControl::RemoveControl(TControl* control) {
+    if (auto* win = dynamic_cast<TWinControl*>(control)) win->DestroyWnd();
+    DetachControl(control);
+}
+
+void TWinControl::DetachControl(TControl* control) {
     control->Invalidate();
     if (captureControl_ == control) captureControl_ = nullptr;
-    if (auto* win = dynamic_cast<TWinControl*>(control)) win->DestroyWnd();
     controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
     control->parent_ = nullptr;
     Realign();
+}
+
+void TWinControl::SetParent(TWinControl* parent) {
+    if (parent == parent_) return;
+    if (!handle_ || (parent && !parent->HandleOrNull())) {
+        TControl::SetParent(parent);
+        return;
+    }
+    if (parent_) parent_->DetachControl(this);
+    MoveWindowTo(parent ? parent->handle_ : nullptr);
+    if (parent) parent->InsertControl(this);
+}
+
+void TWinControl::MoveWindowTo(HWND parentWindow) {
+    reparenting_ = true;
+    LONG style = GetWindowLongA(handle_, GWL_STYLE);
+    if (parentWindow) {
+        // A window becomes a child before it gets its parent, and stops being one after.
+        SetWindowLongA(handle_, GWL_STYLE, (style & ~WS_POPUP) | WS_CHILD);
+        ::SetParent(handle_, parentWindow);
+    } else {
+        TCreateParams params;
+        CreateParams(params);
+        ::SetParent(handle_, nullptr);
+        SetWindowLongA(handle_, GWL_STYLE, (style & ~WS_CHILD) | WS_POPUP);
+        SetWindowLongPtrA(handle_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(params.WndParent));
+    }
+    // The bounds are kept, now in the new parent's client area (the screen for a top-level).
+    SetWindowPos(handle_, nullptr, left_, top_, width_, height_,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    reparenting_ = false;
+}
+
+void TWinControl::RecreateWnd() {
+    if (!handle_) return;
+    RecreatingWnd();
+    DestroyWnd();
+    HandleNeeded();
 }
 
 TControl* TWinControl::WindowlessControlAt(POINT p) const {
@@ -454,7 +496,7 @@ void TWinControl::SetBounds(int left, int top, int width, int height) {
 }
 
 void TWinControl::UpdateBoundsFromWindow() {
-    if (!handle_) return;
+    if (!handle_ || reparenting_) return;
     RECT r;
     GetWindowRect(handle_, &r);
     if (parent_ && parent_->handle_) MapWindowPoints(HWND_DESKTOP, parent_->handle_, reinterpret_cast<POINT*>(&r), 2);

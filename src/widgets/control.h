@@ -159,6 +159,14 @@ public:
     bool IsWindowed() const override { return true; }
     static TWinControl* FromHandle(HWND window);
 
+    // Moves the window itself to the new parent's window (a child) or to the desktop (a
+    // top-level popup), so that capture, focus and timers survive; re-creates only when the
+    // new parent has no window to hold it.
+    void SetParent(TWinControl* parent) override;
+    // For what a live window cannot change (its class): a new window with the present
+    // parameters. RecreatingWnd comes before the old one goes, AfterCreateWnd once the new is up.
+    void RecreateWnd();
+
     int ControlCount() const { return static_cast<int>(controls_.size()); }
     TControl* Controls(int index) const { return controls_.at(index); }
     TControl* WindowlessControlAt(POINT p) const;  // the topmost visible one
@@ -192,6 +200,7 @@ protected:
     virtual void CreateParams(TCreateParams& params);
     virtual void CreateWnd();
     virtual void AfterCreateWnd() {}
+    virtual void RecreatingWnd() {}
     virtual void DestroyWnd();
     LRESULT DefaultHandler(UINT msg, WPARAM wParam, LPARAM lParam);
 
@@ -231,6 +240,8 @@ private:
     void Subclass();
     void InsertControl(TControl* control);
     void RemoveControl(TControl* control);
+    void DetachControl(TControl* control);
+    void MoveWindowTo(HWND parentWindow);
     void UpdateBoundsFromWindow();
     bool RouteMouse(UINT msg, WPARAM wParam, LPARAM lParam);
     void TrackMouseTarget(TControl* target);
@@ -247,6 +258,7 @@ private:
     bool tabStop_ = false;
     bool aligning_ = false;
     bool creating_ = false;
+    bool reparenting_ = false;  // the window's position means nothing until it has its new parent
     bool ownClass_ = false;  // the platform's own window class, painted here
     int updateDepth_ = 0;
 };

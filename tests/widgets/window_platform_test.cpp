@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "support/test_env.h"
@@ -62,6 +63,84 @@ TEST(WindowClass, AnOwnClassPopupIsBoundFromNcCreateAndOwnedNotParented) {
     EXPECT_EQ(GetWindow(window, GW_OWNER), form.Handle());
     EXPECT_EQ(GetAncestor(window, GA_PARENT), GetDesktopWindow());
     EXPECT_EQ(TWinControl::FromHandle(window), &popup);
+}
+
+}  // namespace
+
+namespace {
+
+// Logs the window's creation and the re-creation notices. (The object is unbound before its
+// window is destroyed, so it never sees WM_DESTROY.)
+class LifeLog : public TPanel {
+public:
+    LifeLog(TComponent* owner, std::vector<std::string>& log) : TPanel(owner), log_(log) {}
+
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        if (msg == WM_CREATE) log_.push_back("create");
+        return TPanel::WndProc(msg, wParam, lParam);
+    }
+
+protected:
+    void RecreatingWnd() override { log_.push_back("recreating"); }
+    void AfterCreateWnd() override { log_.push_back("created"); }
+
+private:
+    std::vector<std::string>& log_;
+};
+
+TEST(Reparenting, MovesTheLiveWindowAndKeepsTheCaptureOfADrag) {
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 300, 200);
+    auto* first = TComponent::Create<TPanel>(&form);
+    first->SetBounds(0, 0, 150, 200);
+    first->SetParent(&form);
+    auto* second = TComponent::Create<TPanel>(&form);
+    second->SetBounds(150, 0, 150, 200);
+    second->SetParent(&form);
+    form.Show();
+    std::vector<std::string> log;
+    auto* moving = TComponent::Create<LifeLog>(&form, log);
+    moving->SetBounds(10, 20, 50, 30);
+    moving->SetParent(first);
+    HWND window = moving->Handle();
+    ASSERT_EQ(log, (std::vector<std::string>{"create", "created"}));
+    log.clear();
+
+    SetCapture(window);  // a drag in progress
+    moving->SetParent(second);
+    EXPECT_EQ(moving->HandleOrNull(), window);
+    EXPECT_EQ(GetCapture(), window);
+    EXPECT_EQ(GetParent(window), second->HandleOrNull());
+    EXPECT_EQ(first->ControlCount(), 0);
+    ASSERT_EQ(second->ControlCount(), 1);
+    RECT r;
+    GetWindowRect(window, &r);
+    MapWindowPoints(HWND_DESKTOP, second->HandleOrNull(), reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ(r.left, 10);
+    EXPECT_EQ(r.top, 20);
+    EXPECT_EQ(moving->Left(), 10);
+
+    // Out to the desktop as a popup owned by nobody, then back in as a child.
+    moving->SetParent(nullptr);
+    EXPECT_EQ(moving->HandleOrNull(), window);
+    EXPECT_EQ(GetCapture(), window);
+    EXPECT_EQ(GetAncestor(window, GA_PARENT), GetDesktopWindow());
+    LONG style = GetWindowLongA(window, GWL_STYLE);
+    EXPECT_TRUE(style & WS_POPUP);
+    EXPECT_FALSE(style & WS_CHILD);
+    moving->SetParent(first);
+    style = GetWindowLongA(window, GWL_STYLE);
+    EXPECT_TRUE(style & WS_CHILD);
+    EXPECT_FALSE(style & WS_POPUP);
+    EXPECT_EQ(GetCapture(), window);
+    ReleaseCapture();
+    EXPECT_TRUE(log.empty()) << "moving the window made a new one";
+
+    moving->RecreateWnd();
+    EXPECT_NE(moving->HandleOrNull(), window);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(GetParent(moving->HandleOrNull()), first->HandleOrNull());
+    EXPECT_EQ(log, (std::vector<std::string>{"recreating", "create", "created"}));
 }
 
 }  // namespace
