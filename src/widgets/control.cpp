@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <set>
 
+#include "widgets/deferred_call.h"
+
 LRESULT CALLBACK StdWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
 
 namespace {
@@ -242,21 +244,27 @@ LRESULT CALLBACK StdWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
         }
         return old ? CallWindowProcA(old, window, msg, wParam, lParam) : DefWindowProcA(window, msg, wParam, lParam);
     }
+    std::shared_ptr<TWinControl::TLife> life = control->life_;
     LRESULT result = 0;
+    ++life->depth;
     try {
         result = control->WndProc(msg, wParam, lParam);
     } catch (...) {
         if (Application) Application->HandleCurrentException();
     }
+    --life->depth;
+    if (!life->control) return result;  // freed by its own message
     // A window that the system destroys on its own (its parent went, or creation failed after
     // WM_NCCREATE) leaves the object without a window, not with a stale handle.
     if (msg == WM_NCDESTROY && control->handle_ == window) control->Unbind();
+    if (life->depth == 0 && life->freeOnReturn) delete control;
     return result;
 }
 
 TWinControl::TWinControl(TComponent* owner) : TControl(owner) {}
 
 TWinControl::~TWinControl() {
+    life_->control = nullptr;
     // Children still parented here are detached; their owner frees them.
     while (!controls_.empty()) {
         TControl* child = controls_.back();
@@ -414,6 +422,23 @@ void TWinControl::MoveWindowTo(HWND parentWindow) {
     SetWindowPos(handle_, nullptr, left_, top_, width_, height_,
                  SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     reparenting_ = false;
+}
+
+void TWinControl::Release() {
+    if (life_->released) return;
+    life_->released = true;
+    if (life_->depth > 0) {
+        life_->freeOnReturn = true;
+        return;
+    }
+    // Posted even from outside every message: the caller still holds the object.
+    PostDeferredCall([life = std::weak_ptr<TLife>(life_)] {
+        auto alive = life.lock();
+        if (!alive || !alive->control) return;
+        // A modal loop inside one of its messages ran this call: that message frees it.
+        if (alive->depth > 0) alive->freeOnReturn = true;
+        else delete alive->control;
+    });
 }
 
 void TWinControl::RecreateWnd() {

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -166,6 +167,10 @@ public:
     // For what a live window cannot change (its class): a new window with the present
     // parameters. RecreatingWnd comes before the old one goes, AfterCreateWnd once the new is up.
     void RecreateWnd();
+    // Frees the control once no code of its own window is on the stack: when the outermost
+    // message of its window returns, or, asked from outside its messages (a tracking loop
+    // closing a popup), from the message loop. Freed meanwhile by its owner, it is not freed twice.
+    void Release();
 
     int ControlCount() const { return static_cast<int>(controls_.size()); }
     TControl* Controls(int index) const { return controls_.at(index); }
@@ -250,6 +255,14 @@ private:
     void PaintHandler();
     void PaintOn(HDC dc, const RECT& dirty);
 
+    // Shared with the window procedures on the stack, which must not touch a freed object.
+    struct TLife {
+        TWinControl* control;
+        int depth = 0;  // messages of the window being handled now
+        bool released = false;
+        bool freeOnReturn = false;  // released inside a message: the outermost one frees it
+    };
+    std::shared_ptr<TLife> life_ = std::make_shared<TLife>(TLife{this});
     HWND handle_ = nullptr;
     WNDPROC oldProc_ = nullptr;
     std::vector<TControl*> controls_;

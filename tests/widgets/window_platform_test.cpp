@@ -144,3 +144,67 @@ TEST(Reparenting, MovesTheLiveWindowAndKeepsTheCaptureOfADrag) {
 }
 
 }  // namespace
+
+namespace {
+
+constexpr UINT kReleaseAndNest = WM_APP, kNested = WM_APP + 1;
+
+// Releases itself inside a message and goes on using itself in a nested one.
+class SelfReleasing : public TPanel {
+public:
+    SelfReleasing(TComponent* owner, std::vector<std::string>& log) : TPanel(owner), log_(log) {}
+    ~SelfReleasing() override { log_.push_back("freed"); }
+
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        if (msg == kReleaseAndNest) {
+            Release();
+            SendMessageA(HandleOrNull(), kNested, 0, 0);
+            log_.push_back("outer still runs with " + Caption());
+            return 0;
+        }
+        if (msg == kNested) {
+            log_.push_back("nested");
+            return 0;
+        }
+        return TPanel::WndProc(msg, wParam, lParam);
+    }
+
+private:
+    std::vector<std::string>& log_;
+};
+
+TEST(DeferredFree, AReleasedControlGoesWhenItsOutermostMessageReturnsOrFromTheLoop) {
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 200, 150);
+    form.Show();
+    std::vector<std::string> log;
+    auto* inside = TComponent::Create<SelfReleasing>(&form, log);
+    inside->SetCaption("its caption");
+    inside->SetParent(&form);
+    HWND window = inside->Handle();
+    int components = form.ComponentCount();
+    SendMessageA(window, kReleaseAndNest, 0, 0);
+    EXPECT_EQ(log, (std::vector<std::string>{"nested", "outer still runs with its caption", "freed"}));
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(form.ComponentCount(), components - 1);
+
+    // Released from outside its messages: the caller may go on using it until the loop runs.
+    log.clear();
+    auto* outside = TComponent::Create<SelfReleasing>(&form, log);
+    outside->SetParent(&form);
+    outside->Release();
+    outside->SetCaption("still usable");
+    EXPECT_TRUE(log.empty());
+    ASSERT_TRUE(PumpUntil([&] { return !log.empty(); }));
+    EXPECT_EQ(log, std::vector<std::string>{"freed"});
+
+    // Freed by its owner before the loop came round: freed once.
+    log.clear();
+    auto* early = TComponent::Create<SelfReleasing>(&form, log);
+    early->Release();
+    delete early;
+    PumpFor(30);
+    EXPECT_EQ(log, std::vector<std::string>{"freed"});
+}
+
+}  // namespace
