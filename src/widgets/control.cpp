@@ -6,6 +6,7 @@
 #include <set>
 
 #include "widgets/deferred_call.h"
+#include "widgets/paint_buffer.h"
 
 LRESULT CALLBACK StdWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
 
@@ -677,28 +678,32 @@ private:
 
 void TWinControl::PaintHandler() {
     PaintScope paint(handle_);
-    PaintOn(paint.dc(), paint.Dirty());
+    const RECT& dirty = paint.Dirty();
+    if (!doubleBuffered_ || IsRectEmpty(&dirty)) {
+        PaintTo(paint.dc(), dirty);
+        return;
+    }
+    TBufferedPaint buffer(paint.dc(), dirty);
+    PaintTo(buffer.dc(), dirty);
 }
 
-void TWinControl::PaintClient(HDC dc) {
-    RECT client = ClientRect();
-    PaintOn(dc, client);
-}
+void TWinControl::PaintClient(HDC dc) { PaintTo(dc, ClientRect()); }
 
-void TWinControl::PaintOn(HDC dc, const RECT& dirty) {
+void TWinControl::PaintTo(HDC dc, const RECT& dirty) {
     GuardedCall([&] {
         TCanvas canvas(dc);
         canvas.Font() = Font();
         PaintWindow(canvas);
     });
-    // Windowless children, in creation order, each on its own origin and clip.
+    // Windowless children, in creation order, each on its own origin and clip. The origin is
+    // moved, not set: a buffer or a printing parent may have moved it already.
     for (TControl* c : controls_) {
         if (!c->Visible() || c->IsWindowed()) continue;
         RECT r = c->BoundsRect(), clip;
         if (!IntersectRect(&clip, &r, &dirty)) continue;
         SavedDC saved(dc);
         IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
-        SetViewportOrgEx(dc, r.left, r.top, nullptr);
+        OffsetViewportOrgEx(dc, r.left, r.top, nullptr);
         GuardedCall([&] {
             TCanvas canvas(dc);
             canvas.Font() = c->Font();
@@ -839,6 +844,24 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
         if (ownClass) return 1;  // painting fills the background
         break;
+    case WM_PRINTCLIENT:
+        if (ownClass) {
+            PaintClient(reinterpret_cast<HDC>(wParam));
+            return 0;
+        }
+        break;
+    case WM_NCCALCSIZE:
+        // With either wParam the first rectangle is the window's, to be made the client's.
+        if (CalcNonClientSize(*reinterpret_cast<RECT*>(lParam))) return 0;
+        break;
+    case WM_NCPAINT:
+        if (PaintNonClient(reinterpret_cast<HRGN>(wParam))) return 0;
+        break;
+    case WM_NCHITTEST: {
+        LRESULT hit = HTNOWHERE;
+        if (NonClientHitTest(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, hit)) return hit;
+        break;
+    }
     case WM_SIZE:
         if (parent_ || wParam != SIZE_MINIMIZED) {
             UpdateBoundsFromWindow();

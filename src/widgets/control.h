@@ -195,8 +195,13 @@ public:
     void EndUpdate();
     bool Updating() const { return updateDepth_ > 0; }
 
-    // The client area's normal painting on another device context (WM_PRINTCLIENT).
-    void PaintClient(HDC dc);
+    // The client area's painting, limited to `dirty`, on any device context: WM_PAINT (through
+    // the off-screen buffer when double-buffered) and WM_PRINTCLIENT both come here.
+    void PaintTo(HDC dc, const RECT& dirty);
+    void PaintClient(HDC dc);  // all of it
+    // Painting goes through an off-screen bitmap, so that nothing flickers.
+    bool DoubleBuffered() const { return doubleBuffered_; }
+    void SetDoubleBuffered(bool value) { doubleBuffered_ = value; }
 
     // Raw message handling; overrides call the inherited one for what they do not take.
     virtual LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -219,6 +224,14 @@ protected:
     // Painting of the platform's own windows: background, then the windowless children.
     virtual void PaintWindow(TCanvas& canvas);
     virtual void AdjustClientRect(RECT& r) const { (void)r; }
+    // The non-client area, for controls that draw their own frame. Each answers false to leave
+    // the message to the system. CalcNonClientSize turns the window's rectangle (in the
+    // parent's coordinates) into the client's; PaintNonClient gets the update region in screen
+    // coordinates, or 1 for everything (WindowFrameDC paints with it); NonClientHitTest gets
+    // a screen point.
+    virtual bool CalcNonClientSize(RECT& rect) { (void)rect; return false; }
+    virtual bool PaintNonClient(HRGN update) { (void)update; return false; }
+    virtual bool NonClientHitTest(POINT screenPoint, LRESULT& hit) { (void)screenPoint; (void)hit; return false; }
     // The outermost BeginUpdate and EndUpdate. By default the window stops redrawing, then is
     // redrawn whole; a control that sends its state to its window may instead hold the state
     // back and send it on release.
@@ -253,7 +266,6 @@ private:
     bool SetCursorFor(POINT clientPoint);
     LRESULT Reflect(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled);
     void PaintHandler();
-    void PaintOn(HDC dc, const RECT& dirty);
 
     // Shared with the window procedures on the stack, which must not touch a freed object.
     struct TLife {
@@ -273,6 +285,7 @@ private:
     bool creating_ = false;
     bool reparenting_ = false;  // the window's position means nothing until it has its new parent
     bool ownClass_ = false;  // the platform's own window class, painted here
+    bool doubleBuffered_ = false;
     int updateDepth_ = 0;
 };
 

@@ -8,6 +8,7 @@
 
 #include "support/test_env.h"
 #include "widgets/form.h"
+#include "widgets/paint_buffer.h"
 #include "widgets/panel.h"
 
 namespace {
@@ -205,6 +206,122 @@ TEST(DeferredFree, AReleasedControlGoesWhenItsOutermostMessageReturnsOrFromTheLo
     delete early;
     PumpFor(30);
     EXPECT_EQ(log, std::vector<std::string>{"freed"});
+}
+
+}  // namespace
+
+namespace {
+
+constexpr COLORREF kFrameColour = RGB(255, 0, 0), kFaceColour = RGB(0, 128, 0), kSwatchColour = RGB(0, 0, 255);
+
+// A control with a frame of its own, four pixels wide, that answers HTCAPTION over it.
+class FramedBox : public TWinControl {
+public:
+    using TWinControl::TWinControl;
+    static constexpr int kFrame = 4;
+
+protected:
+    bool CalcNonClientSize(RECT& rect) override {
+        InflateRect(&rect, -kFrame, -kFrame);
+        return true;
+    }
+    bool PaintNonClient(HRGN update) override {
+        WindowFrameDC dc(HandleOrNull(), update);
+        BrushHandle red(CreateSolidBrush(kFrameColour));
+        RECT all{0, 0, Width(), Height()};
+        FillRect(dc.get(), &all, red.get());
+        return true;
+    }
+    bool NonClientHitTest(POINT screenPoint, LRESULT& hit) override {
+        POINT p = ScreenToClient(screenPoint);
+        RECT client = ClientRect();
+        hit = PtInRect(&client, p) ? HTCLIENT : HTCAPTION;
+        return true;
+    }
+    void PaintWindow(TCanvas& canvas) override {
+        canvas.Brush().SetColor(kFaceColour);
+        canvas.FillRect(ClientRect());
+    }
+};
+
+// A windowless square of one colour.
+class Swatch : public TGraphicControl {
+public:
+    using TGraphicControl::TGraphicControl;
+    void Paint(TCanvas& canvas) override {
+        canvas.Brush().SetColor(kSwatchColour);
+        canvas.FillRect(RECT{0, 0, Width(), Height()});
+    }
+};
+
+class PaintingTest : public testing::Test {
+protected:
+    void SetUp() override {
+        form = std::make_unique<TForm>(nullptr);
+        form->SetBounds(0, 0, 300, 200);
+        form->Show();
+        box = TComponent::Create<FramedBox>(form.get());
+        box->SetBounds(10, 10, 100, 60);
+        box->SetParent(form.get());
+        swatch = TComponent::Create<Swatch>(form.get());
+        swatch->SetBounds(50, 20, 10, 10);
+        swatch->SetParent(box);
+    }
+    std::unique_ptr<TForm> form;
+    FramedBox* box = nullptr;
+    Swatch* swatch = nullptr;
+};
+
+TEST_F(PaintingTest, AnOwnFrameIsSizedPaintedAndHitTestedByTheControl) {
+    HWND window = box->Handle();
+    RECT client = box->ClientRect();
+    EXPECT_EQ(client.right, 100 - 2 * FramedBox::kFrame);
+    EXPECT_EQ(client.bottom, 60 - 2 * FramedBox::kFrame);
+    RedrawWindow(window, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    HDC dc = GetWindowDC(window);
+    EXPECT_EQ(GetPixel(dc, 1, 1), kFrameColour);
+    EXPECT_EQ(GetPixel(dc, FramedBox::kFrame + 2, FramedBox::kFrame + 2), kFaceColour);
+    ReleaseDC(window, dc);
+
+    POINT onFrame = box->ClientToScreen(POINT{-2, 10}), inside = box->ClientToScreen(POINT{10, 10});
+    EXPECT_EQ(SendMessageA(window, WM_NCHITTEST, 0, MAKELPARAM(onFrame.x, onFrame.y)), HTCAPTION);
+    EXPECT_EQ(SendMessageA(window, WM_NCHITTEST, 0, MAKELPARAM(inside.x, inside.y)), HTCLIENT);
+}
+
+TEST_F(PaintingTest, PrintClientPaintsLikeThePaintMessageWindowlessChildrenIncluded) {
+    box->Handle();
+    MemoryDC memory;
+    WindowDC screen(nullptr);
+    BitmapHandle bitmap(CreateCompatibleBitmap(screen.get(), 100, 60));
+    ScopedSelect select(memory.get(), bitmap.get());
+    SendMessageA(box->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory.get()), PRF_CLIENT);
+    EXPECT_EQ(GetPixel(memory.get(), 2, 2), kFaceColour);
+    EXPECT_EQ(GetPixel(memory.get(), 55, 25), kSwatchColour);
+    EXPECT_EQ(GetPixel(memory.get(), 65, 25), kFaceColour);
+}
+
+TEST_F(PaintingTest, DoubleBufferedPaintingReusesOneBitmapAndPaintsAnOffsetAreaInPlace) {
+    HWND window = box->Handle();
+    box->SetDoubleBuffered(true);
+    UpdateWindow(window);
+    ReleasePaintBuffer();
+    auto handles = [] { return HandleCounters::GdiObjects() + HandleCounters::DeviceContexts(); };
+    long before = handles();
+    // Only the swatch's area is painted, through the buffer, at its place in the window.
+    RECT area = swatch->BoundsRect();
+    InflateRect(&area, 5, 5);
+    InvalidateRect(window, &area, TRUE);
+    UpdateWindow(window);
+    long afterFirst = handles();
+    EXPECT_GT(afterFirst, before) << "no buffer was made";
+    InvalidateRect(window, nullptr, TRUE);
+    UpdateWindow(window);
+    EXPECT_EQ(handles(), afterFirst) << "a second paint made a bitmap of its own";
+
+    WindowDC dc(window);
+    EXPECT_EQ(GetPixel(dc.get(), 55, 25), kSwatchColour);
+    EXPECT_EQ(GetPixel(dc.get(), 47, 25), kFaceColour);
+    EXPECT_EQ(GetPixel(dc.get(), 85, 45), kFaceColour);
 }
 
 }  // namespace
