@@ -322,6 +322,7 @@ void TWinControl::CreateWnd() {
     }
     SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(Font().Handle()), FALSE);
     if (!parent_) UpdateBoundsFromWindow();
+    for (const auto& [id, ms] : timers_) ::SetTimer(window, id, ms, nullptr);
     AfterCreateWnd();
     for (TControl* child : controls_) {
         if (auto* win = dynamic_cast<TWinControl*>(child)) win->HandleNeeded();
@@ -440,6 +441,16 @@ void TWinControl::Release() {
         if (alive->depth > 0) alive->freeOnReturn = true;
         else delete alive->control;
     });
+}
+
+void TWinControl::StartTimer(UINT_PTR id, UINT ms) {
+    timers_[id] = ms;
+    if (handle_) ::SetTimer(handle_, id, ms, nullptr);
+}
+
+void TWinControl::StopTimer(UINT_PTR id) {
+    if (!timers_.erase(id)) return;
+    if (handle_) ::KillTimer(handle_, id);
 }
 
 void TWinControl::RecreateWnd() {
@@ -902,6 +913,12 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (reinterpret_cast<HWND>(lParam) != handle_ && captureControl_) {
             captureControl_->leftPressed_ = false;  // a release elsewhere is no click
             captureControl_ = nullptr;
+        }
+        break;
+    case WM_TIMER:
+        if (timers_.count(wParam)) {
+            Timer(wParam);
+            return 0;
         }
         break;
     case WM_GETDLGCODE:

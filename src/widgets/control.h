@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -203,6 +204,12 @@ public:
     bool DoubleBuffered() const { return doubleBuffered_; }
     void SetDoubleBuffered(bool value) { doubleBuffered_ = value; }
 
+    // Timers of the control's window, each told to Timer with its id; several run at once.
+    // They belong to the control: a timer started before the window exists, or running when
+    // it is re-created, runs on the new window. Ids must not clash with a system class's own.
+    void StartTimer(UINT_PTR id, UINT ms);
+    void StopTimer(UINT_PTR id);
+
     // Raw message handling; overrides call the inherited one for what they do not take.
     virtual LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam);
 
@@ -243,6 +250,7 @@ protected:
     virtual void KeyUp(WORD key, TShiftState shift) { (void)key; (void)shift; }
     virtual void KeyPress(char key) { (void)key; }
     virtual void FocusChanged(bool focused) { (void)focused; }
+    virtual void Timer(UINT_PTR id) { (void)id; }
 
     void CaptionChanged() override;
     void FontChanged() override;
@@ -278,6 +286,7 @@ private:
     HWND handle_ = nullptr;
     WNDPROC oldProc_ = nullptr;
     std::vector<TControl*> controls_;
+    std::map<UINT_PTR, UINT> timers_;  // id -> interval
     TControl* captureControl_ = nullptr;
     int tabOrder_ = -1;
     bool tabStop_ = false;

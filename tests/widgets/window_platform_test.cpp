@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -322,6 +323,37 @@ TEST_F(PaintingTest, DoubleBufferedPaintingReusesOneBitmapAndPaintsAnOffsetAreaI
     EXPECT_EQ(GetPixel(dc.get(), 55, 25), kSwatchColour);
     EXPECT_EQ(GetPixel(dc.get(), 47, 25), kFaceColour);
     EXPECT_EQ(GetPixel(dc.get(), 85, 45), kFaceColour);
+}
+
+}  // namespace
+
+namespace {
+
+class TwoTimers : public TPanel {
+public:
+    using TPanel::TPanel;
+    std::map<UINT_PTR, int> ticks;
+
+protected:
+    void Timer(UINT_PTR id) override { ++ticks[id]; }
+};
+
+TEST(WindowTimers, SeveralTimersReachTheControlByIdAndOutliveARecreation) {
+    TForm form(nullptr);
+    auto* control = TComponent::Create<TwoTimers>(&form);
+    control->SetParent(&form);
+    control->StartTimer(7, 10);  // before the window exists
+    form.Show();
+    control->StartTimer(9, 10);
+    ASSERT_TRUE(PumpUntil([&] { return control->ticks[7] >= 2 && control->ticks[9] >= 2; }));
+
+    control->StopTimer(7);
+    int stoppedAt = control->ticks[7];
+    control->RecreateWnd();
+    int before = control->ticks[9];
+    ASSERT_TRUE(PumpUntil([&] { return control->ticks[9] >= before + 3; }));
+    EXPECT_EQ(control->ticks[7], stoppedAt);
+    EXPECT_EQ(control->ticks.size(), 2u) << "a timer of another id reached the control";
 }
 
 }  // namespace
