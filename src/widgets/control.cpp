@@ -923,11 +923,20 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_GETDLGCODE:
         return DefaultHandler(msg, wParam, lParam) | DialogCode();
-    case WM_KEYDOWN:
+    case WM_KEYDOWN: case WM_SYSKEYDOWN:
         KeyDown(static_cast<WORD>(wParam), CurrentShiftState());
         break;
-    case WM_KEYUP:
+    case WM_KEYUP: case WM_SYSKEYUP:
         KeyUp(static_cast<WORD>(wParam), CurrentShiftState());
+        break;
+    case WM_SYSCHAR:
+        if (SysKeyPress(static_cast<char>(wParam))) return 0;
+        break;
+    case WM_SYSCOMMAND:
+        // The keyboard menu belongs to the form, whichever of its windows had the key.
+        if ((wParam & 0xFFF0) == SC_KEYMENU && (GetWindowLongA(handle_, GWL_STYLE) & WS_CHILD)) {
+            return SendMessageA(GetAncestor(handle_, GA_ROOT), msg, wParam, lParam);
+        }
         break;
     case WM_CHAR:
         KeyPress(static_cast<char>(wParam));

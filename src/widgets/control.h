@@ -249,6 +249,8 @@ protected:
     virtual void KeyDown(WORD key, TShiftState shift) { (void)key; (void)shift; }
     virtual void KeyUp(WORD key, TShiftState shift) { (void)key; (void)shift; }
     virtual void KeyPress(char key) { (void)key; }
+    // A character typed with Alt held (WM_SYSCHAR); true takes it, else it opens the menu.
+    virtual bool SysKeyPress(char key) { (void)key; return false; }
     virtual void FocusChanged(bool focused) { (void)focused; }
     virtual void Timer(UINT_PTR id) { (void)id; }
 

@@ -9,6 +9,7 @@
 
 #include "support/test_env.h"
 #include "widgets/form.h"
+#include "widgets/message_window.h"
 #include "widgets/paint_buffer.h"
 #include "widgets/panel.h"
 
@@ -354,6 +355,94 @@ TEST(WindowTimers, SeveralTimersReachTheControlByIdAndOutliveARecreation) {
     ASSERT_TRUE(PumpUntil([&] { return control->ticks[9] >= before + 3; }));
     EXPECT_EQ(control->ticks[7], stoppedAt);
     EXPECT_EQ(control->ticks.size(), 2u) << "a timer of another id reached the control";
+}
+
+}  // namespace
+
+namespace {
+
+constexpr UINT kProbe = WM_APP + 5;
+
+TEST(MessageLoop, FiltersRunNewestFirstBeforeDispatch) {
+    std::vector<std::string> log;
+    TMessageWindow window([&](UINT msg, WPARAM, LPARAM, LRESULT& result) {
+        if (msg != kProbe) return false;
+        log.push_back("window");
+        result = 0;
+        return true;
+    });
+    auto isProbe = [&](const MSG& m) { return m.hwnd == window.Handle() && m.message == kProbe; };
+    int older = Application->AddMessageFilter([&](MSG& m) {
+        if (isProbe(m)) log.push_back("older");
+        return false;
+    });
+    int newer = Application->AddMessageFilter([&](MSG& m) {
+        if (!isProbe(m)) return false;
+        log.push_back("newer");
+        return true;
+    });
+    PostMessageA(window.Handle(), kProbe, 0, 0);
+    PumpFor(20);
+    EXPECT_EQ(log, std::vector<std::string>{"newer"});
+
+    Application->RemoveMessageFilter(newer);
+    PostMessageA(window.Handle(), kProbe, 0, 0);
+    PumpFor(20);
+    Application->RemoveMessageFilter(older);
+    EXPECT_EQ(log, (std::vector<std::string>{"newer", "older", "window"}));
+}
+
+TEST(MessageLoop, AnEmptyQueueRunsTheIdleStepThenWaitsWithoutTakingTheMessage) {
+    TMessageWindow window([](UINT, WPARAM, LPARAM, LRESULT&) { return false; });
+    PumpFor(20);
+    int idles = 0;
+    Application->OnIdle = [&](bool& done) {
+        // Asks once more before the wait.
+        done = ++idles >= 2;
+    };
+    SetTimer(window.Handle(), 1, 100, nullptr);
+    Application->HandleMessage();  // idle, asks again
+    EXPECT_EQ(idles, 1);
+    Application->HandleMessage();  // idle, then waits for the timer
+    EXPECT_EQ(idles, 2);
+    MSG msg;
+    EXPECT_TRUE(PeekMessageA(&msg, window.Handle(), WM_TIMER, WM_TIMER, PM_NOREMOVE)) << "the wait took the message";
+    EXPECT_TRUE(Application->WaitForMessage(0)) << "a message already seen still counts";
+    KillTimer(window.Handle(), 1);
+    Application->OnIdle = nullptr;
+}
+
+// Logs the keys it gets, leaving Alt characters to the menu.
+class KeyLog : public TPanel {
+public:
+    KeyLog(TComponent* owner, std::vector<std::string>& log) : TPanel(owner), log_(log) {}
+
+protected:
+    void KeyDown(WORD key, TShiftState) override { log_.push_back(std::string("key down ") + char(key)); }
+    bool SysKeyPress(char key) override {
+        log_.push_back(std::string("sys char ") + key);
+        return false;
+    }
+
+private:
+    std::vector<std::string>& log_;
+};
+
+TEST(MessageLoop, AltKeysReachTheControlAndTheKeyboardMenuGoesToItsForm) {
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 200, 150);
+    std::vector<std::string> log;
+    auto* control = TComponent::Create<KeyLog>(&form, log);
+    control->SetParent(&form);
+    form.Show();
+    form.OnKeyMenu = [&](TComponent* sender, char key, bool& handled) {
+        log.push_back(std::string("form menu ") + key + (sender == &form ? " (form)" : ""));
+        handled = true;
+    };
+    const LPARAM altDown = 1 | (LPARAM(KF_ALTDOWN) << 16);
+    SendMessageA(control->Handle(), WM_SYSKEYDOWN, 'F', altDown);
+    SendMessageA(control->Handle(), WM_SYSCHAR, 'f', altDown);
+    EXPECT_EQ(log, (std::vector<std::string>{"key down F", "sys char f", "form menu f (form)"}));
 }
 
 }  // namespace
