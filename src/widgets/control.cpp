@@ -594,9 +594,22 @@ void TWinControl::FontChanged() {
 }
 
 void TWinControl::Realign() {
-    if (!handle_ || aligning_) return;
+    if (!handle_) return;
+    if (aligning_) {
+        // A control placed by this pass changed a sibling (a pane that grows with the window):
+        // another pass follows.
+        realignPending_ = true;
+        return;
+    }
+    // A pass that changes nothing asks for none, so this ends unless two controls keep
+    // answering each other; those get a bounded number of passes.
+    constexpr int kMaxPasses = 8;
     aligning_ = true;
-    AlignControls();
+    for (int pass = 0; pass < kMaxPasses; ++pass) {
+        realignPending_ = false;
+        AlignControls();
+        if (!realignPending_) break;
+    }
     aligning_ = false;
 }
 

@@ -293,6 +293,7 @@ private:
     int tabOrder_ = -1;
     bool tabStop_ = false;
     bool aligning_ = false;
+    bool realignPending_ = false;
     bool creating_ = false;
     bool reparenting_ = false;  // the window's position means nothing until it has its new parent
     bool ownClass_ = false;  // the platform's own window class, painted here

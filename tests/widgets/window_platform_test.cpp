@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -443,6 +444,43 @@ TEST(MessageLoop, AltKeysReachTheControlAndTheKeyboardMenuGoesToItsForm) {
     SendMessageA(control->Handle(), WM_SYSKEYDOWN, 'F', altDown);
     SendMessageA(control->Handle(), WM_SYSCHAR, 'f', altDown);
     EXPECT_EQ(log, (std::vector<std::string>{"key down F", "sys char f", "form menu f (form)"}));
+}
+
+}  // namespace
+
+namespace {
+
+// A panel that tells when alignment has resized it.
+class ResizeHook : public TPanel {
+public:
+    using TPanel::TPanel;
+    std::function<void()> OnBoundsChanged;
+
+protected:
+    void BoundsChanged() override {
+        if (OnBoundsChanged) OnBoundsChanged();
+    }
+};
+
+TEST(Alignment, AChangeMadeWhileAligningIsLaidOutToo) {
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 300, 200);
+    auto* top = TComponent::Create<TPanel>(&form);
+    top->SetHeight(20);
+    top->SetAlign(alTop);
+    top->SetParent(&form);
+    auto* rest = TComponent::Create<ResizeHook>(&form);
+    rest->SetAlign(alClient);
+    rest->SetParent(&form);
+    form.Show();
+    // The top pane keeps a quarter of the window's height: it changes while `rest` is placed.
+    rest->OnBoundsChanged = [&] { top->SetHeight(form.ClientHeight() / 4); };
+
+    // Resized as the user does, so that only the window's size message aligns.
+    SetWindowPos(form.Handle(), nullptr, 0, 0, 300, 400, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ASSERT_EQ(top->Height(), form.ClientHeight() / 4);
+    EXPECT_EQ(rest->Top(), top->Height());
+    EXPECT_EQ(rest->Top() + rest->Height(), form.ClientHeight());
 }
 
 }  // namespace
