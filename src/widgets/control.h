@@ -266,6 +266,7 @@ private:
     void Bind(HWND window);
     void Unbind();
     void Subclass();
+    static LRESULT CALLBACK SubclassOnCreate(int code, WPARAM wParam, LPARAM lParam);
     void InsertControl(TControl* control);
     void RemoveControl(TControl* control);
     void DetachControl(TControl* control);

@@ -4,7 +4,9 @@
 
 #include <windowsx.h>
 
+#include <optional>
 #include <set>
+#include <utility>
 
 #include "widgets/deferred_call.h"
 
@@ -27,6 +29,21 @@ void RegisterOwnClass(const TCreateParams& params) {
     wc.lpszClassName = params.WinClassName.c_str();
     if (RegisterClassExA(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS) registered.insert(params.WinClassName);
 }
+
+// The system-class window being made now: SubclassOnCreate binds it before its first message.
+TWinControl* creatingSystemWindow = nullptr;
+
+// A thread's computer-based-training hook for one scope.
+class ScopedCbtHook {
+public:
+    explicit ScopedCbtHook(HOOKPROC proc) : hook_(SetWindowsHookExA(WH_CBT, proc, nullptr, GetCurrentThreadId())) {}
+    ~ScopedCbtHook() { if (hook_) UnhookWindowsHookEx(hook_); }
+    ScopedCbtHook(const ScopedCbtHook&) = delete;
+    ScopedCbtHook& operator=(const ScopedCbtHook&) = delete;
+
+private:
+    HHOOK hook_;
+};
 }  // namespace
 
 LRESULT CALLBACK StdWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -112,14 +129,18 @@ void TWinControl::CreateWnd() {
     }
     ownClass_ = ownClass;  // messages during creation already ask
     oldProc_ = nullptr;
-    HWND window = CreateWindowExA(params.ExStyle, cls, Caption().c_str(), params.Style, left_, top_, width_, height_,
-                                  parentWindow ? parentWindow : params.WndParent, id, GetModuleHandleA(nullptr), this);
-    if (!window) return;
-    if (!ownClass) {
-        // A system class has its own procedure: its creation messages never reach us.
-        Bind(window);
-        Subclass();
+    HWND window = nullptr;
+    {
+        // A system class has a procedure of its own: it is subclassed as the system announces
+        // the new window, so that its creation messages reach this object too.
+        std::optional<ScopedCbtHook> hook;
+        if (!ownClass) hook.emplace(SubclassOnCreate);
+        creatingSystemWindow = ownClass ? nullptr : this;
+        window = CreateWindowExA(params.ExStyle, cls, Caption().c_str(), params.Style, left_, top_, width_, height_,
+                                 parentWindow ? parentWindow : params.WndParent, id, GetModuleHandleA(nullptr), this);
+        creatingSystemWindow = nullptr;
     }
+    if (!window) return;
     SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(Font().Handle()), FALSE);
     if (!parent_) UpdateBoundsFromWindow();
     for (const auto& [id, ms] : timers_) ::SetTimer(window, id, ms, nullptr);
@@ -141,6 +162,19 @@ void TWinControl::Unbind() {
     RemovePropA(handle_, kObjectProp);
     handle_ = nullptr;
     if (MouseControl() == this) MouseControl() = nullptr;
+}
+
+LRESULT CALLBACK TWinControl::SubclassOnCreate(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND && creatingSystemWindow) {
+        // Only the window made for the control: a system control may make windows of its own.
+        const CREATESTRUCTA* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs;
+        if (create->lpCreateParams == creatingSystemWindow) {
+            TWinControl* control = std::exchange(creatingSystemWindow, nullptr);
+            control->Bind(reinterpret_cast<HWND>(wParam));
+            control->Subclass();
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 void TWinControl::Subclass() {

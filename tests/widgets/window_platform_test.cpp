@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/test_env.h"
+#include "widgets/edit.h"
 #include "widgets/form.h"
 #include "widgets/message_window.h"
 #include "widgets/paint_buffer.h"
@@ -67,6 +68,35 @@ TEST(WindowClass, AnOwnClassPopupIsBoundFromNcCreateAndOwnedNotParented) {
     EXPECT_EQ(GetWindow(window, GW_OWNER), form.Handle());
     EXPECT_EQ(GetAncestor(window, GA_PARENT), GetDesktopWindow());
     EXPECT_EQ(TWinControl::FromHandle(window), &popup);
+}
+
+// A system edit control that records the creation messages it sees.
+class RecordingEdit : public TEdit {
+public:
+    using TEdit::TEdit;
+    std::vector<UINT> creationMessages;
+
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        if (msg == WM_NCCREATE || msg == WM_NCCALCSIZE || msg == WM_CREATE) creationMessages.push_back(msg);
+        return TEdit::WndProc(msg, wParam, lParam);
+    }
+};
+
+TEST(WindowClass, ASubclassedSystemControlSeesItsCreationMessagesToo) {
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 200, 150);
+    auto* edit = TComponent::Create<RecordingEdit>(&form);
+    edit->SetBounds(10, 10, 100, 24);
+    edit->SetCaption("typed");
+    edit->SetParent(&form);
+    form.Show();
+    HWND window = edit->Handle();
+    ASSERT_GE(edit->creationMessages.size(), 3u);
+    std::vector<UINT> firstThree(edit->creationMessages.begin(), edit->creationMessages.begin() + 3);
+    EXPECT_EQ(firstThree, (std::vector<UINT>{WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE}));
+    char text[16] = {};
+    GetWindowTextA(window, text, sizeof text);
+    EXPECT_STREQ(text, "typed") << "the edit's own procedure still made the window";
 }
 
 }  // namespace
