@@ -81,6 +81,7 @@ bool TApplication::ProcessMessage(MSG& msg) {
         terminated_ = true;
         return true;
     }
+    if (FilterMessage(msg)) return true;
     // Tab and arrow navigation between the controls of the form that holds the focus.
     HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
     if (root && IsDialogMessageA(root, &msg)) return true;
@@ -97,10 +98,46 @@ void TApplication::ProcessMessages() {
 
 void TApplication::Run() {
     if (mainForm_) mainForm_->Show();
+    while (!terminated_) HandleMessage();
+}
+
+void TApplication::HandleMessage() {
     MSG msg;
-    while (!terminated_) {
-        if (!ProcessMessage(msg) && !terminated_) WaitMessage();
+    if (ProcessMessage(msg)) return;
+    if (Idle() && !terminated_) WaitForMessage();
+}
+
+bool TApplication::Idle() {
+    bool done = true;
+    if (OnIdle) GuardedCall([&] { OnIdle(done); });
+    return done;
+}
+
+bool TApplication::WaitForMessage(DWORD ms) {
+    // Unlike WaitMessage, which waits for news, this returns for a message already looked at.
+    return MsgWaitForMultipleObjectsEx(0, nullptr, ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0;
+}
+
+int TApplication::AddMessageFilter(TMessageFilter filter) {
+    int key = nextFilterKey_++;
+    filters_.emplace_back(key, std::make_shared<TMessageFilter>(std::move(filter)));
+    return key;
+}
+
+void TApplication::RemoveMessageFilter(int key) {
+    filters_.erase(std::remove_if(filters_.begin(), filters_.end(), [key](const auto& f) { return f.first == key; }),
+                   filters_.end());
+}
+
+bool TApplication::FilterMessage(MSG& msg) {
+    if (filters_.empty()) return false;
+    auto filters = filters_;  // the list may change while a filter runs
+    for (auto it = filters.rbegin(); it != filters.rend(); ++it) {
+        bool handled = false;
+        GuardedCall([&] { handled = (*it->second)(msg); });
+        if (handled) return true;
     }
+    return false;
 }
 
 void TApplication::Terminate() {

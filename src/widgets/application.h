@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 class TForm;
@@ -46,6 +47,22 @@ public:
     void Run();
     // Lets the message loop process every pending message, then returns.
     void ProcessMessages();
+    // One turn of the loop: handles a waiting message; with none, runs the idle step and, when
+    // that is done, waits for the next message.
+    void HandleMessage();
+    // Waits until a message is in the queue, seen before or not, and leaves it there: a modal
+    // loop looks at it before deciding to take it. False when `ms` passed with none.
+    bool WaitForMessage(DWORD ms = INFINITE);
+    // The idle step: raised when the queue is empty. Done set to false asks for another step
+    // before the loop waits.
+    std::function<void(bool& Done)> OnIdle;
+
+    // Filters see every message the loop takes, newest first, before dialog navigation and
+    // dispatch (short-cuts, a toolbar's dialog characters); one that answers true has handled
+    // it. A filter may add or remove filters while it runs.
+    using TMessageFilter = std::function<bool(MSG& Msg)>;
+    int AddMessageFilter(TMessageFilter filter);  // the key for RemoveMessageFilter
+    void RemoveMessageFilter(int key);
     // Posts the end of the message loop.
     void Terminate();
     bool Terminated() const { return terminated_; }
@@ -68,7 +85,11 @@ public:
 
 private:
     bool ProcessMessage(MSG& msg);
+    bool FilterMessage(MSG& msg);
+    bool Idle();
 
+    std::vector<std::pair<int, std::shared_ptr<TMessageFilter>>> filters_;
+    int nextFilterKey_ = 1;
     std::string title_;
     HINSTANCE instance_;
     TForm* mainForm_ = nullptr;

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -132,9 +134,16 @@ public:
 
 // Parameters of the window a windowed control creates.
 struct TCreateParams {
-    std::string ClassName;  // empty: the platform's own window class
+    std::string ClassName;  // a system class to subclass; empty: a class of the platform's own
+    // The platform's own class. A name is registered once, with the class style it first came
+    // with: controls that want another style (saved bits, a drop shadow) name a class of their own.
+    std::string WinClassName = "SorvaneWindow";
+    UINT WindowClassStyle = CS_DBLCLKS;
     DWORD Style = WS_CHILD | WS_CLIPSIBLINGS;
     DWORD ExStyle = 0;
+    // The owner of a top-level window (a popup owned by the main window); a child window's
+    // parent is always its parent control's window.
+    HWND WndParent = nullptr;
 };
 
 // A control with a window of its own. Owns no child controls (the owner does) but lays them
@@ -151,6 +160,18 @@ public:
     HWND WindowHandle() const override { return handle_; }
     bool IsWindowed() const override { return true; }
     static TWinControl* FromHandle(HWND window);
+
+    // Moves the window itself to the new parent's window (a child) or to the desktop (a
+    // top-level popup), so that capture, focus and timers survive; re-creates only when the
+    // new parent has no window to hold it.
+    void SetParent(TWinControl* parent) override;
+    // For what a live window cannot change (its class): a new window with the present
+    // parameters. RecreatingWnd comes before the old one goes, AfterCreateWnd once the new is up.
+    void RecreateWnd();
+    // Frees the control once no code of its own window is on the stack: when the outermost
+    // message of its window returns, or, asked from outside its messages (a tracking loop
+    // closing a popup), from the message loop. Freed meanwhile by its owner, it is not freed twice.
+    void Release();
 
     int ControlCount() const { return static_cast<int>(controls_.size()); }
     TControl* Controls(int index) const { return controls_.at(index); }
@@ -175,8 +196,19 @@ public:
     void EndUpdate();
     bool Updating() const { return updateDepth_ > 0; }
 
-    // The client area's normal painting on another device context (WM_PRINTCLIENT).
-    void PaintClient(HDC dc);
+    // The client area's painting, limited to `dirty`, on any device context: WM_PAINT (through
+    // the off-screen buffer when double-buffered) and WM_PRINTCLIENT both come here.
+    void PaintTo(HDC dc, const RECT& dirty);
+    void PaintClient(HDC dc);  // all of it
+    // Painting goes through an off-screen bitmap, so that nothing flickers.
+    bool DoubleBuffered() const { return doubleBuffered_; }
+    void SetDoubleBuffered(bool value) { doubleBuffered_ = value; }
+
+    // Timers of the control's window, each told to Timer with its id; several run at once.
+    // They belong to the control: a timer started before the window exists, or running when
+    // it is re-created, runs on the new window. Ids must not clash with a system class's own.
+    void StartTimer(UINT_PTR id, UINT ms);
+    void StopTimer(UINT_PTR id);
 
     // Raw message handling; overrides call the inherited one for what they do not take.
     virtual LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -185,6 +217,7 @@ protected:
     virtual void CreateParams(TCreateParams& params);
     virtual void CreateWnd();
     virtual void AfterCreateWnd() {}
+    virtual void RecreatingWnd() {}
     virtual void DestroyWnd();
     LRESULT DefaultHandler(UINT msg, WPARAM wParam, LPARAM lParam);
 
@@ -198,6 +231,14 @@ protected:
     // Painting of the platform's own windows: background, then the windowless children.
     virtual void PaintWindow(TCanvas& canvas);
     virtual void AdjustClientRect(RECT& r) const { (void)r; }
+    // The non-client area, for controls that draw their own frame. Each answers false to leave
+    // the message to the system. CalcNonClientSize turns the window's rectangle (in the
+    // parent's coordinates) into the client's; PaintNonClient gets the update region in screen
+    // coordinates, or 1 for everything (WindowFrameDC paints with it); NonClientHitTest gets
+    // a screen point.
+    virtual bool CalcNonClientSize(RECT& rect) { (void)rect; return false; }
+    virtual bool PaintNonClient(HRGN update) { (void)update; return false; }
+    virtual bool NonClientHitTest(POINT screenPoint, LRESULT& hit) { (void)screenPoint; (void)hit; return false; }
     // The outermost BeginUpdate and EndUpdate. By default the window stops redrawing, then is
     // redrawn whole; a control that sends its state to its window may instead hold the state
     // back and send it on release.
@@ -208,7 +249,10 @@ protected:
     virtual void KeyDown(WORD key, TShiftState shift) { (void)key; (void)shift; }
     virtual void KeyUp(WORD key, TShiftState shift) { (void)key; (void)shift; }
     virtual void KeyPress(char key) { (void)key; }
+    // A character typed with Alt held (WM_SYSCHAR); true takes it, else it opens the menu.
+    virtual bool SysKeyPress(char key) { (void)key; return false; }
     virtual void FocusChanged(bool focused) { (void)focused; }
+    virtual void Timer(UINT_PTR id) { (void)id; }
 
     void CaptionChanged() override;
     void FontChanged() override;
@@ -219,25 +263,42 @@ protected:
 private:
     friend class TControl;
     friend LRESULT CALLBACK StdWndProc(HWND, UINT, WPARAM, LPARAM);
+    void Bind(HWND window);
+    void Unbind();
+    void Subclass();
+    static LRESULT CALLBACK SubclassOnCreate(int code, WPARAM wParam, LPARAM lParam);
     void InsertControl(TControl* control);
     void RemoveControl(TControl* control);
+    void DetachControl(TControl* control);
+    void MoveWindowTo(HWND parentWindow);
     void UpdateBoundsFromWindow();
     bool RouteMouse(UINT msg, WPARAM wParam, LPARAM lParam);
     void TrackMouseTarget(TControl* target);
     bool SetCursorFor(POINT clientPoint);
     LRESULT Reflect(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled);
     void PaintHandler();
-    void PaintOn(HDC dc, const RECT& dirty);
 
+    // Shared with the window procedures on the stack, which must not touch a freed object.
+    struct TLife {
+        TWinControl* control;
+        int depth = 0;  // messages of the window being handled now
+        bool released = false;
+        bool freeOnReturn = false;  // released inside a message: the outermost one frees it
+    };
+    std::shared_ptr<TLife> life_ = std::make_shared<TLife>(TLife{this});
     HWND handle_ = nullptr;
     WNDPROC oldProc_ = nullptr;
     std::vector<TControl*> controls_;
+    std::map<UINT_PTR, UINT> timers_;  // id -> interval
     TControl* captureControl_ = nullptr;
     int tabOrder_ = -1;
     bool tabStop_ = false;
     bool aligning_ = false;
+    bool realignPending_ = false;
     bool creating_ = false;
+    bool reparenting_ = false;  // the window's position means nothing until it has its new parent
     bool ownClass_ = false;  // the platform's own window class, painted here
+    bool doubleBuffered_ = false;
     int updateDepth_ = 0;
 };
 

@@ -109,6 +109,11 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             Close();
             return 0;
         }
+        if ((wParam & 0xFFF0) == SC_KEYMENU && OnKeyMenu) {
+            bool handled = false;
+            OnKeyMenu(this, static_cast<char>(lParam), handled);
+            if (handled) return 0;
+        }
         break;
     }
     return TWinControl::WndProc(msg, wParam, lParam);

@@ -33,6 +33,9 @@ public:
     TNotifyEvent OnCreate, OnShow, OnHide;
     TCloseQueryEvent OnCloseQuery;
     TCloseEvent OnClose;
+    // The keyboard's way into the menu (SC_KEYMENU: Alt alone, Key 0, or Alt with a letter). A
+    // menu bar takes it by setting Handled; otherwise the system menu opens as usual.
+    std::function<void(TComponent* Sender, char Key, bool& Handled)> OnKeyMenu;
 
     // Runs OnCreate; called by a stored layout once every component is loaded.
     void DoCreate();

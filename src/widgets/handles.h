@@ -57,6 +57,40 @@ private:
     HDC dc_;
 };
 
+// A window's whole-window device context for painting its frame (WM_NCPAINT): clipped to the
+// update region, which comes in screen coordinates (or as 1 for everything), and with the
+// client area left out.
+class WindowFrameDC {
+public:
+    WindowFrameDC(HWND window, HRGN update) : window_(window), dc_(GetWindowDC(window)) {
+        if (!dc_) return;
+        ++HandleCounters::DeviceContexts();
+        RECT frame;
+        GetWindowRect(window, &frame);
+        if (update && update != reinterpret_cast<HRGN>(1)) {
+            // A copy: the update region belongs to the system.
+            HRGN clip = CreateRectRgn(0, 0, 0, 0);
+            CombineRgn(clip, update, nullptr, RGN_COPY);
+            OffsetRgn(clip, -frame.left, -frame.top);
+            ExtSelectClipRgn(dc_, clip, RGN_AND);
+            DeleteObject(clip);
+        }
+        RECT client;
+        GetClientRect(window, &client);
+        MapWindowPoints(window, HWND_DESKTOP, reinterpret_cast<POINT*>(&client), 2);
+        ExcludeClipRect(dc_, client.left - frame.left, client.top - frame.top, client.right - frame.left,
+                        client.bottom - frame.top);
+    }
+    ~WindowFrameDC() { if (dc_) { ReleaseDC(window_, dc_); --HandleCounters::DeviceContexts(); } }
+    WindowFrameDC(const WindowFrameDC&) = delete;
+    WindowFrameDC& operator=(const WindowFrameDC&) = delete;
+    HDC get() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
 // A memory device context compatible with `reference` (the screen when null).
 class MemoryDC {
 public:
