@@ -127,7 +127,8 @@ void TListView::UpdatesReleased() {
     SendMessageA(h, WM_SETREDRAW, TRUE, 0);
     ValidateRect(h, nullptr);
     if (first < 0) return;
-    RECT client, row{LVIR_BOUNDS};
+    RECT client, row{};
+    row.left = LVIR_BOUNDS;  // which part of the row LVM_GETITEMRECT measures
     GetClientRect(h, &client);
     if (first < Count() && SendMessageA(h, LVM_GETITEMRECT, first, reinterpret_cast<LPARAM>(&row))) client.top = std::max(client.top, row.top);
     InvalidateRect(h, &client, TRUE);
