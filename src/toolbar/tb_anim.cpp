@@ -13,27 +13,6 @@ namespace {
 constexpr LPARAM CaptureFlags = PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN;
 constexpr LONG FirstFadeLevel = 32;
 
-// The whole window's device context, released to the same window.
-class WindowAreaDC {
-public:
-    explicit WindowAreaDC(HWND window) : window_(window), dc_(GetDCEx(window, nullptr, DCX_WINDOW | DCX_CACHE)) {
-        if (dc_) ++HandleCounters::DeviceContexts();
-    }
-    ~WindowAreaDC() {
-        if (dc_) {
-            ReleaseDC(window_, dc_);
-            --HandleCounters::DeviceContexts();
-        }
-    }
-    WindowAreaDC(const WindowAreaDC&) = delete;
-    WindowAreaDC& operator=(const WindowAreaDC&) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HWND window_;
-    HDC dc_;
-};
-
 // A memory device context holding a bitmap of the window's size.
 class WindowImage {
 public:

@@ -42,13 +42,13 @@ using PenHandle = GdiObject<HPEN>;
 using BitmapHandle = GdiObject<HBITMAP>;
 using RegionHandle = GdiObject<HRGN>;
 
-// A window's device context, released with the same window it came from.
-class WindowDC {
+// A device context got from a window, released to that same window once.
+class ReleasedDC {
 public:
-    explicit WindowDC(HWND window) : window_(window), dc_(GetDC(window)) { if (dc_) ++HandleCounters::DeviceContexts(); }
-    ~WindowDC() { if (dc_) { ReleaseDC(window_, dc_); --HandleCounters::DeviceContexts(); } }
-    WindowDC(const WindowDC&) = delete;
-    WindowDC& operator=(const WindowDC&) = delete;
+    ReleasedDC(HWND window, HDC dc) : window_(window), dc_(dc) { if (dc_) ++HandleCounters::DeviceContexts(); }
+    ~ReleasedDC() { if (dc_) { ReleaseDC(window_, dc_); --HandleCounters::DeviceContexts(); } }
+    ReleasedDC(const ReleasedDC&) = delete;
+    ReleasedDC& operator=(const ReleasedDC&) = delete;
     HDC get() const { return dc_; }
     explicit operator bool() const { return dc_ != nullptr; }
 
@@ -57,38 +57,40 @@ private:
     HDC dc_;
 };
 
+// A window's client-area device context.
+class WindowDC : public ReleasedDC {
+public:
+    explicit WindowDC(HWND window) : ReleasedDC(window, GetDC(window)) {}
+};
+
+// The whole window's device context, frame included, from the cache.
+class WindowAreaDC : public ReleasedDC {
+public:
+    explicit WindowAreaDC(HWND window) : ReleasedDC(window, GetDCEx(window, nullptr, DCX_WINDOW | DCX_CACHE)) {}
+};
+
 // A window's whole-window device context for painting its frame (WM_NCPAINT): clipped to the
 // update region, which comes in screen coordinates (or as 1 for everything), and with the
 // client area left out.
-class WindowFrameDC {
+class WindowFrameDC : public ReleasedDC {
 public:
-    WindowFrameDC(HWND window, HRGN update) : window_(window), dc_(GetWindowDC(window)) {
-        if (!dc_) return;
-        ++HandleCounters::DeviceContexts();
+    WindowFrameDC(HWND window, HRGN update) : ReleasedDC(window, GetWindowDC(window)) {
+        if (!get()) return;
         RECT frame;
         GetWindowRect(window, &frame);
         if (update && update != reinterpret_cast<HRGN>(1)) {
             // A copy: the update region belongs to the system.
-            HRGN clip = CreateRectRgn(0, 0, 0, 0);
-            CombineRgn(clip, update, nullptr, RGN_COPY);
-            OffsetRgn(clip, -frame.left, -frame.top);
-            ExtSelectClipRgn(dc_, clip, RGN_AND);
-            DeleteObject(clip);
+            RegionHandle clip(CreateRectRgn(0, 0, 0, 0));
+            CombineRgn(clip.get(), update, nullptr, RGN_COPY);
+            OffsetRgn(clip.get(), -frame.left, -frame.top);
+            ExtSelectClipRgn(get(), clip.get(), RGN_AND);
         }
         RECT client;
         GetClientRect(window, &client);
         MapWindowPoints(window, HWND_DESKTOP, reinterpret_cast<POINT*>(&client), 2);
-        ExcludeClipRect(dc_, client.left - frame.left, client.top - frame.top, client.right - frame.left,
+        ExcludeClipRect(get(), client.left - frame.left, client.top - frame.top, client.right - frame.left,
                         client.bottom - frame.top);
     }
-    ~WindowFrameDC() { if (dc_) { ReleaseDC(window_, dc_); --HandleCounters::DeviceContexts(); } }
-    WindowFrameDC(const WindowFrameDC&) = delete;
-    WindowFrameDC& operator=(const WindowFrameDC&) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HWND window_;
-    HDC dc_;
 };
 
 // A memory device context compatible with `reference` (the screen when null).
