@@ -3,26 +3,10 @@
 #include <memory>
 #include <string>
 
+#include "widgets/hint_window.h"
 #include "widgets/label.h"
 
 enum TURLtype : uint8_t { tpURL, tpMAIL };
-
-// The borderless, stay-on-top window that shows a link's target beside the pointer. It is
-// shown without activation, so the focus stays where it was.
-class THintWindow : public TWinControl {
-public:
-    explicit THintWindow(TComponent* owner);
-
-    const std::string& Text() const { return text_; }
-    void SetText(const std::string& text);
-
-protected:
-    void CreateParams(TCreateParams& params) override;
-    void PaintWindow(TCanvas& canvas) override;
-
-private:
-    std::string text_;
-};
 
 // A label that behaves as a hyperlink: link colour while the pointer is over it, a left press
 // opens the target with the shell, and an optional popup shows the target by the pointer.
