@@ -72,13 +72,7 @@ void TURLLink::ShowHintForm() {
     hint.SetColor(hintFormColor_);
     hint.Font() = *hintFormFont_;
     hint.SetText(link_);
-    SIZE text{};
-    {
-        WindowDC screen(nullptr);
-        TCanvas canvas(screen.get());
-        canvas.Font() = *hintFormFont_;
-        text = canvas.TextExtent(link_);
-    }
+    const SIZE text = ScreenTextExtent(*hintFormFont_, link_);
     hint.SetBounds(pointer.x + hintOffsetX_, pointer.y + hintOffsetY_, text.cx + 6, text.cy + 3);
     hint.HandleNeeded();
     hint.SetVisible(true);  // SW_SHOWNA: the popup never takes the activation

@@ -269,6 +269,22 @@ COLORREF TCanvas::Pixel(int x, int y) { return GetPixel(Handle(), x, y); }
 
 void TCanvas::SetPixel(int x, int y, TColor color) { ::SetPixel(Handle(), x, y, ColorToRGB(color)); }
 
+SIZE ScreenTextExtent(const TFont& font, const std::string& text) {
+    WindowDC screen(nullptr);
+    TCanvas canvas(screen.get());
+    canvas.Font() = font;
+    return canvas.TextExtent(text);
+}
+
+RECT ScreenTextRect(const TFont& font, const std::string& text, UINT format) {
+    WindowDC screen(nullptr);
+    TCanvas canvas(screen.get());
+    canvas.Font() = font;
+    RECT r{0, 0, 0, 0};
+    canvas.DrawText(text, r, format | DT_CALCRECT);
+    return r;
+}
+
 // --- TBitmap -------------------------------------------------------------------------------
 
 // The canvas of a bitmap selects the bitmap into a memory context of its own, on demand.

@@ -151,6 +151,11 @@ private:
     TPen pen_;
 };
 
+// `text`'s extent in `font` on the screen.
+SIZE ScreenTextExtent(const TFont& font, const std::string& text);
+// The rectangle that DrawText with DT_CALCRECT and `format` gives `text` in `font` on the screen.
+RECT ScreenTextRect(const TFont& font, const std::string& text, UINT format);
+
 // A 24-bit device-independent bitmap, white when made, with its own canvas.
 class TBitmap {
 public:

@@ -28,12 +28,7 @@ void TLabel::FontChanged() {
 
 void TLabel::AdjustSize() {
     if (!autoSize_) return;
-    WindowDC screen(nullptr);
-    TCanvas canvas(screen.get());
-    canvas.Font() = Font();
-    RECT r{0, 0, 0, 0};
-    std::string text = Caption().empty() ? std::string(" ") : Caption();
-    canvas.DrawText(text, r, DT_CALCRECT | DT_SINGLELINE);
+    const RECT r = ScreenTextRect(Font(), Caption().empty() ? std::string(" ") : Caption(), DT_SINGLELINE);
     int width = r.right - r.left;
     // A right-aligned label keeps its right edge where it was placed.
     int left = alignment_ == taRightJustify ? Left() + Width() - width : Left();

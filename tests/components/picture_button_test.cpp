@@ -138,13 +138,8 @@ TEST(PictureButton, CentringRoundsHalvesToEvenForPicturesAndTruncatesForCaptions
 
     // A centred caption draws exactly as one placed at (W - text width) / 2 truncated.
     const std::string caption = "Caption text";
-    RECT measured{0, 0, 0, 0};
-    {
-        WindowDC screen(nullptr);
-        TCanvas canvas(screen.get());
-        canvas.Font() = HostForm().Font();  // the buttons take their parent's font
-        canvas.DrawText(caption, measured, DT_CALCRECT);
-    }
+    // The buttons take their parent's font.
+    const RECT measured = ScreenTextRect(HostForm().Font(), caption, 0);
     const int textWidth = measured.right;
     for (auto [free, left] : {std::pair{129, 64}, std::pair{-5, -2}}) {
         ButtonHost host(textWidth + free, 33);

@@ -88,13 +88,7 @@ TEST(URLLink, HoverShowsTheLinkColourAndOnePopupBesideThePointer) {
     EXPECT_EQ(host.PixelsOf(RGB(0, 0, 255)), 0);
 
     // Link's extent + (6, 3), 15 pixels right of and below the pointer.
-    SIZE text{};
-    {
-        WindowDC screen(nullptr);
-        TCanvas canvas(screen.get());
-        canvas.Font() = font;
-        text = canvas.TextExtent(host.link->Link());
-    }
+    const SIZE text = ScreenTextExtent(font, host.link->Link());
     POINT pointer{};
     GetCursorPos(&pointer);
     RECT popup{};
