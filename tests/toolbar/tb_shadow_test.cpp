@@ -4,7 +4,6 @@
 #include <memory>
 #include <vector>
 
-#include "support/test_env.h"
 #include "support/window_count.h"
 #include "toolbar/services_fixture.h"
 #include "toolbar/tb_shadow.h"
@@ -12,178 +11,152 @@
 
 namespace {
 
+RECT R(int l, int t, int r, int b) { return RECT{l, t, r, b}; }
+
 // ---- Darkening on in-memory bitmaps ----------------------------------------------------------
 
-struct Pixel {
-    int x, y;
-    int value;  // every channel of a grey pixel
-};
+constexpr bool V = true, H = false;
+constexpr int C1 = 1, C2 = 2;  // corners asked for
 
-TShadowShape Shape(bool vertical, int length, TShadowStyle style, bool corner1, bool corner2,
-                   int clipStart = -1, int clipFinish = 0) {
+TShadowShape Shape(bool vertical, int length, TShadowStyle style, int corners, int clipStart = -1, int clipFinish = 0) {
     TShadowShape s;
     s.Vertical = vertical;
     s.Length = length;
     s.Style = style;
-    s.Corner1 = corner1;
-    s.Corner2 = corner2;
+    s.Corner1 = corners & C1;
+    s.Corner2 = corners & C2;
     s.ClipStart = clipStart;
     s.ClipFinish = clipFinish;
     return s;
 }
 
-// Darkens a grey surface larger than the strip, so that writes outside it show.
-void ExpectDarkened(const char* name, const TShadowShape& shape, int grey, const std::vector<Pixel>& expected) {
-    Surface surface(24, 24);
-    FillSolid(surface.dc(), RECT{0, 0, 24, 24}, RGB(grey, grey, grey));
-    DarkenShadow(surface.dc(), shape);
-    GdiFlush();
-    for (const Pixel& p : expected) {
-        EXPECT_EQ(GetPixel(surface.dc(), p.x, p.y), RGB(p.value, p.value, p.value))
-            << name << " at " << p.x << "," << p.y;
+struct Pixel {
+    int x, y, grey;
+};
+
+TEST(ShadowDarkening, LevelsCornersClipRangesAndShortStrips) {
+    struct Case {
+        const char* name;
+        TShadowShape shape;
+        int grey;  // of the surface before
+        std::vector<Pixel> after;
+    };
+    const TShadowStyle O = sOfficeXP, W = sWindowsXP;
+    const Case cases[] = {
+        // Bodies from the popup outwards: Office XP subtracts 60, 45, 30, 15; Windows XP mixes
+        // towards 30 at 0.5, 0.35, 0.2, 0.05 (142.5 rounds to the even 142), only with Corner1.
+        {"office vertical", Shape(V, 20, O, C2), 255,
+         {{0, 10, 195}, {1, 10, 210}, {2, 10, 225}, {3, 19, 240}, {0, 4, 255}, {0, 7, 255}}},
+        {"office horizontal", Shape(H, 20, O, 0), 255,
+         {{10, 0, 195}, {10, 1, 210}, {10, 2, 225}, {10, 3, 240}, {0, 0, 255}, {3, 3, 255}, {16, 0, 255}, {19, 3, 255}}},
+        {"windows vertical", Shape(V, 20, W, C1), 255, {{0, 10, 142}, {1, 10, 176}, {2, 10, 210}, {3, 10, 244}}},
+        {"windows vertical, no corner", Shape(V, 20, W, 0), 255, {{0, 10, 255}, {3, 19, 255}}},
+        {"windows horizontal", Shape(H, 20, W, 0), 255, {{10, 0, 142}, {10, 3, 244}}},
+        // The first rows of a vertical strip stay; the ends fade only when asked: near
+        // 40 - 5(7 - y + x) vertical, 60 - 5(7 - x + y) horizontal, far 5(7 - y + i) - 15 with
+        // i = 0 the outermost column.
+        {"office vertical corner", Shape(V, 20, O, C1), 255, {{0, 0, 255}, {3, 3, 255}, {0, 4, 230}, {0, 7, 215}, {3, 4, 245}}},
+        {"office corners", Shape(H, 20, O, C1 | C2), 255,
+         {{0, 0, 230}, {3, 0, 215}, {0, 3, 245}, {19, 0, 235}, {16, 0, 220}, {19, 3, 250}}},
+        // Windows XP's vertical corner is always on; its weights turn negative from a sum of 3
+        // and lighten (100 → 135 at -0.5). Its far corner follows a table.
+        {"windows vertical corner", Shape(V, 20, W, 0), 100, {{0, 7, 72}, {0, 5, 93}, {3, 4, 135}, {0, 3, 100}}},
+        {"windows far corner", Shape(H, 20, W, C2), 255,
+         {{16, 0, 142}, {16, 1, 176}, {17, 1, 176}, {18, 3, 244}, {19, 0, 244}, {0, 0, 255}}},
+        // Clip ranges: off while either end is below 1; they never spare the far corner.
+        {"clip from -1", Shape(H, 20, O, C2, -1, 30), 255, {{10, 0, 195}}},
+        {"clip from 0", Shape(H, 20, O, C2, 0, 30), 255, {{10, 0, 195}}},
+        {"clip horizontal", Shape(H, 20, O, C1 | C2, 5, 19), 255,
+         {{4, 0, 195}, {5, 0, 255}, {15, 3, 255}, {16, 0, 220}, {0, 0, 230}}},
+        {"clip vertical", Shape(V, 20, O, C1, 6, 12), 255, {{0, 5, 225}, {0, 6, 255}, {3, 12, 255}, {0, 13, 195}}},
+        // Short strips: the near corner takes the first half, the far one the rest; each pixel
+        // darkens once, and nothing beyond the strip.
+        {"length 6", Shape(H, 6, O, C1 | C2), 255,
+         {{0, 0, 230}, {1, 0, 225}, {2, 0, 220}, {3, 0, 225}, {4, 0, 230}, {5, 0, 235}, {6, 0, 255}}},
+        {"length 2", Shape(H, 2, O, C1 | C2), 255, {{0, 0, 230}, {1, 0, 235}, {2, 0, 255}, {0, 4, 255}}},
+        {"length 1", Shape(H, 1, O, C1 | C2), 255, {{0, 0, 230}, {1, 0, 255}}},
+        {"length 0", Shape(H, 0, O, C1 | C2), 255, {{0, 0, 255}}},
+        {"windows length 3", Shape(H, 3, W, C1 | C2), 255, {{2, 0, 244}, {3, 0, 255}}},
+        {"vertical length 6", Shape(V, 6, O, C1), 255, {{0, 5, 225}, {0, 6, 255}}},
+    };
+    for (const Case& c : cases) {
+        Surface surface(24, 24);  // larger than the strip, so that writes outside it show
+        FillSolid(surface.dc(), R(0, 0, 24, 24), RGB(c.grey, c.grey, c.grey));
+        DarkenShadow(surface.dc(), c.shape);
+        GdiFlush();
+        for (const Pixel& p : c.after)
+            EXPECT_EQ(GetPixel(surface.dc(), p.x, p.y), RGB(p.grey, p.grey, p.grey)) << c.name << " at " << p.x << "," << p.y;
     }
-}
-
-TEST(ShadowDarkening, BodiesGetTheirFourLevelsFromThePopupOutwards) {
-    // Office XP over white: 195, 210, 225, 240. Windows XP mixes towards 30 at 0.5, 0.35,
-    // 0.2 and 0.05 (142.5 rounds to the even 142), and only with the near corner on.
-    ExpectDarkened("office vertical", Shape(true, 20, sOfficeXP, false, false), 255,
-                   {{0, 10, 195}, {1, 10, 210}, {2, 10, 225}, {3, 10, 240}, {0, 19, 195}});
-    ExpectDarkened("office horizontal", Shape(false, 20, sOfficeXP, false, false), 255,
-                   {{10, 0, 195}, {10, 1, 210}, {10, 2, 225}, {10, 3, 240}});
-    ExpectDarkened("windows vertical", Shape(true, 20, sWindowsXP, true, false), 255,
-                   {{0, 10, 142}, {1, 10, 176}, {2, 10, 210}, {3, 10, 244}});
-    ExpectDarkened("windows vertical without corner", Shape(true, 20, sWindowsXP, false, false), 255,
-                   {{0, 10, 255}, {3, 19, 255}});
-    ExpectDarkened("windows horizontal", Shape(false, 20, sWindowsXP, false, false), 255,
-                   {{10, 0, 142}, {10, 1, 176}, {10, 2, 210}, {10, 3, 244}});
-}
-
-TEST(ShadowDarkening, CornersFadeOnlyWhenAskedAndTheFirstRowsOfAVerticalStripStay) {
-    // Office XP corners: near 40 - 5(7 - y + x) (vertical), 60 - 5(7 - x + y) (horizontal);
-    // far 5(7 - y + i) - 15 with i = 0 the outermost column.
-    ExpectDarkened("office vertical corner", Shape(true, 20, sOfficeXP, true, false), 255,
-                   {{0, 0, 255}, {3, 3, 255}, {0, 4, 230}, {0, 7, 215}, {3, 4, 245}});
-    ExpectDarkened("office vertical no corner", Shape(true, 20, sOfficeXP, false, true), 255,
-                   {{0, 3, 255}, {0, 4, 255}, {0, 7, 255}, {0, 8, 195}});
-    ExpectDarkened("office horizontal corners", Shape(false, 20, sOfficeXP, true, true), 255,
-                   {{0, 0, 230}, {3, 0, 215}, {0, 3, 245}, {19, 0, 235}, {16, 0, 220}, {19, 3, 250}});
-    ExpectDarkened("office horizontal no corners", Shape(false, 20, sOfficeXP, false, false), 255,
-                   {{0, 0, 255}, {3, 3, 255}, {16, 0, 255}, {19, 3, 255}});
-    // Windows XP: the vertical corner always, with weights (40 - 15(7 - y + x)) / 100 turning
-    // negative from a sum of 3 on, which lightens (100 → 135 at -0.5); the far corner's table.
-    ExpectDarkened("windows vertical corner", Shape(true, 20, sWindowsXP, false, false), 100,
-                   {{0, 7, 72}, {0, 5, 93}, {3, 4, 135}, {0, 3, 100}});
-    ExpectDarkened("windows horizontal far corner", Shape(false, 20, sWindowsXP, false, true), 255,
-                   {{16, 0, 142}, {16, 1, 176}, {17, 1, 176}, {19, 3, 244}, {18, 3, 244}, {19, 0, 244},
-                    {17, 3, 244}, {0, 0, 255}});
-}
-
-TEST(ShadowDarkening, AClipRangeSparesItsPartButNeverTheFarCorner) {
-    ExpectDarkened("inactive", Shape(false, 20, sOfficeXP, false, true, -1, 30), 255, {{1, 0, 255}, {10, 0, 195}});
-    ExpectDarkened("start 0 is inactive", Shape(false, 20, sOfficeXP, false, true, 0, 30), 255, {{10, 0, 195}});
-    ExpectDarkened("horizontal", Shape(false, 20, sOfficeXP, true, true, 5, 19), 255,
-                   {{4, 0, 195}, {5, 0, 255}, {15, 3, 255}, {16, 0, 220}, {19, 3, 250}, {0, 0, 230}});
-    ExpectDarkened("vertical", Shape(true, 20, sOfficeXP, true, false, 6, 12), 255,
-                   {{0, 5, 225}, {0, 6, 255}, {3, 12, 255}, {0, 13, 195}});
-}
-
-TEST(ShadowDarkening, ShortStripsDarkenEachPixelOnceAndStayInside) {
-    // The near corner takes the first half, the far corner the rest; nothing beyond the strip.
-    ExpectDarkened("length 6", Shape(false, 6, sOfficeXP, true, true), 255,
-                   {{0, 0, 230}, {1, 0, 225}, {2, 0, 220}, {3, 0, 225}, {4, 0, 230}, {5, 0, 235}, {6, 0, 255},
-                    {7, 0, 255}});
-    ExpectDarkened("length 2", Shape(false, 2, sOfficeXP, true, true), 255,
-                   {{0, 0, 230}, {1, 0, 235}, {2, 0, 255}, {0, 4, 255}});
-    ExpectDarkened("length 1", Shape(false, 1, sOfficeXP, true, true), 255, {{0, 0, 230}, {1, 0, 255}});
-    ExpectDarkened("length 0", Shape(false, 0, sOfficeXP, true, true), 255, {{0, 0, 255}});
-    ExpectDarkened("windows length 3", Shape(false, 3, sWindowsXP, true, true), 255,
-                   {{2, 0, 244}, {3, 0, 255}, {3, 3, 255}});
-    ExpectDarkened("vertical length 6", Shape(true, 6, sOfficeXP, true, false), 255,
-                   {{0, 5, 225}, {0, 6, 255}, {0, 7, 255}});
-}
-
-TEST(ShadowDarkening, MixingKeepsAnOverflowingChannelAndFloorsAtBlack) {
-    TShadowEffect lighten;
-    lighten.Kind = TShadowEffect::seMix;
-    lighten.Weight = -0.5L;
-    EXPECT_EQ(ApplyShadowEffect(RGB(255, 100, 0), lighten), RGB(255, 135, 0));
-    TShadowEffect darken;
-    darken.Kind = TShadowEffect::seSubtract;
-    darken.Amount = 60;
-    EXPECT_EQ(ApplyShadowEffect(RGB(255, 59, 60), darken), RGB(195, 0, 0));
 }
 
 // ---- Placement -------------------------------------------------------------------------------
 
-RECT R(int l, int t, int r, int b) { return RECT{l, t, r, b}; }
-
-struct Expected {
+struct Strip {
     bool placed;
     RECT bounds;
-    bool corner1, corner2;
-    int clipStart, clipFinish;
+    int corners, clipStart, clipFinish;
 };
-const Expected None{false, {}, false, false, -1, 0};
-
-void ExpectStrip(const char* name, const char* strip, const TShadowStripPlacement& got, const Expected& want) {
-    SCOPED_TRACE(testing::Message() << name << ", " << strip);
-    ASSERT_EQ(got.Placed, want.placed);
-    if (!want.placed) return;
-    EXPECT_EQ(got.Bounds, want.bounds);
-    EXPECT_EQ(got.Corner1, want.corner1);
-    EXPECT_EQ(got.Corner2, want.corner2);
-    EXPECT_EQ(got.ClipStart, want.clipStart);
-    EXPECT_EQ(got.ClipFinish, want.clipFinish);
+const Strip None{false, {}, 0, -1, 0};
+Strip At(RECT bounds, int corners, int clipStart = -1, int clipFinish = 0) {
+    return {true, bounds, corners, clipStart, clipFinish};
 }
 
-TEST(ShadowPlacement, StripsForEachKindOfPopupAndWhereItsButtonIs) {
+void ExpectStrip(const char* name, const TShadowStripPlacement& got, const Strip& want) {
+    ASSERT_EQ(got.Placed, want.placed) << name;
+    if (!want.placed) return;
+    EXPECT_EQ(got.Bounds, want.bounds) << name;
+    EXPECT_EQ(got.Corner1 * C1 | got.Corner2 * C2, want.corners) << name;
+    EXPECT_EQ(got.ClipStart, want.clipStart) << name;
+    EXPECT_EQ(got.ClipFinish, want.clipFinish) << name;
+}
+
+TEST(ShadowPlacement, StripsAndOpenedBorderForEachKindOfPopup) {
     using S = TPopupShadowSource;
     struct Case {
         const char* name;
         S::TKind kind;
         RECT popup, button;
-        bool flipped, split, chevron, join;
-        Expected right, bottom, buttonVertical, buttonHorizontal;
+        bool flipped, split, chevron;
+        Strip right, bottom, buttonVertical, buttonHorizontal;
+        POINT lineFrom, lineTo;  // of the opened border; equal points: none
     };
     // Buttons 40 × 24 on a horizontal bar, 24 × 24 on a vertical one; popups overlap them by 2.
-    const RECT below = R(100, 100, 250, 300), above = R(100, 0, 250, 80);
+    const RECT below = R(100, 100, 250, 300), above = R(100, 0, 250, 80), left = R(352, 100, 502, 300);
     const Case cases[] = {
-        {"submenu", S::psMenu, below, {}, false, false, false, true,
-         {true, R(250, 104, 254, 300), true, false, -1, 0}, {true, R(104, 300, 254, 304), true, true, -1, 0}, None, None},
-        {"below, flush", S::psHorizontalBar, below, R(100, 78, 140, 102), false, false, false, true,
-         {true, R(250, 100, 254, 300), true, false, -1, 0}, {true, R(104, 300, 254, 304), true, true, -1, 0},
-         {true, R(141, 78, 145, 100), true, false, -1, 0}, None},
-        {"below, not joined", S::psHorizontalBar, below, R(100, 78, 140, 102), false, false, false, false,
-         {true, R(250, 100, 254, 300), true, false, -1, 0}, {true, R(104, 300, 254, 304), true, true, -1, 0}, None, None},
-        {"below, button inside", S::psHorizontalBar, below, R(120, 78, 160, 102), false, true, false, true,
-         {true, R(250, 100, 254, 300), true, false, -1, 0}, {true, R(104, 300, 254, 304), true, true, -1, 0},
-         {true, R(160, 78, 164, 100), true, false, -1, 0}, None},
-        {"chevron", S::psHorizontalBar, below, R(100, 78, 140, 102), false, false, true, false,
-         {true, R(250, 92, 254, 300), false, false, -1, 0}, {true, R(104, 300, 254, 304), true, true, -1, 0}, None, None},
-        // Flipped flush: the clip start a + c - 5 = -2 would darken the part over the button.
-        {"above, flush", S::psHorizontalBar, above, R(100, 78, 140, 102), true, false, false, true,
-         {true, R(250, 0, 254, 80), true, false, -1, 0}, {true, R(104, 80, 254, 84), false, true, 1, 41},
-         {true, R(142, 72, 146, 102), true, true, -1, 0}, {true, R(104, 102, 144, 106), true, true, -1, 0}},
-        {"above, button inside", S::psHorizontalBar, above, R(120, 78, 160, 102), true, false, false, true,
-         {true, R(250, 0, 254, 80), true, false, -1, 0}, {true, R(104, 80, 254, 84), true, true, 17, 60},
-         {true, R(161, 72, 165, 102), true, true, -1, 0}, {true, R(124, 102, 164, 106), true, true, -1, 0}},
-        {"above, split", S::psHorizontalBar, above, R(120, 78, 160, 102), true, true, false, true,
-         {true, R(250, 0, 254, 80), true, false, -1, 0}, {true, R(103, 80, 254, 84), true, true, 18, 60},
-         {true, R(160, 72, 164, 102), true, true, -1, 0}, {true, R(123, 102, 163, 106), true, true, -1, 0}},
-        {"above, button off the left edge", S::psHorizontalBar, R(0, 0, 150, 80), R(-10, 78, 30, 102), true, false,
-         false, true, {true, R(150, 0, 154, 80), true, false, -1, 0}, {true, R(4, 80, 154, 84), false, true, 1, 29},
-         {true, R(30, 72, 34, 102), true, true, -1, 0}, {true, R(-6, 102, 34, 106), true, true, -1, 0}},
+        {"submenu", S::psMenu, below, {}, false, false, false,
+         At(R(250, 104, 254, 300), C1), At(R(104, 300, 254, 304), C1 | C2), None, None, {}, {}},
+        {"below, flush", S::psHorizontalBar, below, R(100, 78, 140, 102), false, false, false,
+         At(R(250, 100, 254, 300), C1), At(R(104, 300, 254, 304), C1 | C2), At(R(141, 78, 145, 100), C1), None,
+         {3, 0}, {41, 0}},
+        {"below, split inside", S::psHorizontalBar, below, R(120, 78, 160, 102), false, true, false,
+         At(R(250, 100, 254, 300), C1), At(R(104, 300, 254, 304), C1 | C2), At(R(160, 78, 164, 100), C1), None,
+         {22, 0}, {59, 0}},
+        {"chevron", S::psHorizontalBar, below, R(100, 78, 140, 102), false, false, true,
+         At(R(250, 92, 254, 300), 0), At(R(104, 300, 254, 304), C1 | C2), At(R(141, 78, 145, 100), C1), None,
+         {3, 0}, {41, 0}},
+        // Flush above: a clip start of a + c - 5 = -2 would darken the part over the button.
+        {"above, flush", S::psHorizontalBar, above, R(100, 78, 140, 102), true, false, false,
+         At(R(250, 0, 254, 80), C1), At(R(104, 80, 254, 84), C2, 1, 41), At(R(142, 72, 146, 102), C1 | C2),
+         At(R(104, 102, 144, 106), C1 | C2), {3, 79}, {41, 79}},
+        {"above, split inside", S::psHorizontalBar, above, R(120, 78, 160, 102), true, true, false,
+         At(R(250, 0, 254, 80), C1), At(R(103, 80, 254, 84), C1 | C2, 18, 60), At(R(160, 72, 164, 102), C1 | C2),
+         At(R(123, 102, 163, 106), C1 | C2), {22, 79}, {59, 79}},
+        {"above, off the screen's left", S::psHorizontalBar, R(0, 0, 150, 80), R(-10, 78, 30, 102), true, false, false,
+         At(R(150, 0, 154, 80), C1), At(R(4, 80, 154, 84), C2, 1, 29), At(R(30, 72, 34, 102), C1 | C2),
+         At(R(-6, 102, 34, 106), C1 | C2), {1, 79}, {29, 79}},
         {"right of a vertical bar", S::psVerticalBar, R(22, 100, 172, 300), R(0, 100, 24, 124), false, false, false,
-         true, {true, R(172, 100, 176, 300), true, false, -1, 0}, {true, R(26, 300, 176, 304), true, true, -1, 0}, None,
-         {true, R(4, 126, 28, 130), true, false, -1, 0}},
-        {"left of a vertical bar", S::psVerticalBar, R(352, 100, 502, 300), R(500, 100, 524, 124), true, false, false,
-         true, {true, R(502, 104, 506, 300), true, false, 3, 25}, {true, R(356, 300, 506, 304), true, true, -1, 0},
-         {true, R(524, 103, 528, 126), true, false, -1, 0}, {true, R(498, 126, 528, 130), false, true, -1, 0}},
-        // g = 5 gave a clip start of 0, which switched the range off.
-        {"left of a vertical bar, lower", S::psVerticalBar, R(352, 100, 502, 300), R(500, 102, 524, 126), true, false,
-         false, true, {true, R(502, 104, 506, 300), true, false, 1, 27}, {true, R(356, 300, 506, 304), true, true, -1, 0},
-         {true, R(524, 105, 528, 128), true, false, -1, 0}, {true, R(498, 128, 528, 132), false, true, -1, 0}},
+         At(R(172, 100, 176, 300), C1), At(R(26, 300, 176, 304), C1 | C2), None, At(R(4, 126, 28, 130), C1),
+         {0, 3}, {0, 25}},
+        {"left of a vertical bar", S::psVerticalBar, left, R(500, 100, 524, 124), true, false, false,
+         At(R(502, 104, 506, 300), C1, 3, 25), At(R(356, 300, 506, 304), C1 | C2), At(R(524, 103, 528, 126), C1),
+         At(R(498, 126, 528, 130), C2), {149, 3}, {149, 25}},
+        // Two pixels lower, g' = 5 gave a clip start of 0, which switched the range off.
+        {"left of a vertical bar, lower", S::psVerticalBar, left, R(500, 102, 524, 126), true, false, false,
+         At(R(502, 104, 506, 300), C1, 1, 27), At(R(356, 300, 506, 304), C1 | C2), At(R(524, 105, 528, 128), C1),
+         At(R(498, 128, 528, 132), C2), {149, 5}, {149, 27}},
+        {"button above a vertical bar's popup", S::psVerticalBar, R(22, 100, 172, 300), R(0, 70, 24, 94), false, false,
+         false, At(R(172, 100, 176, 300), C1), At(R(26, 300, 176, 304), C1 | C2), None, At(R(4, 96, 28, 100), C1),
+         {}, {}},
     };
     for (const Case& c : cases) {
         S source;
@@ -193,82 +166,30 @@ TEST(ShadowPlacement, StripsForEachKindOfPopupAndWhereItsButtonIs) {
         source.Flipped = c.flipped;
         source.SplitButton = c.split;
         source.Chevron = c.chevron;
-        source.JoinButton = c.join;
+        source.JoinButton = true;
+        SCOPED_TRACE(c.name);
         const TShadowPlacement p = PlaceShadows(source);
-        ExpectStrip(c.name, "right", p.Right, c.right);
-        ExpectStrip(c.name, "bottom", p.Bottom, c.bottom);
-        ExpectStrip(c.name, "button vertical", p.ButtonVertical, c.buttonVertical);
-        ExpectStrip(c.name, "button horizontal", p.ButtonHorizontal, c.buttonHorizontal);
-    }
-}
-
-TEST(ShadowPlacement, OpenedBorderWhereTheButtonTouchesThePopup) {
-    using S = TPopupShadowSource;
-    struct Case {
-        const char* name;
-        S::TKind kind;
-        RECT popup, button;
-        bool flipped, join, present;
-        POINT from, to;
-    };
-    const Case cases[] = {
-        {"below", S::psHorizontalBar, R(100, 100, 250, 300), R(100, 78, 140, 102), false, true, true, {3, 0}, {41, 0}},
-        {"below, inside", S::psHorizontalBar, R(100, 100, 250, 300), R(120, 78, 160, 102), false, true, true, {22, 0}, {60, 0}},
-        {"above", S::psHorizontalBar, R(100, 0, 250, 80), R(100, 78, 140, 102), true, true, true, {3, 79}, {41, 79}},
-        {"off the left edge", S::psHorizontalBar, R(0, 0, 150, 80), R(-10, 78, 30, 102), true, true, true, {1, 79}, {29, 79}},
-        {"not joined", S::psHorizontalBar, R(100, 100, 250, 300), R(100, 78, 140, 102), false, false, false, {}, {}},
-        {"menu", S::psMenu, R(100, 100, 250, 300), {}, false, true, false, {}, {}},
-        {"vertical, right", S::psVerticalBar, R(22, 100, 172, 300), R(0, 100, 24, 124), false, true, true, {0, 3}, {0, 25}},
-        {"vertical, left", S::psVerticalBar, R(352, 100, 502, 300), R(500, 100, 524, 124), true, true, true, {149, 3}, {149, 25}},
-        {"vertical, button above", S::psVerticalBar, R(22, 100, 172, 300), R(0, 70, 24, 94), false, true, false, {}, {}},
-    };
-    for (const Case& c : cases) {
-        S source;
-        source.Kind = c.kind;
-        source.Popup = c.popup;
-        source.Button = c.button;
-        source.Flipped = c.flipped;
-        source.JoinButton = c.join;
+        ExpectStrip("right", p.Right, c.right);
+        ExpectStrip("bottom", p.Bottom, c.bottom);
+        ExpectStrip("button vertical", p.ButtonVertical, c.buttonVertical);
+        ExpectStrip("button horizontal", p.ButtonHorizontal, c.buttonHorizontal);
         const TOpenedBorder line = OpenedBorderLine(source);
-        ASSERT_EQ(line.Present, c.present) << c.name;
-        if (!c.present) continue;
-        EXPECT_EQ(line.From.x, c.from.x) << c.name;
-        EXPECT_EQ(line.From.y, c.from.y) << c.name;
-        EXPECT_EQ(line.To.x, c.to.x) << c.name;
-        EXPECT_EQ(line.To.y, c.to.y) << c.name;
+        const bool present = c.lineFrom.x != c.lineTo.x || c.lineFrom.y != c.lineTo.y;
+        ASSERT_EQ(line.Present, present);
+        if (present) {
+            EXPECT_EQ(R(line.From.x, line.From.y, line.To.x, line.To.y),
+                      R(c.lineFrom.x, c.lineFrom.y, c.lineTo.x, c.lineTo.y));
+        }
+        // Without the Office-XP join, the button has no strips and the border stays closed.
+        source.JoinButton = false;
+        const TShadowPlacement plain = PlaceShadows(source);
+        EXPECT_FALSE(plain.ButtonVertical.Placed || plain.ButtonHorizontal.Placed || OpenedBorderLine(source).Present);
     }
 }
 
 // ---- The windows -----------------------------------------------------------------------------
 
-// A white top-level window the shadows are cast on.
-class WhiteBackdrop {
-public:
-    explicit WhiteBackdrop(RECT r) : window_(r) {
-        window_.OnMessage = [this](UINT msg, WPARAM wParam, LPARAM) {
-            if (msg != WM_ERASEBKGND) return false;
-            FillSolid(reinterpret_cast<HDC>(wParam), RECT{0, 0, 1000, 1000}, clWhite);
-            return true;
-        };
-        ShowWindow(window_.get(), SW_SHOWNA);
-        UpdateWindow(window_.get());
-    }
-    HWND get() const { return window_.get(); }
-
-private:
-    ProbeWindow window_;
-};
-
-// What the shadow window shows, read through its own background painting.
-std::vector<COLORREF> ShownColumn(TShadow& shadow, int x) {
-    Surface surface(shadow.Width(), shadow.Height());
-    SendMessageA(shadow.Handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(surface.dc()), 0);
-    GdiFlush();
-    std::vector<COLORREF> column;
-    for (int y = 0; y < shadow.Height(); ++y) column.push_back(GetPixel(surface.dc(), x, y));
-    return column;
-}
-
+// The shadows are cast on a white window, not on whatever the screen holds.
 class ShadowWindow : public ServicesTest {
 protected:
     void SetUp() override {
@@ -276,29 +197,43 @@ protected:
         windows = CountThreadWindows();
         objects = HandleCounters::GdiObjects();
         contexts = HandleCounters::DeviceContexts();
+        backdrop = std::make_unique<ProbeWindow>(R(300, 300, 500, 500));
+        backdrop->OnMessage = [](UINT msg, WPARAM wParam, LPARAM) {
+            if (msg == WM_ERASEBKGND) FillSolid(reinterpret_cast<HDC>(wParam), R(0, 0, 200, 200), clWhite);
+            return msg == WM_ERASEBKGND;
+        };
+        ShowWindow(backdrop->get(), SW_SHOWNA);
+        UpdateWindow(backdrop->get());
     }
     void TearDown() override {
+        backdrop.reset();
         Application->ProcessMessages();
         EXPECT_EQ(CountThreadWindows(), windows);
         EXPECT_EQ(HandleCounters::GdiObjects(), objects);
         EXPECT_EQ(HandleCounters::DeviceContexts(), contexts);
         ServicesTest::TearDown();
     }
+    std::unique_ptr<ProbeWindow> backdrop;
     int windows = 0;
     long objects = 0, contexts = 0;
 };
 
+// What the shadow window shows, read through its own background painting.
+COLORREF Shown(TShadow& shadow, int x, int y) {
+    Surface surface(shadow.Width(), shadow.Height());
+    SendMessageA(shadow.Handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(surface.dc()), 0);
+    GdiFlush();
+    return GetPixel(surface.dc(), x, y);
+}
+
 TEST_F(ShadowWindow, ShowsTheDarkenedBackdropOnTopAndLetsTheMousePass) {
-    WhiteBackdrop backdrop(R(300, 300, 500, 500));
     TShadow shadow(true);
     shadow.SetBounds(400, 320, 4, 40);
     shadow.SetCorner1(true);
     shadow.CaptureAndShow();
 
     HWND window = shadow.HandleOrNull();
-    ASSERT_TRUE(window);
-    EXPECT_TRUE(shadow.Captured());
-    EXPECT_TRUE(IsWindowVisible(window));
+    ASSERT_TRUE(window && shadow.Captured() && IsWindowVisible(window));
     RECT bounds;
     GetWindowRect(window, &bounds);
     EXPECT_EQ(bounds, R(400, 320, 404, 360));
@@ -306,42 +241,33 @@ TEST_F(ShadowWindow, ShowsTheDarkenedBackdropOnTopAndLetsTheMousePass) {
     EXPECT_EQ(GetWindowLongA(window, GWL_EXSTYLE) & (WS_EX_TOPMOST | WS_EX_TOOLWINDOW), WS_EX_TOPMOST | WS_EX_TOOLWINDOW);
     EXPECT_EQ(GetClassLongA(window, GCL_STYLE) & (CS_SAVEBITS | CS_VREDRAW), static_cast<DWORD>(CS_SAVEBITS | CS_VREDRAW));
     EXPECT_EQ(SendMessageA(window, WM_NCHITTEST, 0, MAKELPARAM(401, 330)), HTTRANSPARENT);
-
     const int body[] = {195, 210, 225, 240};
     for (int x = 0; x < 4; ++x) {
-        std::vector<COLORREF> column = ShownColumn(shadow, x);
-        EXPECT_EQ(column[0], RGB(255, 255, 255)) << x;   // the first rows keep the screen
-        EXPECT_EQ(column[20], RGB(body[x], body[x], body[x])) << x;
+        EXPECT_EQ(Shown(shadow, x, 0), RGB(255, 255, 255)) << x;
+        EXPECT_EQ(Shown(shadow, x, 20), RGB(body[x], body[x], body[x])) << x;
     }
     // Captured once: taken again now, the copy would hold the shadow itself, darkened twice.
     shadow.CaptureShadow();
-    EXPECT_EQ(ShownColumn(shadow, 0)[20], RGB(195, 195, 195));
+    EXPECT_EQ(Shown(shadow, 0, 20), RGB(195, 195, 195));
 }
 
 TEST_F(ShadowWindow, StripsNeverPlacedOrWithoutAreaAreNeitherCapturedNorShown) {
-    WhiteBackdrop backdrop(R(300, 300, 500, 500));
     TPopupShadows shadows(sOfficeXP, true);
     TPopupShadowSource source;  // a submenu only 4 pixels tall: its right strip has no height
     source.Popup = R(320, 320, 420, 324);
     shadows.Place(PlaceShadows(source));
     shadows.ShowAll();
-    for (TShadow* strip : {shadows.Right(), shadows.ButtonVertical(), shadows.ButtonHorizontal()}) {
-        EXPECT_FALSE(strip->Captured());
-        EXPECT_FALSE(strip->Visible());
-        EXPECT_FALSE(strip->HandleAllocated());
-    }
-    EXPECT_TRUE(shadows.Bottom()->Captured());
-    EXPECT_TRUE(IsWindowVisible(shadows.Bottom()->HandleOrNull()));
+    for (TShadow* strip : {shadows.Right(), shadows.ButtonVertical(), shadows.ButtonHorizontal()})
+        EXPECT_FALSE(strip->Captured() || strip->Visible() || strip->HandleAllocated());
+    EXPECT_TRUE(shadows.Bottom()->Captured() && IsWindowVisible(shadows.Bottom()->HandleOrNull()));
 }
 
 TEST_F(ShadowWindow, AHundredPopupsShowAndFreeTheirShadowsWithoutLeaks) {
-    WhiteBackdrop backdrop(R(300, 300, 500, 500));
     TPopupShadowSource source;
     source.Kind = TPopupShadowSource::psHorizontalBar;
     source.Popup = R(320, 300, 420, 380);
     source.Button = R(330, 378, 370, 402);
-    source.Flipped = true;
-    source.JoinButton = true;
+    source.Flipped = source.JoinButton = true;
     int shown = 0;  // the system may add helper windows of its own with the first ones shown
     for (int i = 0; i < 100; ++i) {
         TPopupShadows shadows(i % 2 ? sWindowsXP : sOfficeXP, true);
