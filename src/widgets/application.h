@@ -100,7 +100,7 @@ private:
 };
 
 // The owner of the framework's top-level popups (menus, their shadows): the main form's
-// window, else the desktop window, so that they never own themselves to a window that is gone.
+// window once it has one, else the desktop window.
 HWND PopupOwnerWindow();
 
 // Paints every window of this thread that has something invalid, and runs nothing else: the
