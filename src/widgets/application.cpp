@@ -189,4 +189,10 @@ BOOL CALLBACK PaintThreadWindow(HWND window, LPARAM) {
 }
 }  // namespace
 
+HWND PopupOwnerWindow() {
+    TForm* main = Application ? Application->MainForm() : nullptr;
+    HWND window = main ? main->HandleOrNull() : nullptr;
+    return window ? window : GetDesktopWindow();
+}
+
 void ProcessPaintMessages() { EnumThreadWindows(GetCurrentThreadId(), PaintThreadWindow, 0); }

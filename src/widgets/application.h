@@ -99,6 +99,10 @@ private:
     bool hintShortCuts_ = true;
 };
 
+// The owner of the framework's top-level popups (menus, their shadows): the main form's
+// window once it has one, else the desktop window.
+HWND PopupOwnerWindow();
+
 // Paints every window of this thread that has something invalid, and runs nothing else: the
 // screen catches up (a menu that just closed disappears) before a long command starts.
 void ProcessPaintMessages();
