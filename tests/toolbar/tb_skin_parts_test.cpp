@@ -6,6 +6,7 @@
 
 #include "toolbar/services_fixture.h"
 #include "toolbar/skin_fixture.h"
+#include "toolbar/tb_skin_frames.h"
 #include "toolbar/tb_skin_parts.h"
 #include "widgets/image_list.h"
 
@@ -226,6 +227,44 @@ TEST_F(SkinParts, CaptionColours) {
     s.ShownEnabled = false;
     EXPECT_EQ(SkinCaptionColor(*DefaultSkin, s, White).Color, ColorToRGB(clBtnShadow));
     EXPECT_EQ(SkinCaptionColor(*DefaultSkin, s, ColorToRGB(clBtnShadow)).Color, ColorToRGB(clBtnHighlight));
+}
+
+
+TEST_F(SkinParts, DockedAndFloatingFrames) {
+    // A toolbar's inner frame is tcToolbar with tcFace corners; a menu bar's is tcFace throughout.
+    for (bool menuBar : {false, true}) {
+        Canvas canvas(40, 26);
+        TTBSkinFrameState s;
+        s.MenuBar = menuBar;
+        s.WindowColor = RGB(10, 20, 30);
+        PaintSkinDockedBorder(canvas.dc(), RECT{0, 0, 40, 26}, *DefaultSkin, s, true, nullptr);
+        EXPECT_EQ(canvas.At(0, 0), RGB(10, 20, 30)) << menuBar;
+        EXPECT_EQ(canvas.At(5, 1), menuBar ? C(tcFace) : C(tcToolbar)) << menuBar;
+        EXPECT_EQ(canvas.At(1, 1), C(tcFace)) << menuBar;
+        EXPECT_EQ(canvas.At(38, 24), C(tcFace)) << menuBar;
+        EXPECT_EQ(canvas.At(5, 5), White) << menuBar;
+    }
+
+    // Office-XP grip in a top dock: dashes on every other row from 2 below the top to 3 above the end.
+    Canvas grip(3, 20);
+    PaintSkinGripBar(grip.dc(), RECT{0, 0, 3, 20}, *DefaultSkin, TTBSkinFrameState{}, nullptr);
+    std::string rows;
+    for (int y = 0; y < 20; ++y) rows += grip.At(1, y) == C(tcDragHandle) ? '#' : '.';
+    EXPECT_EQ(rows, "..#.#.#.#.#.#.#.#...");
+    EXPECT_EQ(grip.At(0, 0), C(tcToolbar));
+
+    Canvas floating(30, 30);
+    PaintSkinFloatingBorder(floating.dc(), RECT{0, 0, 30, 30}, RECT{4, 4, 26, 26}, *DefaultSkin, nullptr);
+    EXPECT_EQ(floating.At(0, 10), C(tcDockBorderOut));
+    EXPECT_EQ(floating.At(1, 10), C(tcDockBorderIn));
+    EXPECT_EQ(floating.At(3, 10), C(tcFace));
+    EXPECT_EQ(floating.At(4, 10), White);  // the client area is not touched
+
+    // No "CLOSE" bitmap in this program: the button is painted, no glyph, no failure.
+    Canvas close(20, 20);
+    PaintSkinFloatingCloseButton(close.dc(), RECT{5, 5, 15, 15}, *DefaultSkin, true, false);
+    EXPECT_EQ(close.At(3, 1), C(tcSelBarBorder));
+    EXPECT_EQ(close.At(10, 10), C(tcSelBar));
 }
 
 }  // namespace
