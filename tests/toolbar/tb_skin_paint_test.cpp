@@ -2,7 +2,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -328,6 +330,40 @@ TEST_F(SkinBackgrounds, CloseGlyphWithoutItsBitmapDrawsNothingAndColumnsMeasure)
     TImageList wide(nullptr, 24, 16, true);
     EXPECT_EQ(SkinImageColumnWidth(&wide, 20), 27 * 20 / 19 + 2);
     EXPECT_EQ(SkinImageColumnWidth(nullptr, 20), 22);
+}
+
+}  // namespace
+
+namespace {
+
+// A 32-bit surface whose fourth bytes a test sets, as layered or alpha-aware drawing leaves them.
+class AlphaSurface {
+public:
+    AlphaSurface(int width, int height, DWORD fill) : count_(static_cast<size_t>(width * height)) {
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        bitmap_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0));
+        selected_ = std::make_unique<ScopedSelect>(dc_.get(), bitmap_.get());
+        std::fill(bits_, bits_ + count_, fill);
+    }
+    HDC dc() const { return dc_.get(); }
+    DWORD At(size_t i) const { GdiFlush(); return bits_[i]; }
+
+private:
+    size_t count_;
+    MemoryDC dc_;
+    BitmapHandle bitmap_;
+    std::unique_ptr<ScopedSelect> selected_;
+    DWORD* bits_ = nullptr;
+};
+
+TEST_F(SkinImages, OnlyColourChannelsDecideWhatTheImageCovers) {
+    const char* rows[] = {"k...", "....", "....", "...."};
+    auto list = MakeImage(rows);
+    AlphaSurface surface(4, 4, 0xFF0A64C8);
+    DrawBlendedImage(surface.dc(), RECT{0, 0, 4, 4}, *list, 128, 0);
+    EXPECT_NE(surface.At(0) & 0xFFFFFF, 0x0A64C8u);
+    for (size_t i = 1; i < 16; ++i) EXPECT_EQ(surface.At(i) & 0xFFFFFF, 0x0A64C8u) << i;
 }
 
 }  // namespace
