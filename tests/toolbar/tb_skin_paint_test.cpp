@@ -230,11 +230,17 @@ TEST_F(SkinImages, WorkBitmapsAreReusedAndReplacedWithoutLeaks) {
         SkinRoundRect(surface.dc(), r, RGB(1, 2, 3), RGB(4, 5, 6));
         DrawSkinCheckGlyph(surface.dc(), r, true, RGB(0, 0, 0));
     };
+    auto selected = [&] {
+        return std::vector<HGDIOBJ>{GetCurrentObject(surface.dc(), OBJ_BRUSH), GetCurrentObject(surface.dc(), OBJ_PEN),
+                                    GetCurrentObject(surface.dc(), OBJ_FONT)};
+    };
+    const std::vector<HGDIOBJ> before = selected();
     paintAll(4);
     const long gdi = HandleCounters::GdiObjects(), dcs = HandleCounters::DeviceContexts();
     for (int i = 0; i < 200; ++i) paintAll(2 + i % 3);
     EXPECT_EQ(HandleCounters::GdiObjects(), gdi);
     EXPECT_EQ(HandleCounters::DeviceContexts(), dcs);
+    EXPECT_EQ(selected(), before);  // every brush and pen was taken out before it was deleted
     EXPECT_EQ(SkinWorkBitmapSize().cx, 3);  // the last size asked for
     FreeSkinPaintResources();
     EXPECT_EQ(SkinWorkBitmapSize().cx, 0);
