@@ -52,6 +52,11 @@ TColor Darken(TColor c, int n) {
     return MapChannels(ColorToRGB(c), [n](int v) { return std::max(0, v - n); });
 }
 
+COLORREF NearestColor(HDC dc, COLORREF rgb) {
+    const COLORREF nearest = dc ? GetNearestColor(dc, rgb) : CLR_INVALID;
+    return nearest == CLR_INVALID ? rgb : nearest;
+}
+
 // ---- The colour slots ----------------------------------------------------------------------
 
 void TTBColors::SetColor(TTBSkinColorIndex slot, TColor value) {
@@ -239,11 +244,8 @@ void TTBBaseSkin::LoadWindowsXPColors() {
 
 void TTBBaseSkin::ResolveColors() {
     WindowDC screen(nullptr);
-    for (int i = 0; i < TTBSkinColorCount; ++i) {
-        const COLORREF rgb = ColorToRGB(colors_->colors_[i]);
-        const COLORREF nearest = screen ? GetNearestColor(screen.get(), rgb) : CLR_INVALID;
-        colors_->resolved_[i] = nearest == CLR_INVALID ? rgb : nearest;
-    }
+    for (int i = 0; i < TTBSkinColorCount; ++i)
+        colors_->resolved_[i] = NearestColor(screen.get(), ColorToRGB(colors_->colors_[i]));
 }
 
 namespace {

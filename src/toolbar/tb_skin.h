@@ -55,6 +55,8 @@ TColor Blend(TColor a, TColor b, long double w);
 TColor Lighten(TColor c, int percent);
 // Each channel max(0, v − n).
 TColor Darken(TColor c, int n);
+// The colour the device shows for `rgb`; `rgb` itself when the device cannot tell.
+COLORREF NearestColor(HDC dc, COLORREF rgb);
 
 // ---- The colour slots ----------------------------------------------------------------------
 

@@ -38,6 +38,14 @@ TEST(SkinColorHelpers, BlendLightenAndDarkenChannelByChannel) {
     EXPECT_EQ(Darken(Rgb(10, 60, 0), 20), Rgb(0, 40, 0));  // never below 0
 }
 
+TEST(SkinColorHelpers, NearestColorKeepsTheValueWhenTheDeviceCannotTell) {
+    // Without a device, or with a dead one, GetNearestColor answers CLR_INVALID.
+    EXPECT_EQ(NearestColor(nullptr, Rgb(1, 2, 3)), Rgb(1, 2, 3));
+    EXPECT_EQ(NearestColor(reinterpret_cast<HDC>(0x4242), Rgb(1, 2, 3)), Rgb(1, 2, 3));
+    WindowDC screen(nullptr);
+    EXPECT_EQ(NearestColor(screen.get(), Rgb(193, 210, 238)), Rgb(193, 210, 238));
+}
+
 using SkinColors = SkinTest;
 
 TEST_F(SkinColors, SystemColourArgumentsAreResolvedFirst) {
