@@ -211,25 +211,6 @@ TEST_F(SkinParts, SeparatorsAndChevron) {
     EXPECT_EQ(disabledChevron.At(5, 5), White);
 }
 
-TEST_F(SkinParts, CaptionColours) {
-    TTBSkinItemState s;
-    s.Selected = true;
-    EXPECT_EQ(SkinCaptionColor(*DefaultSkin, s, White).Color, C(tcMenuText));
-    s.DroppedDown = true;
-    EXPECT_TRUE(SkinCaptionColor(*DefaultSkin, s, White).KeepFontColor);
-
-    DefaultSkin->SetSkinType(tbsWindowsXP);
-    s = TTBSkinItemState{};
-    s.MenuBar = s.Selected = true;
-    EXPECT_EQ(SkinCaptionColor(*DefaultSkin, s, White).Color, C(tcHighlightText));
-    s.MenuBar = false;
-    EXPECT_EQ(SkinCaptionColor(*DefaultSkin, s, White).Color, ColorToRGB(clBtnText));
-    s.ShownEnabled = false;
-    EXPECT_EQ(SkinCaptionColor(*DefaultSkin, s, White).Color, ColorToRGB(clBtnShadow));
-    EXPECT_EQ(SkinCaptionColor(*DefaultSkin, s, ColorToRGB(clBtnShadow)).Color, ColorToRGB(clBtnHighlight));
-}
-
-
 TEST_F(SkinParts, DockedAndFloatingFrames) {
     // A toolbar's inner frame is tcToolbar with tcFace corners; a menu bar's is tcFace throughout.
     for (bool menuBar : {false, true}) {

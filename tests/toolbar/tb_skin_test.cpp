@@ -48,12 +48,6 @@ TEST(SkinColorHelpers, NearestColorKeepsTheValueWhenTheDeviceCannotTell) {
 
 using SkinColors = SkinTest;
 
-TEST_F(SkinColors, SystemColourArgumentsAreResolvedFirst) {
-    EXPECT_EQ(Blend(clBtnFace, clWindow, 0.16L), Rgb(239, 237, 222));
-    EXPECT_EQ(Lighten(clBtnShadow, 15), Rgb(184, 181, 168));
-    EXPECT_EQ(Darken(clHighlight, 50), Rgb(0, 56, 147));
-}
-
 // The main window's stored colour table: what the Office-XP set gives under the XP colours.
 TEST_F(SkinColors, OfficeXPSetUnderWindowsXPColoursIsTheMainWindowsLayoutTable) {
     struct Slot { TTBSkinColorIndex slot; TColor layout; };
