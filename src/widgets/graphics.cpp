@@ -6,8 +6,17 @@
 #include <optional>
 #include <vector>
 
+std::function<COLORREF(int index)>& SysColorSource() {
+    static std::function<COLORREF(int)> source;
+    return source;
+}
+
 COLORREF ColorToRGB(TColor color) {
-    if ((color & 0xFF000000) == clSystemColor) return GetSysColor(static_cast<int>(color & 0xFF));
+    if ((color & 0xFF000000) == clSystemColor) {
+        const int index = static_cast<int>(color & 0xFF);
+        const auto& source = SysColorSource();
+        return source ? source(index) : GetSysColor(index);
+    }
     return color & 0x00FFFFFF;
 }
 

@@ -20,9 +20,13 @@ constexpr TColor clBtnFace = clSystemColor | COLOR_BTNFACE, clBtnShadow = clSyst
                  clWindow = clSystemColor | COLOR_WINDOW, clWindowText = clSystemColor | COLOR_WINDOWTEXT,
                  clGrayText = clSystemColor | COLOR_GRAYTEXT, clMenuText = clSystemColor | COLOR_MENUTEXT,
                  cl3DDkShadow = clSystemColor | COLOR_3DDKSHADOW, cl3DLight = clSystemColor | COLOR_3DLIGHT,
-                 clInfoBk = clSystemColor | COLOR_INFOBK, clInfoText = clSystemColor | COLOR_INFOTEXT;
+                 clInfoBk = clSystemColor | COLOR_INFOBK, clInfoText = clSystemColor | COLOR_INFOTEXT,
+                 clMenu = clSystemColor | COLOR_MENU;
 
 COLORREF ColorToRGB(TColor color);
+// Where ColorToRGB looks system colours up: GetSysColor while empty. Tests pose a colour scheme
+// here instead of SetSysColors, which would repaint every program on the desktop.
+std::function<COLORREF(int index)>& SysColorSource();
 
 // Fills `r` of `dc` with one colour.
 void FillSolid(HDC dc, const RECT& r, TColor color);
