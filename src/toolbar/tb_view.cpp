@@ -4,14 +4,11 @@
 #include <algorithm>
 
 #include "toolbar/tb_common.h"
+#include "toolbar/tb_skin.h"
 #include "widgets/handles.h"
 
 namespace {
 int liveViews = 0;
-
-// Skins come later; until then no view has one and every view paints plainly.
-enum TSkinTypeInForce { tbsDisabled, tbsOfficeXP };
-TSkinTypeInForce SkinTypeInForce(const TTBBaseSkin*) { return tbsDisabled; }
 }
 
 TTBPopupFactory& PopupFactory() {
@@ -321,10 +318,14 @@ RECT TTBView::GetMargins(TTBViewOrientation orientation) const {
 
 HFONT TTBView::GetFont() { return MenuFont(); }
 
-// The skin types arrive with the skins; until a skin is set the view paints plainly.
-bool TTBView::SkinActive() const { return SkinTypeInForce(skin_) != tbsDisabled && skin_ != nullptr; }
+TTBBaseSkin* TTBView::SkinInForce() const { return EffectiveSkin(skin_); }
 
-bool TTBView::OfficeXPSkinInForce() const { return SkinTypeInForce(skin_) == tbsOfficeXP; }
+bool TTBView::SkinActive() const { return SkinInForce() != nullptr; }
+
+bool TTBView::OfficeXPSkinInForce() const {
+    TTBBaseSkin* skin = SkinInForce();
+    return skin && skin->SkinType() == tbsOfficeXP;
+}
 
 // --- invalidation and painting ----------------------------------------------------------------
 

@@ -130,7 +130,9 @@ public:
     void DrawSubitems(TCanvas& canvas);
     // Paints the window's background into `dc` at the window's client coordinates.
     std::function<void(HDC dc, const RECT& area)> OnEraseBackground;
-    bool SkinActive() const;  // a skin other than the disabled one is in force
+    // The view's skin, else the default skin, unless disabled; null: plain painting.
+    TTBBaseSkin* SkinInForce() const;
+    bool SkinActive() const;
     bool OfficeXPSkinInForce() const;  // the view's skin, else the default one, is Office-XP
     // The view's window is a toolbar acting as a menu bar.
     virtual bool WindowIsMenuBar() const { return menuBar_ && isToolbar_; }
