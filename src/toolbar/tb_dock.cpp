@@ -170,6 +170,10 @@ void TTBDock::AddToDockList(TTBCustomDockableWindow* window) {
 
 void TTBDock::RemoveFromDockList(TTBCustomDockableWindow* window) {
     dockList_.erase(std::remove(dockList_.begin(), dockList_.end(), window), dockList_.end());
+    WindowLeft(window);
+}
+
+void TTBDock::WindowLeft(TTBCustomDockableWindow* window) {
     bool wasVisible = std::find(visibleList_.begin(), visibleList_.end(), window) != visibleList_.end();
     visibleList_.erase(std::remove(visibleList_.begin(), visibleList_.end(), window), visibleList_.end());
     if (dragWindow_ == window) dragWindow_ = nullptr;

@@ -170,6 +170,8 @@ private:
 
     void AddToDockList(TTBCustomDockableWindow* window);
     void RemoveFromDockList(TTBCustomDockableWindow* window);
+    // The window is no longer shown here (hidden, gone, or floating off with its place kept).
+    void WindowLeft(TTBCustomDockableWindow* window);
     void WindowVisibilityChanged(TTBCustomDockableWindow* window, bool inserting);
     void ArrangeOnce();
     void ResizeToThickness(int thickness);

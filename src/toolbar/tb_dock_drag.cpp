@@ -51,6 +51,7 @@ private:
     POINT grab_{};        // the cursor in the window when the drag began
     POINT start_{};
     bool ctrl_ = false;
+    bool moved_ = false;
     bool movedAcross_ = false;
     bool haveTarget_ = false;
     TTBDragTarget target_;
@@ -186,12 +187,9 @@ POINT TTBDragLoop::FloatingPositionFor(POINT cursor) {
     SIZE border = window_.GetFloatingBorderSize();
     int caption = window_.showCaption_ ? GetSystemMetrics(SM_CYSMCAPTION) : 0;
     SIZE client = window_.SizeFor(nullptr);
+    // The window keeps the point it was grabbed by under the cursor (grabbed by the floating
+    // caption, that point lies above the window).
     RECT r{cursor.x - grab_.x - border.cx, cursor.y - grab_.y - border.cy - caption, 0, 0};
-    if (window_.floating_) {
-        // Grabbed by the floating parent's caption: the parent moves as it was grabbed.
-        r.top = cursor.y - grab_.y;
-        r.left = cursor.x - grab_.x;
-    }
     r.right = r.left + client.cx + 2 * border.cx;
     r.bottom = r.top + client.cy + 2 * border.cy + caption;
     RECT work = GetRectMonitorArea(r, true);
@@ -276,6 +274,9 @@ TTBDragTarget TTBDragLoop::FindTarget(POINT cursor) {
 }
 
 void TTBDragLoop::Track(POINT cursor) {
+    // A press and release without a move is a click: it leaves the window where it is.
+    if (!moved_ && cursor.x == start_.x && cursor.y == start_.y) return;
+    moved_ = true;
     TTBDragTarget target = FindTarget(cursor);
     bool nowhere = !target.Dock && !target.Floating;
     SetDragCursor(nowhere ? nullptr : &target);

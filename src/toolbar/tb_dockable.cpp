@@ -72,7 +72,10 @@ void TTBCustomDockableWindow::NoteParent() {
         // A window that floats off keeps its place in the dock it came from while that is its
         // last dock.
         bool keepPlace = useLastDock_ && !newDock && oldDock == lastDock_;
-        if (oldDock && !keepPlace) oldDock->RemoveFromDockList(this);
+        if (oldDock) {
+            if (keepPlace) oldDock->WindowLeft(this);
+            else oldDock->RemoveFromDockList(this);
+        }
         currentDock_ = newDock;
         if (newDock) {
             FreeNotification(newDock);
@@ -83,10 +86,12 @@ void TTBCustomDockableWindow::NoteParent() {
             }
         }
     }
+    if (!floating_ && floatingParent_) floatingParent_->SetVisible(false);
     if (HandleAllocated())
         SetWindowPos(HandleOrNull(), nullptr, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-    if (currentDock_) currentDock_->WindowVisibilityChanged(this, Visible());
+    if (currentDock_ && Visible()) currentDock_->WindowVisibilityChanged(this, true);
+    else if (currentDock_) currentDock_->ArrangeToolbars();
     else Arrange();
 }
 
