@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "toolbar/tb_common.h"
 #include "toolbar/tb_consts.h"
 #include "widgets/exception.h"
 
@@ -227,10 +228,17 @@ void TTBDock::ArrangeOnce() {
         ResizeToThickness(fixAlign_ ? 1 : 0);
         return;
     }
+    std::vector<TTBDockSlot> slots = SlotsOf(windows);
+    TTBDockLayout layout = ArrangeDockSlots(slots, RowLength(), limitToOneRow_);
+    RecordPlaces(windows, slots, layout);
+    PlaceWindows(windows, layout);
+    ResizeToThickness(layout.Thickness + (Vertical() ? nonClientWidth_ : nonClientHeight_));
+}
+
+std::vector<TTBDockSlot> TTBDock::SlotsOf(const std::vector<TTBCustomDockableWindow*>& windows) {
     const bool vertical = Vertical();
     const TTBDockType type = DockTypeOf(this);
     std::vector<TTBDockSlot> slots;
-    std::vector<SIZE> ncSizes;
     for (TTBCustomDockableWindow* w : windows) {
         SIZE base = w->CalcSize(false, type, this);
         SIZE nc = w->GetNCSizes(this);
@@ -245,10 +253,13 @@ void TTBDock::ArrangeOnce() {
         s.Stretch = w->stretch_;
         s.OwnRow = w == dragWindow_ && dragSplitting_;
         slots.push_back(s);
-        ncSizes.push_back(nc);
     }
-    TTBDockLayout layout = ArrangeDockSlots(slots, RowLength(), limitToOneRow_);
+    return slots;
+}
 
+// Grants, committed rows and positions, and the lists in arranged order.
+void TTBDock::RecordPlaces(const std::vector<TTBCustomDockableWindow*>& windows,
+                           const std::vector<TTBDockSlot>& slots, const TTBDockLayout& layout) {
     for (size_t i = 0; i < windows.size(); ++i) {
         TTBCustomDockableWindow* w = windows[i];
         const TTBDockPlace& place = layout.Places[i];
@@ -262,52 +273,50 @@ void TTBDock::ArrangeOnce() {
             w->dockPos_ = place.Pos;
         }
     }
+    std::vector<size_t> order(windows.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        const TTBDockPlace &pa = layout.Places[a], &pb = layout.Places[b];
+        return pa.Row != pb.Row ? pa.Row < pb.Row : pa.Pos < pb.Pos;
+    });
+    std::vector<TTBCustomDockableWindow*> arranged;
+    for (size_t i : order) arranged.push_back(windows[i]);
     if (commitNewPositions_) {
-        std::vector<size_t> order(windows.size());
-        for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-        std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-            const TTBDockPlace &pa = layout.Places[a], &pb = layout.Places[b];
-            return pa.Row != pb.Row ? pa.Row < pb.Row : pa.Pos < pb.Pos;
-        });
         // The dock list takes the arranged order; hidden windows keep their places after it.
-        std::vector<TTBCustomDockableWindow*> sorted;
-        for (size_t i : order) sorted.push_back(windows[i]);
+        std::vector<TTBCustomDockableWindow*> sorted = arranged;
         for (TTBCustomDockableWindow* w : dockList_)
             if (std::find(sorted.begin(), sorted.end(), w) == sorted.end()) sorted.push_back(w);
         dockList_ = std::move(sorted);
     }
-
-    visibleList_ = windows;
-    std::stable_sort(visibleList_.begin(), visibleList_.end(), [&](auto* a, auto* b) {
-        auto ia = std::find(windows.begin(), windows.end(), a) - windows.begin();
-        auto ib = std::find(windows.begin(), windows.end(), b) - windows.begin();
-        const TTBDockPlace &pa = layout.Places[ia], &pb = layout.Places[ib];
-        return pa.Row != pb.Row ? pa.Row < pb.Row : pa.Pos < pb.Pos;
-    });
+    visibleList_ = std::move(arranged);
     rows_ = layout.Rows;
+}
 
+// Each window at its position and row, as long as it is granted and as thick as its row.
+void TTBDock::PlaceWindows(const std::vector<TTBCustomDockableWindow*>& windows, const TTBDockLayout& layout) {
+    const bool vertical = Vertical();
     for (size_t i = 0; i < windows.size(); ++i) {
         TTBCustomDockableWindow* w = windows[i];
         const TTBDockPlace& place = layout.Places[i];
         const TTBDockRow& row = layout.Rows[place.Row];
-        w->rowSize_ = row.Thickness - Across(vertical, ncSizes[i]);
+        w->rowSize_ = row.Thickness - Across(vertical, w->GetNCSizes(this));
         RECT r = vertical ? RECT{row.Offset, place.Pos, row.Offset + row.Thickness, place.Pos + place.Length}
                           : RECT{place.Pos, row.Offset, place.Pos + place.Length, row.Offset + row.Thickness};
         int width = r.right - r.left, height = r.bottom - r.top;
         if (width != w->Width() || height != w->Height()) w->SizeChanging(width, height);
         w->SetBounds(r.left, r.top, width, height);
     }
-    ResizeToThickness(layout.Thickness);
 }
 
+// The whole thickness, bound lines included: an empty dock has none, lines or not.
 void TTBDock::ResizeToThickness(int thickness) {
     RECT bounds = BoundsRect();
     if (Vertical()) {
-        int width = thickness + nonClientWidth_;
+        int width = thickness;
         int left = position_ == dpRight ? bounds.right - width : bounds.left;
         SetBounds(left, bounds.top, width, Height());
     } else {
-        int height = thickness + nonClientHeight_;
+        int height = thickness;
         int top = position_ == dpBottom ? bounds.bottom - height : bounds.top;
         SetBounds(bounds.left, top, Width(), height);
     }
@@ -353,6 +362,10 @@ LRESULT TTBDock::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         Invalidate();
         RefreshDockedWindows(true);
         break;
+    case WM_PRINT:
+        return PrintWindowParts(HandleOrNull(), reinterpret_cast<HDC>(wParam), lParam, [this](HWND, HDC dc) {
+            if (!boundLines_.empty()) DockPainter().PaintDockFrame(*this, dc, RECT{0, 0, Width(), Height()});
+        });
     case WM_SYSCOMMAND:
         if (OfferToDockedWindows(msg, wParam, lParam)) return 0;
         break;

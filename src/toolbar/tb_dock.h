@@ -174,6 +174,10 @@ private:
     void WindowLeft(TTBCustomDockableWindow* window);
     void WindowVisibilityChanged(TTBCustomDockableWindow* window, bool inserting);
     void ArrangeOnce();
+    std::vector<TTBDockSlot> SlotsOf(const std::vector<TTBCustomDockableWindow*>& windows);
+    void RecordPlaces(const std::vector<TTBCustomDockableWindow*>& windows, const std::vector<TTBDockSlot>& slots,
+                      const TTBDockLayout& layout);
+    void PlaceWindows(const std::vector<TTBCustomDockableWindow*>& windows, const TTBDockLayout& layout);
     void ResizeToThickness(int thickness);
     void RefreshDockedWindows(bool frames);
     void BackgroundChanged();
@@ -185,9 +189,9 @@ private:
     TTBBasicBackground* background_ = nullptr;
     std::function<void()> backgroundListener_;
     bool backgroundOnToolbars_ = true;
-    // The window being dragged, whether it may open a row of its own, and whether it does.
+    // The window being dragged, and whether it opens a row of its own (the drag loop decides
+    // when it may).
     TTBCustomDockableWindow* dragWindow_ = nullptr;
-    bool dragCanSplit_ = false;
     bool dragSplitting_ = false;
     bool fixAlign_ = false;
     bool commitNewPositions_ = false;
@@ -236,6 +240,11 @@ public:
     int GrantedLength() const { return grantedLength_; }
     // The thickness of the window's row across the dock, frame excluded.
     int RowSize() const { return rowSize_; }
+
+    // The stored layout keeps the size only of a window placed freely, and the last dock only
+    // of one that is not docked: otherwise the dock decides them.
+    bool IsSizeStored() const { return !docked_ && !floating_; }
+    bool IsLastDockStored() const { return !docked_; }
 
     // --- properties
     bool ActivateParent() const { return activateParent_; }

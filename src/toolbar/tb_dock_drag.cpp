@@ -179,7 +179,7 @@ void TTBDragLoop::Run(POINT start) {
 void TTBDragLoop::EndDocks() {
     for (TTBDock* dock : CandidateDocks()) {
         dock->dragWindow_ = nullptr;
-        dock->dragCanSplit_ = dock->dragSplitting_ = false;
+        dock->dragSplitting_ = false;
     }
 }
 

@@ -41,8 +41,12 @@ TTBCustomDockableWindow::~TTBCustomDockableWindow() {
     ReleaseTrackMouseEventRef();
     if (currentDock_) currentDock_->RemoveFromDockList(this);
     if (lastDock_ && lastDock_ != currentDock_) lastDock_->RemoveFromDockList(this);
-    // Out of the floating parent before it goes, so that the parent does not take our window.
-    if (floatingParent_ && Parent() == floatingParent_.get()) TWinControl::SetParent(nullptr);
+    // Out of the floating parent before it goes; the window first, so that it never shows as a
+    // top-level window on its way out.
+    if (floatingParent_ && Parent() == floatingParent_.get()) {
+        DestroyWnd();
+        TWinControl::SetParent(nullptr);
+    }
     floatingParent_.reset();
 }
 
@@ -613,6 +617,10 @@ LRESULT TTBCustomDockableWindow::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         else BeginDrag(screen);
         return 0;
     }
+    case WM_PRINT:
+        return PrintWindowParts(HandleOrNull(), reinterpret_cast<HDC>(wParam), lParam, [this](HWND, HDC dc) {
+            if (!floating_) DrawNCArea(dc, RECT{0, 0, Width(), Height()});
+        });
     case WM_CAPTURECHANGED:
         if (inLoop_ && reinterpret_cast<HWND>(lParam) != HandleOrNull()) {
             captureLost_ = true;

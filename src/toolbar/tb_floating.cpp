@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "toolbar/tb_common.h"
 #include "toolbar/tb_dock.h"
 
 namespace {
@@ -175,6 +176,9 @@ LRESULT TTBFloatingWindowParent::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_CLOSE:
         window_->Close();
         return 0;
+    case WM_PRINT:
+        return PrintWindowParts(HandleOrNull(), reinterpret_cast<HDC>(wParam), lParam,
+                                [this](HWND, HDC dc) { DockPainter().PaintFloatingFrame(*this, dc, Frame()); });
     }
     return TWinControl::WndProc(msg, wParam, lParam);
 }

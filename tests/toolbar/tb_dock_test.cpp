@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "support/test_env.h"
+#include "support/window_count.h"
+#include "toolbar/services_fixture.h"
 #include "toolbar/tb_dock.h"
 #include "widgets/exception.h"
 #include "widgets/form.h"
@@ -186,6 +188,45 @@ TEST_F(DockTest, DockTakesTheThicknessOfItsRowsAndFramesItsWindows) {
     EXPECT_EQ(side->Height(), 60 + 18);
     left->SetAllowDrag(false);
     EXPECT_EQ(side->Height(), 64) << "no handle where dragging is not allowed";
+}
+
+TEST_F(DockTest, BoundLinesFrameADockOnlyWhileItHoldsAWindow) {
+    TTBDock* dock = AddDock(dpTop);
+    dock->SetBoundLines({blTop, blBottom});
+    EXPECT_EQ(dock->Height(), 0) << "an empty dock has no thickness, lines or not";
+    TestBar* bar = AddBar(dock, 0, 0);
+    EXPECT_EQ(dock->Height(), 28);
+    EXPECT_EQ(bar->Top(), 0) << "placed in the client area, inside the top line";
+    PumpFor(30);
+    Surface surface(dock->Width(), dock->Height());
+    SendMessageA(dock->Handle(), WM_PRINT, reinterpret_cast<WPARAM>(surface.dc()), PRF_NONCLIENT);
+    std::vector<DWORD> pixels = surface.Pixels();
+    auto at = [&](int x, int y) { return pixels[y * dock->Width() + x]; };
+    auto rgb = [](int index) { COLORREF c = GetSysColor(index); return DWORD(GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c)); };
+    EXPECT_EQ(at(10, 0), rgb(COLOR_BTNSHADOW));
+    EXPECT_EQ(at(10, 27), rgb(COLOR_BTNHIGHLIGHT));
+    bar->SetVisible(false);
+    EXPECT_EQ(dock->Height(), 0);
+}
+
+TEST_F(DockTest, FreeingAFloatingWindowOrADockLeavesNothingBehind) {
+    TTBDock* dock = AddDock(dpTop);
+    TestBar* bar = AddBar(dock, 0, 0);
+    int before = CountThreadWindows();
+    bar->SetFloating(true);
+    ASSERT_TRUE(bar->Floating());
+    EXPECT_EQ(CountThreadWindows(), before + 1) << "the floating parent";
+    delete bar;
+    EXPECT_EQ(CountThreadWindows(), before - 1);
+    EXPECT_TRUE(dock->DockList().empty());
+
+    TestBar* other = AddBar(dock, 0, 0);
+    delete dock;
+    EXPECT_EQ(other->CurrentDock(), nullptr);
+    EXPECT_EQ(other->LastDock(), nullptr);
+    EXPECT_FALSE(other->Docked());
+    other->SetVisible(false);
+    other->Arrange();
 }
 
 TEST_F(DockTest, PlacingAndRepositioningADockAreRefused) {
