@@ -94,8 +94,8 @@ void TTBCustomDockableWindow::NoteParent() {
     if (HandleAllocated())
         SetWindowPos(HandleOrNull(), nullptr, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-    if (currentDock_ && Visible()) currentDock_->WindowVisibilityChanged(this, true);
-    else if (currentDock_) currentDock_->ArrangeToolbars();
+    if (newDock && newDock != oldDock && Visible()) newDock->WindowVisibilityChanged(this, true);
+    else if (newDock) newDock->ArrangeToolbars();
     else Arrange();
 }
 

@@ -402,6 +402,49 @@ TEST_F(DockTest, AFloatingWindowLeavesTheDockAndDocksBackElsewhere) {
     EXPECT_EQ(events, (std::vector<std::string>{"floating", "to bottom"}));
 }
 
+TEST_F(DockTest, DraggedIntoASideDockTheWindowTakesTheSideFrame) {
+    TTBDock* top = AddDock(dpTop);
+    TTBDock* left = AddDock(dpLeft);
+    TestBar* bar = AddBar(top, 0, 0);
+    bar->SetDockableTo({dpLeft, dpRight});
+    PumpFor(50);
+    POINT grip = GripOf(*bar);
+    RECT side = ScreenRect(*left);
+    Drag(grip, {[&] { MoveTo(POINT{side.left + 2, side.top + 80}); }, [] { Release(); }});
+    ASSERT_EQ(bar->Parent(), left);
+    EXPECT_EQ(top->Height(), 0);
+    EXPECT_EQ(left->Width(), 60 + 4) << "as thick as the window's width plus its frame";
+    EXPECT_EQ(bar->Height(), 22 + 10) << "the strip runs along the top";
+    EXPECT_GT(bar->DockPos(), 0) << "placed along the dock where the cursor is";
+
+    // A top dock that the window may not enter is passed over: it floats instead.
+    grip = POINT{ScreenRect(*bar).left + 10, ScreenRect(*bar).top + 4};
+    RECT topRect = ScreenRect(*top);
+    Drag(grip, {[&] { MoveTo(POINT{topRect.left + 150, topRect.top + 1}); }, [] { Release(); }});
+    EXPECT_TRUE(bar->Floating());
+}
+
+TEST_F(DockTest, AFloatingWindowHidesWithTheApplicationAndKeepsItsFloatingMode) {
+    TTBDock* top = AddDock(dpTop);
+    TestBar* bar = AddBar(top, 0, 0);
+    bar->SetFloating(true);
+    HWND parent = bar->FloatingParent()->Handle();
+    ASSERT_TRUE(IsWindowVisible(parent));
+    SendMessageA(form->Handle(), WM_ACTIVATEAPP, FALSE, 0);
+    EXPECT_FALSE(IsWindowVisible(parent));
+    SendMessageA(form->Handle(), WM_ACTIVATEAPP, TRUE, 0);
+    EXPECT_TRUE(IsWindowVisible(parent));
+    EXPECT_TRUE(bar->Visible());
+
+    EXPECT_FALSE(GetWindowLongA(parent, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    bar->SetFloatingMode(fmOnTopOfAllForms);
+    EXPECT_TRUE(GetWindowLongA(parent, GWL_EXSTYLE) & WS_EX_TOPMOST);
+
+    bar->SetHideWhenInactive(false);
+    SendMessageA(form->Handle(), WM_ACTIVATEAPP, FALSE, 0);
+    EXPECT_TRUE(IsWindowVisible(parent));
+}
+
 TEST_F(DockTest, DoubleClicksFloatADockedWindowAndDockAFloatingOneWhereItCameFrom) {
     TTBDock* top = AddDock(dpTop);
     AddBar(top, 0, 0);
