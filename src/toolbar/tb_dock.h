@@ -347,6 +347,7 @@ protected:
     bool PaintNonClient(HRGN update) override;
     bool NonClientHitTest(POINT screenPoint, LRESULT& hit) override;
     void VisibleChanged() override;
+    void CaptionChanged() override;  // the floating caption shows it
     void RecreatingWnd() override;
     void AfterCreateWnd() override;
     void BoundsChanged() override;

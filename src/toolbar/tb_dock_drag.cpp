@@ -177,7 +177,7 @@ void TTBDragLoop::Run(POINT start) {
 }
 
 void TTBDragLoop::EndDocks() {
-    for (TTBDock* dock : CandidateDocks()) {
+    for (TTBDock* dock : docks_) {
         dock->dragWindow_ = nullptr;
         dock->dragSplitting_ = false;
     }

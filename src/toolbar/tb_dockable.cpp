@@ -308,6 +308,12 @@ void TTBCustomDockableWindow::SetSkin(TTBBaseSkin* value) {
     Invalidate();
 }
 
+void TTBCustomDockableWindow::CaptionChanged() {
+    TWinControl::CaptionChanged();
+    if (floatingParent_ && floatingParent_->HandleAllocated())
+        RedrawWindow(floatingParent_->HandleOrNull(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN);
+}
+
 void TTBCustomDockableWindow::Loaded() {
     TWinControl::Loaded();
     NoteParent();

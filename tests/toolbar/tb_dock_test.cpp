@@ -388,11 +388,21 @@ TEST_F(DockTest, AFloatingWindowLeavesTheDockAndDocksBackElsewhere) {
     RECT floatRect = ScreenRect(*bar);
     EXPECT_EQ(floatRect.left, grip.x + 100 - 4) << "the window stays where it was grabbed";
 
-    // By the floating caption down into the bottom dock.
+    // Ctrl held keeps it out of every dock.
     RECT parent = ScreenRect(*bar->FloatingParent());
     POINT caption{parent.left + 10, parent.top + 6};
     RECT target = ScreenRect(*bottom);
-    Drag(caption, {[&] { MoveTo(POINT{target.left + 40, target.top - 2}); }, [] { Release(); }});
+    bool floatingWithCtrl = false;
+    Drag(caption, {[] { PressKey(VK_CONTROL, true); }, [&] { MoveTo(POINT{target.left + 40, target.top - 2}); },
+                   [&] { floatingWithCtrl = bar->Floating(); }, [] { Release(); }, [] { PressKey(VK_CONTROL, false); }});
+    EXPECT_TRUE(floatingWithCtrl);
+    EXPECT_TRUE(bar->Floating()) << "released with Ctrl held";
+
+    // By the floating caption down into the bottom dock.
+    parent = ScreenRect(*bar->FloatingParent());
+    caption = POINT{parent.left + 10, parent.top + 6};
+    Drag(caption, {[&] { MoveTo(Offset(caption, 0, -60)); }, [&] { MoveTo(POINT{target.left + 40, target.top - 2}); },
+                   [] { Release(); }});
     EXPECT_EQ(bar->Parent(), bottom);
     EXPECT_TRUE(bar->Docked());
     EXPECT_FALSE(bar->Floating());
