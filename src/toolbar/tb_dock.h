@@ -301,14 +301,15 @@ public:
     void Arrange();
     // Asks OnCloseQuery; when allowed hides the window and raises OnClose. False when refused.
     bool Close();
-    // The frame of the window docked in `dock` (null: where it is now) as its parts.
+    // The window's frame as its parts, docked in `dock`, or (null) floating or placed freely.
     TTBDockedFrame DockedFrame(TTBDock* dock, SIZE windowSize) const;
     // The size the window takes docked in `dock` (frame included) or floating (without the
     // floating parent's frame) when `dock` is null.
     SIZE SizeFor(TTBDock* dock);
 
     // --- what toolbars and tool windows supply
-    // The non-client width and height for `dock` (null: not docked).
+    // The non-client width and height docked in `dock`; null: none floating, a plain border
+    // placed freely.
     virtual SIZE GetNCSizes(TTBDock* dock) const;
     // True keeps a left press at the client point `p` for the window's own use (an item):
     // elsewhere a press drags the window and a double-click docks or floats it.
