@@ -4,6 +4,8 @@
 #include <optional>
 
 #include "toolbar/tb_common.h"
+#include "toolbar/tb_image_list.h"
+#include "toolbar/tb_skin_paint.h"
 #include "toolbar/tb_view.h"
 #include "widgets/handles.h"
 
@@ -283,14 +285,66 @@ void TTBItemViewer::Paint(TCanvas& canvas, const RECT& clientArea, bool selected
     TPaintState s = PaintStateFor(selected, pushed, menuStyle);
     HDC dc = canvas.Handle();
     TItemFont font(dc, *this);
-    if (menuStyle)
+    if (TTBBaseSkin* skin = view_->SkinInForce()) {
+        if (menuStyle)
+            PaintSkinnedMenuStyle(canvas, clientArea, s, *skin);
+        else
+            PaintSkinnedToolbarStyle(canvas, clientArea, s, *skin);
+    } else if (menuStyle) {
         PaintMenuStyle(canvas, clientArea, s);
-    else
+    } else {
         PaintToolbarStyle(canvas, clientArea, s);
+    }
+}
+
+TTBSkinItemState TTBItemViewer::SkinStateFor(const TPaintState& s) const {
+    TTBSkinItemState state;
+    state.Selected = s.selected;
+    state.Pushed = s.pushed;
+    state.MenuStyle = !s.toolbarStyle;
+    state.Enabled = item_->Enabled();
+    state.ShownEnabled = s.enabled;
+    state.Checked = s.checked;
+    state.DroppedDown = s.pushed && view_->OpenViewer() == this;
+    state.HasSubmenu = (item_->ItemStyle() & isfSubmenu) != 0;
+    state.HasArrow = HasArrow();
+    state.Split = s.combo;
+    state.MenuBar = view_->WindowIsMenuBar();
+    state.ChevronSubmenu = view_->ChevronParentView() && state.HasSubmenu;
+    state.MouseInsideSelected = view_->MouseInsideSelected();
+    state.Capture = s.capture;
+    state.VerticalView = s.vertical;
+    state.HasImageIndex = item_->ImageIndex() >= 0;
+    state.InChevronPopup = view_->ChevronParentView() != nullptr;
+    return state;
+}
+
+// The image centred in `area`, as the skin or the plain look wants it.
+void TTBItemViewer::DrawImage(HDC dc, const RECT& area, const TPaintState& s, const TTBBaseSkin* skin) {
+    TImageList* images = GetImageList();
+    if (!images || !ImageShown()) return;
+    TTBImageSet lists = ImageSetOf(images);
+    if (skin) {
+        TTBSkinImageState state;
+        state.Selected = s.selected;
+        state.Pushed = s.pushed;
+        state.Checked = s.checked;
+        state.ShownEnabled = s.enabled;
+        state.Capture = s.capture;
+        state.PopupView = view_->IsPopup();
+        DrawSkinItemImage(dc, area, lists, item_->ImageIndex(), *skin, state);
+        return;
+    }
+    const TImageList* source = PlainImageSource(lists, s.enabled, s.checked, s.selected);
+    const bool fromDisabledCompanion = source == lists.DisabledImages && source != lists.Images;
+    int x = area.left + (area.right - area.left - source->Width()) / 2;
+    int y = area.top + (area.bottom - area.top - source->Height()) / 2;
+    source->Draw(dc, x, y, item_->ImageIndex(), !s.drawDisabled || fromDisabledCompanion);
 }
 
 void TTBItemViewer::PaintToolbarStyle(TCanvas& canvas, RECT r, const TPaintState& s) {
     HDC dc = canvas.Handle();
+    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
     const bool hasArrow = HasArrow();
     RECT arrow{};
     if (hasArrow) {
@@ -313,25 +367,31 @@ void TTBItemViewer::PaintToolbarStyle(TCanvas& canvas, RECT r, const TPaintState
             DrawEdge(dc, &part, s.pushed && !s.capture ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
         }
     }
-    if (hasArrow) {
-        RECT glyph = arrow;
-        if (s.pushed && !s.combo) OffsetRect(&glyph, 1, 1);
-        bool pointLeft = s.vertical && !s.combo;
-        if (s.drawDisabled) {
-            RECT shifted = glyph;
-            OffsetRect(&shifted, 1, 1);
-            DrawDropdownArrow(dc, shifted, pointLeft, GetSysColor(COLOR_BTNHIGHLIGHT));
-            DrawDropdownArrow(dc, glyph, pointLeft, GetSysColor(COLOR_BTNSHADOW));
-        } else {
-            DrawDropdownArrow(dc, glyph, pointLeft, GetSysColor(COLOR_BTNTEXT));
-        }
-    }
+    if (hasArrow) DrawArrowGlyph(dc, arrow, s, true);
     InflateRect(&r, -1, -1);
     if (s.checked && !(s.selected && s.enabled)) FillDither(dc, r);
     InflateRect(&r, -1, -1);
     if (s.checked || (s.selected && s.pushed && (!s.combo || s.capture))) OffsetRect(&r, 1, 1);
     if (hasArrow && !s.combo) (s.vertical ? r.bottom : r.right) -= kDropdownArrowSize;
+    PaintButtonContent(canvas, r, s, nullptr);
+}
 
+void TTBItemViewer::DrawArrowGlyph(HDC dc, RECT arrow, const TPaintState& s, bool shiftWhenPushed) {
+    if (shiftWhenPushed && s.pushed && !s.combo) OffsetRect(&arrow, 1, 1);
+    const bool pointLeft = s.vertical && !s.combo;
+    if (s.drawDisabled) {
+        RECT shifted = arrow;
+        OffsetRect(&shifted, 1, 1);
+        DrawDropdownArrow(dc, shifted, pointLeft, GetSysColor(COLOR_BTNHIGHLIGHT));
+        DrawDropdownArrow(dc, arrow, pointLeft, GetSysColor(COLOR_BTNSHADOW));
+    } else {
+        DrawDropdownArrow(dc, arrow, pointLeft, GetTextColor(dc));
+    }
+}
+
+// The image and the caption of a button inside `r`; the caption in the DC's text colour.
+void TTBItemViewer::PaintButtonContent(TCanvas& canvas, RECT r, const TPaintState& s, const TTBBaseSkin* skin) {
+    HDC dc = canvas.Handle();
     TImageList* images = GetImageList();
     const bool imageShown = ImageShown() && images;
     const bool imageAbove = s.vertical || item_->EffectiveOptions().contains(tboImageAboveCaption);
@@ -345,7 +405,6 @@ void TTBItemViewer::PaintToolbarStyle(TCanvas& canvas, RECT r, const TPaintState
         }
         UINT format = DT_SINGLELINE | DT_CENTER | DT_VCENTER;
         if (!view_->ShowAccels()) format |= DT_HIDEPREFIX;
-        SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
         DrawItemCaption(canvas, text, GetCaptionText(), format, s.drawDisabled);
     }
     if (imageShown) {
@@ -354,27 +413,49 @@ void TTBItemViewer::PaintToolbarStyle(TCanvas& canvas, RECT r, const TPaintState
             area.bottom = area.top + images->Height() + 2;
         else
             area.right = area.left + images->Width() + 2;
-        int x = area.left + (area.right - area.left - images->Width()) / 2;
-        int y = area.top + (area.bottom - area.top - images->Height()) / 2;
-        images->Draw(dc, x, y, item_->ImageIndex(), !s.drawDisabled);
+        DrawImage(dc, area, s, skin);
     }
 }
 
+void TTBItemViewer::PaintSkinnedToolbarStyle(TCanvas& canvas, RECT r, const TPaintState& s, const TTBBaseSkin& skin) {
+    HDC dc = canvas.Handle();
+    TTBSkinItemState state = SkinStateFor(s);
+    TTBSkinButtonParts parts = PaintSkinButton(dc, r, skin, state, view_->Window() ? view_->Window()->HandleOrNull() : nullptr);
+    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+    if (parts.DrawArrowGlyph) DrawArrowGlyph(dc, parts.Arrow, s, false);
+    TTBSkinCaptionColor caption = SkinCaptionColor(skin, state, GetSysColor(COLOR_BTNFACE));
+    if (!caption.KeepFontColor) SetTextColor(dc, caption.Color);
+    PaintButtonContent(canvas, parts.Content, s, &skin);
+}
+
+void TTBItemViewer::PaintSkinnedMenuStyle(TCanvas& canvas, RECT r, const TPaintState& s, const TTBBaseSkin& skin) {
+    TTBSkinItemState state = SkinStateFor(s);
+    PaintSkinMenuItem(canvas.Handle(), r, skin, state, GetImageList());
+    TTBSkinCaptionColor caption = SkinCaptionColor(skin, state, GetSysColor(COLOR_MENU));
+    PaintMenuRowContent(canvas, r, s, &skin, caption.KeepFontColor ? GetSysColor(COLOR_MENUTEXT) : caption.Color);
+}
+
 void TTBItemViewer::PaintMenuStyle(TCanvas& canvas, RECT r, const TPaintState& s) {
+    HDC dc = canvas.Handle();
+    const int column = MenuImageColumnWidth(r.bottom - r.top) + 2;
+    const bool imageOrCheck = (ImageShown() && GetImageList()) || s.checked;
+    if (s.selected) {
+        RECT band{imageOrCheck ? column + 1 : r.left, r.top, r.right, r.bottom};
+        if (s.combo && s.enabled) band.right -= MenuCheckWidth();
+        FillSysColor(dc, band, FlatMenusEnabled() ? COLOR_MENUHILIGHT : COLOR_HIGHLIGHT);
+    }
+    PaintMenuRowContent(canvas, r, s, nullptr, GetSysColor(s.selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT));
+}
+
+// Caption, short-cut, submenu arrow and image of a popup row over its background.
+void TTBItemViewer::PaintMenuRowContent(TCanvas& canvas, RECT r, const TPaintState& s, const TTBBaseSkin* skin,
+                                        COLORREF textColor) {
     HDC dc = canvas.Handle();
     const int rowHeight = r.bottom - r.top;
     const int column = MenuImageColumnWidth(rowHeight) + 2;
     TImageList* images = GetImageList();
     const bool imageShown = ImageShown() && images;
-    const bool imageOrCheck = imageShown || s.checked;
-    const int highlight = FlatMenusEnabled() ? COLOR_MENUHILIGHT : COLOR_HIGHLIGHT;
-    COLORREF textColor = GetSysColor(s.selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT);
 
-    if (s.selected) {
-        RECT band{imageOrCheck ? column + 1 : r.left, r.top, r.right, r.bottom};
-        if (s.combo && s.enabled) band.right -= MenuCheckWidth();
-        FillSysColor(dc, band, highlight);
-    }
     TEXTMETRICA tm = MetricsOf(dc);
     auto textBox = [&](int left, int right) {
         RECT box{left, r.top + tm.tmExternalLeading, right, r.bottom};
@@ -384,7 +465,7 @@ void TTBItemViewer::PaintMenuStyle(TCanvas& canvas, RECT r, const TPaintState& s
     UINT format = DT_SINGLELINE | DT_LEFT | DT_VCENTER;
     if (!view_->ShowAccels()) format |= DT_HIDEPREFIX;
     SetTextColor(dc, textColor);
-    DrawItemCaption(canvas, textBox(column + 3, r.right), GetCaptionText(), format, s.drawDisabled);
+    DrawItemCaption(canvas, textBox(column + 3 + (skin ? 2 : 0), r.right), GetCaptionText(), format, s.drawDisabled);
 
     std::string shortCut = item_->ShortCutText();
     if (!shortCut.empty()) {
@@ -397,7 +478,7 @@ void TTBItemViewer::PaintMenuStyle(TCanvas& canvas, RECT r, const TPaintState& s
 
     if (item_->ItemStyle() & isfSubmenu) {
         int check = MenuCheckWidth();
-        if (s.combo) {
+        if (s.combo && !skin) {
             RECT part{r.right - check, r.top, r.right, r.bottom};
             if (s.selected && s.enabled) {
                 DrawEdge(dc, &part, BDR_SUNKENOUTER, BF_RECT);
@@ -406,35 +487,35 @@ void TTBItemViewer::PaintMenuStyle(TCanvas& canvas, RECT r, const TPaintState& s
                 DrawEdge(dc, &line, s.selected ? BDR_SUNKENOUTER : EDGE_ETCHED, BF_LEFT);
             }
         }
-        RECT glyph{r.left, r.top, r.right, r.bottom};
         if (s.drawDisabled) {
-            RECT shifted = glyph;
+            RECT shifted = r;
             OffsetRect(&shifted, 1, 1);
             DrawSubmenuArrow(dc, shifted, GetSysColor(COLOR_BTNHIGHLIGHT));
-            DrawSubmenuArrow(dc, glyph, GetSysColor(COLOR_BTNSHADOW));
+            DrawSubmenuArrow(dc, r, GetSysColor(COLOR_BTNSHADOW));
         } else {
-            DrawSubmenuArrow(dc, glyph, s.enabled ? textColor : GetSysColor(COLOR_BTNSHADOW));
+            DrawSubmenuArrow(dc, r, s.enabled ? textColor : GetSysColor(COLOR_BTNSHADOW));
         }
     }
 
-    if (imageOrCheck) {
-        RECT area{0, 0, column, r.bottom};
-        if (s.checked) {
-            RECT edge = area;
-            DrawEdge(dc, &edge, BDR_SUNKENOUTER, BF_RECT);
-            OffsetRect(&area, 1, 1);
-        } else if (s.selected && s.enabled) {
-            RECT edge = area;
-            DrawEdge(dc, &edge, BDR_RAISEDINNER, BF_RECT);
-        }
-        if (imageShown) {
-            int x = area.left + (area.right - area.left - images->Width()) / 2;
-            int y = area.top + (area.bottom - area.top - images->Height()) / 2;
-            images->Draw(dc, x, y, item_->ImageIndex(), !s.drawDisabled);
-        } else {
-            DrawCheckGlyph(dc, area);
-        }
+    if (skin) {
+        // The skin drew the column and the check box; only the image is left.
+        if (imageShown) DrawImage(dc, RECT{0, 0, column, r.bottom}, s, skin);
+        return;
     }
+    if (!imageShown && !s.checked) return;
+    RECT area{0, 0, column, r.bottom};
+    if (s.checked) {
+        RECT edge = area;
+        DrawEdge(dc, &edge, BDR_SUNKENOUTER, BF_RECT);
+        OffsetRect(&area, 1, 1);
+    } else if (s.selected && s.enabled) {
+        RECT edge = area;
+        DrawEdge(dc, &edge, BDR_RAISEDINNER, BF_RECT);
+    }
+    if (imageShown)
+        DrawImage(dc, area, s, nullptr);
+    else
+        DrawCheckGlyph(dc, area);
 }
 
 void TTBItemViewer::MouseDown(TShiftState shift, int x, int y, bool doubleClick) {
@@ -466,6 +547,22 @@ void TTBSeparatorItemViewer::Paint(TCanvas& canvas, const RECT& clientArea, bool
     auto* separator = dynamic_cast<TTBSeparatorItem*>(Item());
     if (separator && separator->Blank()) return;
     HDC dc = canvas.Handle();
+    if (TTBBaseSkin* skin = View()->SkinInForce()) {
+        TTBSkinSeparatorState state;
+        const bool vertical = View()->Orientation() == voVertical;
+        state.VerticalLine = View()->IsToolbar() && (vertical ? IsLineSep : !IsLineSep) && !menuStyle;
+        state.LineBreak = IsLineSep;
+        state.InPopup = View()->IsPopup();
+        state.MenuStyle = menuStyle;
+        state.Floating = View()->Orientation() == voFloating;
+        for (int i = 0; state.InPopup && i < View()->ViewerCount(); ++i)
+            if (View()->Viewers(i)->Show) {
+                state.FirstViewerHeight = View()->Viewers(i)->Height();
+                break;
+            }
+        PaintSkinSeparator(dc, clientArea, *skin, state, View()->Window() ? View()->Window()->HandleOrNull() : nullptr);
+        return;
+    }
     RECT r = clientArea;
     // A line across the bar, or along it once the separator breaks a wrapped bar's line.
     bool horizontalLine = menuStyle || IsLineSep || View()->Orientation() == voVertical;
@@ -488,14 +585,18 @@ void TTBChevronItemViewer::Paint(TCanvas& canvas, const RECT& clientArea, bool s
     HDC dc = canvas.Handle();
     RECT r = clientArea;
     const bool enabled = Item()->Enabled();
-    if (enabled && (pushed || selected)) {
+    TTBBaseSkin* skin = View()->SkinInForce();
+    if (skin) {
+        PaintSkinChevron(dc, r, *skin, enabled, pushed, selected, false,
+                         View()->Window() ? View()->Window()->HandleOrNull() : nullptr);
+    } else if (enabled && (pushed || selected)) {
         RECT edge = r;
         DrawEdge(dc, &edge, pushed ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
     }
     const bool vertical = View()->Orientation() == voVertical;
     int x = vertical ? r.right - 9 : r.left + 2;
     int y = vertical ? r.top + 2 : 4;
-    if (pushed) ++x, ++y;
+    if (pushed && !skin) ++x, ++y;
     const BYTE* rows = vertical ? verticalGlyph : horizontalGlyph;
     int count = vertical ? 8 : 5;
     if (enabled) {

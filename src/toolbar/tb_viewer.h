@@ -4,6 +4,7 @@
 #include <string>
 
 #include "toolbar/tb_item.h"
+#include "toolbar/tb_skin_parts.h"
 #include "widgets/control.h"
 #include "widgets/graphics.h"
 
@@ -64,6 +65,14 @@ protected:
     TPaintState PaintStateFor(bool selected, bool pushed, bool menuStyle) const;
     void PaintToolbarStyle(TCanvas& canvas, RECT r, const TPaintState& s);
     void PaintMenuStyle(TCanvas& canvas, RECT r, const TPaintState& s);
+    // The same two under the skin in force.
+    void PaintSkinnedToolbarStyle(TCanvas& canvas, RECT r, const TPaintState& s, const TTBBaseSkin& skin);
+    void PaintSkinnedMenuStyle(TCanvas& canvas, RECT r, const TPaintState& s, const TTBBaseSkin& skin);
+    TTBSkinItemState SkinStateFor(const TPaintState& s) const;
+    void DrawArrowGlyph(HDC dc, RECT arrow, const TPaintState& s, bool shiftWhenPushed);
+    void PaintButtonContent(TCanvas& canvas, RECT r, const TPaintState& s, const TTBBaseSkin* skin);
+    void PaintMenuRowContent(TCanvas& canvas, RECT r, const TPaintState& s, const TTBBaseSkin* skin, COLORREF textColor);
+    void DrawImage(HDC dc, const RECT& area, const TPaintState& s, const TTBBaseSkin* skin);
     int MenuImageColumnWidth(int rowHeight) const;
     // Font of the view, bold for the default item; selected into `dc` for the scope.
     class TItemFont;
