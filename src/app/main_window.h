@@ -8,6 +8,8 @@
 #include "components/status_progress_bar.h"
 #include "fonts/find_file.h"
 #include "fonts/font_vetting.h"
+#include "toolbar/tb_skin.h"
+#include "toolbar/tb_toolbar.h"
 #include "widgets/button.h"
 #include "widgets/dialogs.h"
 #include "widgets/edit.h"
@@ -25,14 +27,8 @@
 #include "widgets/splitter.h"
 #include "widgets/status_bar.h"
 #include "widgets/timer.h"
-#include "widgets/tool_bar.h"
 
 class TFamilyBaseline;
-
-// Stand-ins for the toolbar framework until it exists; each offers what the main window uses
-// of the real one (Checked, Enabled, AutoCheck, OnClick), so replacing it touches only the layout.
-using TMainToolbar = TStockToolBar;  // a dock with its toolbar
-using TMainToolItem = TStockToolItem;
 
 // The size of the face name in a thumbnail.
 constexpr int kThumbnailPoints = 30;
@@ -69,11 +65,15 @@ public:
     ~TfrmMain() override;
 
     // Controls of the stored layout (owned by the form).
-    TMainToolbar* TBToolbar1 = nullptr;
-    TMainToolItem *TB_NotInstallFont = nullptr, *TB_AlreadyInstallFont = nullptr, *TBSeparatorItem2 = nullptr,
-                  *TB_FontListGetStop = nullptr, *TBSeparatorItem1 = nullptr, *TBItem1 = nullptr, *TBItem2 = nullptr;
-    TMainToolbar* TBToolbar2 = nullptr;
-    TMainToolItem* TB_TextFontFace = nullptr;
+    TTBDock* TBDock1 = nullptr;
+    TTBToolbar* TBToolbar1 = nullptr;
+    TTBItem *TB_NotInstallFont = nullptr, *TB_AlreadyInstallFont = nullptr, *TB_FontListGetStop = nullptr,
+            *TBItem1 = nullptr, *TBItem2 = nullptr;
+    TTBSeparatorItem *TBSeparatorItem2 = nullptr, *TBSeparatorItem1 = nullptr;
+    TTBDock* TBDock2 = nullptr;
+    TTBToolbar* TBToolbar2 = nullptr;
+    TTBItem* TB_TextFontFace = nullptr;
+    TTBSkin* TBSkin1 = nullptr;
     TStatusBar* StatusBar1 = nullptr;
     TStatusProgressBar* StatusProgressBar1 = nullptr;
     TPanel* Panel2 = nullptr;

@@ -17,9 +17,30 @@ void SetPictureButtonLook(TPictureButton* button, const char* icon) {
     button->SetStretch(false);
 }
 
-TMainToolItem* Item(TMainToolbar* bar, const char* name, const char* caption, int image) {
-    TMainToolItem* item = bar->AddItem(caption, image);
-    item->SetName(name);
+// The toolbars' docks: along the top, holding one toolbar that cannot float or change docks.
+TTBToolbar* PlaceDockedToolbar(LayoutBuilder& b, TTBDock* dock, const char* name, const char* caption,
+                               TImageList* images) {
+    dock->SetPosition(dpTop);
+    TTBToolbar* toolbar = b.Place<TTBToolbar>(name, dock, 0, 0, 23, 22);
+    toolbar->SetCaption(caption);
+    toolbar->SetDockMode(dmCannotFloatOrChangeDocks);
+    toolbar->SetImages(images);
+    toolbar->SetDockTextAlign(taLeftJustify);
+    return toolbar;
+}
+
+TTBItem* Item(LayoutBuilder& b, TTBToolbar* bar, const char* name, const char* caption, int image) {
+    TTBItem* item = b.Make<TTBItem>(name);
+    item->SetCaption(caption);
+    item->SetDisplayMode(nbdmImageAndText);
+    item->SetImageIndex(image);
+    item->SetParentComponent(bar);
+    return item;
+}
+
+TTBSeparatorItem* Separator(LayoutBuilder& b, TTBToolbar* bar, const char* name) {
+    TTBSeparatorItem* item = b.Make<TTBSeparatorItem>(name);
+    item->SetParentComponent(bar);
     return item;
 }
 }  // namespace
@@ -38,28 +59,29 @@ void TfrmMain::BuildLayout() {
     ImageList2 = b.Make<TImageList>("ImageList2", 16, 16, true);
     ImageList2->AddResourceStrip(Application->Instance(), "TOOLBAR", 0xFF00FF);
 
-    // TBDock1 with TBToolbar1 "ツールバー".
-    TBToolbar1 = b.Place<TMainToolbar>("TBToolbar1", this, 0, 0, 759, 26);
-    TBToolbar1->SetAlign(alTop);
-    TBToolbar1->SetCaption("ツールバー");
-    TBToolbar1->SetImages(ImageList2);
-    TB_NotInstallFont = Item(TBToolbar1, "TB_NotInstallFont", "未インストールフォント", 4);
-    TB_NotInstallFont->SetChecked(true);
-    TB_AlreadyInstallFont = Item(TBToolbar1, "TB_AlreadyInstallFont", "インストール済みフォント", 5);
-    TBSeparatorItem2 = TBToolbar1->AddSeparator();
-    TB_FontListGetStop = Item(TBToolbar1, "TB_FontListGetStop", "取得の中止", 3);
-    TB_FontListGetStop->SetEnabled(false);
-    TBSeparatorItem1 = TBToolbar1->AddSeparator();
-    TBItem1 = Item(TBToolbar1, "TBItem1", "バージョン情報", 2);
-    TBItem2 = Item(TBToolbar1, "TBItem2", "終了", 0);
+    TBSkin1 = b.Make<TTBSkin>("TBSkin1");
+    TBSkin1->SetIsDefaultSkin(true);
+    TBSkin1->SetOptions(TTBOptions{});
+    TBSkin1->SetParentFont(true);
 
-    // TBDock2 with TBToolbar2.
-    TBToolbar2 = b.Place<TMainToolbar>("TBToolbar2", this, 0, 26, 759, 26);
-    TBToolbar2->SetAlign(alTop);
-    TBToolbar2->SetCaption("TBToolbar2");
-    TBToolbar2->SetImages(ImageList2);
-    TB_TextFontFace = Item(TBToolbar2, "TB_TextFontFace", "「インストール済みフォント」一覧のテキストフォントフェイス", 6);
-    TB_TextFontFace->AutoCheck = true;
+    TBDock1 = b.Place<TTBDock>("TBDock1", this, 0, 0, 759, 26);
+    TBToolbar1 = PlaceDockedToolbar(b, TBDock1, "TBToolbar1", "ツールバー", ImageList2);
+    TBToolbar1->SetCloseButton(false);
+    TBToolbar1->SetDockPos(0);
+    TB_NotInstallFont = Item(b, TBToolbar1, "TB_NotInstallFont", "未インストールフォント", 4);
+    TB_NotInstallFont->SetChecked(true);
+    TB_AlreadyInstallFont = Item(b, TBToolbar1, "TB_AlreadyInstallFont", "インストール済みフォント", 5);
+    TBSeparatorItem2 = Separator(b, TBToolbar1, "TBSeparatorItem2");
+    TB_FontListGetStop = Item(b, TBToolbar1, "TB_FontListGetStop", "取得の中止", 3);
+    TB_FontListGetStop->SetEnabled(false);
+    TBSeparatorItem1 = Separator(b, TBToolbar1, "TBSeparatorItem1");
+    TBItem1 = Item(b, TBToolbar1, "TBItem1", "バージョン情報", 2);
+    TBItem2 = Item(b, TBToolbar1, "TBItem2", "終了", 0);
+
+    TBDock2 = b.Place<TTBDock>("TBDock2", this, 0, 26, 759, 26);
+    TBToolbar2 = PlaceDockedToolbar(b, TBDock2, "TBToolbar2", "TBToolbar2", ImageList2);
+    TB_TextFontFace = Item(b, TBToolbar2, "TB_TextFontFace", "「インストール済みフォント」一覧のテキストフォントフェイス", 6);
+    TB_TextFontFace->SetAutoCheck(true);
     TB_TextFontFace->SetEnabled(false);
 
     StatusBar1 = b.Place<TStatusBar>("StatusBar1", this, 0, 500, 759, 16);

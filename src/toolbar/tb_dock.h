@@ -24,7 +24,8 @@ using TTBDockBoundLines = TEnumSet<TTBDockBoundLine, uint8_t, 4>;
 enum TTBDockMode : uint8_t { dmCanFloat, dmCannotFloat, dmCannotFloatOrChangeDocks };
 enum TTBDragHandleStyle : uint8_t { dhDouble, dhNone, dhSingle };
 enum TTBFloatingMode : uint8_t { fmOnTopOfParentForm, fmOnTopOfAllForms };
-enum TTBBorderStyle : uint8_t { bsNone, bsSingle };
+// Scoped: the picture button's styles also have a bsNone.
+enum class TTBBorderStyle : uint8_t { bsNone, bsSingle };
 // Where a window is, for sizing: nowhere in particular, floating, in a top or bottom dock, in a
 // left or right dock.
 enum TTBDockType : uint8_t { dtNotDocked, dtFloating, dtTopBottom, dtLeftRight };
@@ -393,7 +394,7 @@ private:
     std::unique_ptr<TTBFloatingWindowParent> floatingParent_;
     bool activateParent_ = true;
     bool autoResize_ = true;
-    TTBBorderStyle borderStyle_ = bsSingle;
+    TTBBorderStyle borderStyle_ = TTBBorderStyle::bsSingle;
     bool closeButton_ = true;
     bool closeButtonWhenDocked_ = false;
     TTBDockableTo dockableTo_ = AllDockPositions;

@@ -95,7 +95,7 @@ void TTBDockPainter::PaintDockedFrame(TTBCustomDockableWindow& window, HDC dc, c
         if (DockBackgroundOnWindow(window)) PaintDockBackgroundOn(window, dc, frame.Window, POINT{0, 0});
         else FillSolid(dc, frame.Window, window.Color());
     }
-    if (window.BorderStyle() == bsSingle) {
+    if (window.BorderStyle() == TTBBorderStyle::bsSingle) {
         RECT outer = frame.Window;
         DrawEdge(dc, &outer, BDR_RAISEDINNER, BF_RECT);
     }

@@ -386,7 +386,7 @@ int PlainHandleSize(TTBDragHandleStyle style, bool closeButton) {
 }  // namespace
 
 SIZE TTBCustomDockableWindow::GetNCSizes(TTBDock* dock) const {
-    if (!dock) return (floating_ || borderStyle_ == bsNone) ? SIZE{0, 0} : SIZE{4, 4};
+    if (!dock) return (floating_ || borderStyle_ == TTBBorderStyle::bsNone) ? SIZE{0, 0} : SIZE{4, 4};
     int handle = 0;
     if (dock->AllowDrag()) {
         handle = DockPainter().DragHandleSize(*this, *dock, PlainHandleSize(dragHandleStyle_, closeButtonWhenDocked_));
@@ -405,7 +405,7 @@ TTBDockedFrame TTBCustomDockableWindow::DockedFrame(TTBDock* dock, SIZE size) co
     frame.Window = RECT{0, 0, size.cx, size.cy};
     if (!dock) {
         frame.Client = frame.Window;
-        if (!floating_ && borderStyle_ == bsSingle) InflateRect(&frame.Client, -2, -2);
+        if (!floating_ && borderStyle_ == TTBBorderStyle::bsSingle) InflateRect(&frame.Client, -2, -2);
         return frame;
     }
     frame.Vertical = dock->Vertical();

@@ -25,12 +25,14 @@ protected:
         Application->ResetTermination();
     }
 
-    // Clicks a toolbar item where a user would: on its button in the toolbar window.
-    void ClickItem(TMainToolbar* bar, TMainToolItem* item) {
-        RECT r = bar->ItemRect(item);
-        ClickAt(bar->Handle(), (r.left + r.right) / 2, (r.top + r.bottom) / 2);
-        PumpFor(20);
+    // The centre of an item's button on the screen.
+    static POINT ItemCentre(TTBToolbar* bar, TTBCustomItem* item) {
+        bar->View()->ValidatePositions();
+        const RECT& r = bar->View()->Find(item)->BoundsRect;
+        return bar->ClientToScreen(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
     }
+    // Clicks a toolbar item where a user would: the system's mouse input on its button.
+    void ClickItem(TTBToolbar* bar, TTBCustomItem* item) { SystemClick(ItemCentre(bar, item)); }
 
     // Selects a folder in the tree, which runs the scan, and waits for the scan to end.
     bool ScanFolder(const std::string& folder) {

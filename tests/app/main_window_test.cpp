@@ -21,13 +21,16 @@ TEST_F(MainWindowTest, StartsInTheNotInstalledModeWithNothingSelected) {
 
 TEST_F(MainWindowTest, PaneLayoutFollowsTheAlignment) {
     RECT client = form->ClientRect();
-    EXPECT_EQ(form->TBToolbar1->Top(), 0);
-    EXPECT_EQ(form->TBToolbar2->Top(), 26);
+    // Each dock is as high as its toolbar's tallest button and the frame (26 with this font).
+    EXPECT_EQ(form->TBDock1->Top(), 0);
+    EXPECT_EQ(form->TBDock1->Height(), form->TBToolbar1->View()->BaseSize().y + 4);
+    EXPECT_EQ(form->TBDock2->Top(), form->TBDock1->Height());
+    EXPECT_EQ(form->TBDock2->Height(), form->TBToolbar2->View()->BaseSize().y + 4);
+    EXPECT_EQ(form->Panel2->Top(), form->TBDock1->Height() + form->TBDock2->Height());
     EXPECT_EQ(form->StatusBar1->Top() + form->StatusBar1->Height(), client.bottom);
     EXPECT_EQ(form->StatusBar1->Height(), 16);
     EXPECT_EQ(form->Panel2->Left(), 0);
     EXPECT_EQ(form->Panel2->Width(), 209);
-    EXPECT_EQ(form->Panel2->Top(), 52);
     EXPECT_EQ(form->Splitter1->Left(), 209);
     EXPECT_EQ(form->Panel1->Left(), 212);
     EXPECT_EQ(form->Panel1->Left() + form->Panel1->Width(), client.right);

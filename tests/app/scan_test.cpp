@@ -148,12 +148,9 @@ TEST_F(MainWindowTest, StoppingDuringTheSecondOfFiveFilesLeavesThreeRows) {
     const char* fonts[] = {"SorvaneTestA.ttf", "SorvaneTestB.ttf", "SorvaneTestC.ttf", "SorvaneTestD.ttf",
                            "SorvaneTestE.ttf"};
     for (int i = 0; i < 5; ++i) CopyTestFont(fonts[i], dir, std::string(1, static_cast<char>('a' + i)) + ".ttf");
-    // The stop command arrives as the toolbar's notification, picked up by the scan's own pumping.
+    // A real click on the stop command, picked up by the scan's own pumping.
     ScanRecorder recorder(*form, [this](int report) {
-        if (report == 2) {
-            PostMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(form->TB_FontListGetStop->CommandId(), BN_CLICKED),
-                         reinterpret_cast<LPARAM>(form->TBToolbar1->Handle()));
-        }
+        if (report == 2) QueueSystemClick(ItemCentre(form->TBToolbar1, form->TB_FontListGetStop));
     });
     ASSERT_TRUE(ScanFolder(dir));
     EXPECT_EQ(form->ListView1->Count(), 3);

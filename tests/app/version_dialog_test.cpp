@@ -8,21 +8,6 @@
 
 namespace {
 
-// Input as the system delivers it: the pointer moves, then the left button goes down and up at
-// its place. Unlike sent messages, this input does not reach disabled windows.
-void SystemClick(POINT screen) {
-    SetCursorPos(screen.x, screen.y);
-    PumpFor(30);
-    for (DWORD flag : {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP}) {
-        INPUT input{};
-        input.type = INPUT_MOUSE;
-        input.mi.dwFlags = flag;
-        SendInput(1, &input, sizeof(input));
-        PumpFor(30);
-    }
-    PumpFor(50);
-}
-
 void SystemClickCentre(TControl& control) {
     SystemClick(control.ClientToScreen(POINT{control.Width() / 2, control.Height() / 2}));
 }
@@ -47,10 +32,7 @@ protected:
         PumpFor(50);
     }
 
-    void SystemClickItem(TMainToolItem* item) {
-        RECT r = form->TBToolbar1->ItemRect(item);
-        SystemClick(form->TBToolbar1->ClientToScreen(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}));
-    }
+    void SystemClickItem(TTBItem* item) { SystemClick(ItemCentre(form->TBToolbar1, item)); }
 };
 
 TEST_F(VersionDialogTest, StartsHiddenWithCaptionsFromTheProgramsResource) {

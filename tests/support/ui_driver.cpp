@@ -1,4 +1,5 @@
 #include "support/ui_driver.h"
+#include "support/test_env.h"
 
 #include <map>
 
@@ -64,6 +65,22 @@ void DialogAnswerer::Poll() {
     buttonText_ = WindowText(button);
     answered_ = true;
     PostMessageA(search.found, WM_COMMAND, MAKEWPARAM(buttonId_, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+}
+
+void QueueSystemClick(POINT screen) {
+    SetCursorPos(screen.x, screen.y);
+    INPUT inputs[2]{};
+    inputs[0].type = inputs[1].type = INPUT_MOUSE;
+    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, inputs, sizeof(INPUT));
+}
+
+void SystemClick(POINT screen) {
+    SetCursorPos(screen.x, screen.y);
+    PumpFor(30);
+    QueueSystemClick(screen);
+    PumpFor(80);
 }
 
 void ClickAt(HWND window, int x, int y) {

@@ -36,4 +36,10 @@ private:
 
 // Left click at a point of a window's client area, through the window's own mouse messages.
 void ClickAt(HWND window, int x, int y);
+// A left click as the system delivers it: the pointer moves to the screen point, then the
+// button goes down and up there. Unlike sent messages it does not reach disabled windows, and a
+// press that starts a modal loop (a toolbar button) finds its release already queued.
+void SystemClick(POINT screen);
+// Queues the same input without waiting: for a click that a running handler's pumping takes.
+void QueueSystemClick(POINT screen);
 std::string WindowText(HWND window);
