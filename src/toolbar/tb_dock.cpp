@@ -34,6 +34,7 @@ void TTBBasicBackground::Changed() {
 // ---- Dock ---------------------------------------------------------------------------------
 
 TTBDock::TTBDock(TComponent* owner) : TWinControl(owner) {
+    SetDoubleBuffered(true);
     SetAlign(alTop);
     SetBounds(0, 0, 150, 0);
     backgroundListener_ = [this] { BackgroundChanged(); };

@@ -75,6 +75,8 @@ TTBCustomToolbar::TTBCustomToolbar(TComponent* owner) : TTBCustomDockableWindow(
     view_->SetColor(clBtnFace);
     SetColor(clBtnFace);
     SetBounds(Left(), Top(), 23, 22);
+    // Background and buttons reach the screen in one copy: resizing and state changes do not flicker.
+    SetDoubleBuffered(true);
     RegisterToolbarKeys(this);
 }
 
@@ -327,6 +329,13 @@ LRESULT TTBCustomToolbar::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == SC_KEYMENU && menuBar_ && KeyboardOpen(static_cast<char>(lParam))) return 1;
+        break;
+    case WM_SETTINGCHANGE:
+        if (wParam == SPI_SETNONCLIENTMETRICS) {
+            RebuildMenuFont();
+            view_->InvalidatePositions();
+            Arrange();
+        }
         break;
     }
     return TTBCustomDockableWindow::WndProc(msg, wParam, lParam);

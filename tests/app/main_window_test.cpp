@@ -182,3 +182,24 @@ TEST_F(MainWindowTest, ListBoxClickWithNothingSelectedChangesNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, ANarrowWindowCutsTheLastButtonsOffBehindTheChevron) {
+    auto chevronShown = [&] { return form->TBToolbar1->View()->Find(form->TBToolbar1->ChevronItem())->Show; };
+    auto offEdge = [&](TTBCustomItem* item) { return form->TBToolbar1->View()->Find(item)->OffEdge; };
+    EXPECT_FALSE(chevronShown());
+    form->SetBounds(form->Left(), form->Top(), 420, form->Height());
+    PumpFor(30);
+    EXPECT_TRUE(chevronShown());
+    EXPECT_TRUE(offEdge(form->TBItem2));
+    EXPECT_FALSE(offEdge(form->TB_NotInstallFont));
+    EXPECT_TRUE(form->TBToolbar1->ChevronItem()->Enabled());
+    EXPECT_LE(form->TBToolbar1->Left() + form->TBToolbar1->Width(), form->TBDock1->Width());
+    form->SetBounds(form->Left(), form->Top(), 767, form->Height());
+    PumpFor(30);
+    EXPECT_FALSE(chevronShown());
+    EXPECT_FALSE(offEdge(form->TBItem2));
+}
+
+}  // namespace
