@@ -9,6 +9,7 @@
 
 #include "toolbar/tb_dock_arrange.h"
 #include "toolbar/tb_hook.h"
+#include "toolbar/tb_skin.h"
 #include "widgets/control.h"
 #include "widgets/enum_set.h"
 
@@ -213,7 +214,7 @@ using TTBDockChangingEvent = std::function<void(TComponent* Sender, bool Floatin
 // Everything that can sit in a dock: draws its docked frame with the drag handle and the
 // optional close button, sizes itself for any dock, and runs the drag loop. Toolbars and tool
 // windows supply their contents through the virtual operations below.
-class TTBCustomDockableWindow : public TWinControl {
+class TTBCustomDockableWindow : public TWinControl, public TTBSkinClient {
 public:
     explicit TTBCustomDockableWindow(TComponent* owner);
     ~TTBCustomDockableWindow() override;
@@ -282,8 +283,7 @@ public:
     void SetStretch(bool value);
     bool UseLastDock() const { return useLastDock_; }
     void SetUseLastDock(bool value);
-    // Null: the default skin. The skin module keeps its window list through SetSkin.
-    TTBBaseSkin* Skin() const { return skin_; }
+    using TTBSkinClient::Skin;  // the skin the window is attached to, DefaultSkin at first
     // Whether the docked close button is pushed (its loop runs) or under the pointer.
     bool CloseButtonPushed() const { return closePushed_; }
     bool CloseButtonHot() const { return closeHot_; }
@@ -350,6 +350,10 @@ protected:
     bool NonClientHitTest(POINT screenPoint, LRESULT& hit) override;
     void VisibleChanged() override;
     void CaptionChanged() override;  // the floating caption shows it
+    // The skin module's questions; a skin destroyed under the window leaves it on DefaultSkin.
+    TWinControl* SkinWindow() override { return this; }
+    bool SkinWindowFloating() const override { return floating_; }
+    void SkinReplaced() override;
     void RecreatingWnd() override;
     void AfterCreateWnd() override;
     void BoundsChanged() override;
@@ -409,7 +413,6 @@ private:
     bool smoothDrag_ = true;
     bool stretch_ = false;
     bool useLastDock_ = true;
-    TTBBaseSkin* skin_ = nullptr;
     bool closePushed_ = false;
     bool closeHot_ = false;
     int arrangeDepth_ = 0;

@@ -302,8 +302,12 @@ void TTBCustomDockableWindow::SetStretch(bool value) {
 }
 
 void TTBCustomDockableWindow::SetSkin(TTBBaseSkin* value) {
-    if (value == skin_) return;
-    skin_ = value;
+    if (!ChangeSkin(value)) return;
+    RedrawNCArea();
+    Invalidate();
+}
+
+void TTBCustomDockableWindow::SkinReplaced() {
     RedrawNCArea();
     Invalidate();
 }

@@ -1,4 +1,5 @@
 #include "toolbar/tb_skin.h"
+#include "toolbar/tb_skin_dock.h"
 
 #include <algorithm>
 #include <cmath>
@@ -458,8 +459,10 @@ public:
         manager_ = std::make_unique<TTBSkinManager>();
         SkinManager = manager_.get();
         ThemeApi();
+        SetDockPainter(&SkinDockPainter());
     }
     ~SkinUnit() {
+        SetDockPainter(nullptr);
         manager_.reset();
         SkinManager = nullptr;
         defaultSkin_.reset();

@@ -73,6 +73,7 @@ TTBCustomToolbar::TTBCustomToolbar(TComponent* owner) : TTBCustomDockableWindow(
     // The chevron joined after the view's viewers were made: it needs its own now.
     items_->Notify(inkSubitemsChanged, -1, nullptr);
     view_->SetColor(clBtnFace);
+    view_->SetSkin(Skin());
     SetColor(clBtnFace);
     SetBounds(Left(), Top(), 23, 22);
     // Background and buttons reach the screen in one copy: resizing and state changes do not flicker.
@@ -145,10 +146,14 @@ void TTBCustomToolbar::FontChanged() {
 }
 
 void TTBCustomToolbar::SetSkin(TTBBaseSkin* value) {
-    TTBCustomDockableWindow::SetSkin(value);
-    if (!view_) return;
     HandleNeeded();
-    view_->SetSkin(value);
+    TTBCustomDockableWindow::SetSkin(value);
+    if (view_) view_->SetSkin(Skin());
+}
+
+void TTBCustomToolbar::SkinReplaced() {
+    TTBCustomDockableWindow::SkinReplaced();
+    if (view_) view_->SetSkin(Skin());
 }
 
 void TTBCustomToolbar::UpdateItemsFromActions() {

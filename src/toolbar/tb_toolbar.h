@@ -86,6 +86,7 @@ public:
     bool KeepClientPress(POINT p) override;
     bool TakesMenuEvents() const override { return menuBar_; }
     void SetSkin(TTBBaseSkin* value) override;
+    void SkinReplaced() override;
     void SizeChanging(int Width, int Height) override;
 
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
