@@ -203,3 +203,23 @@ TEST_F(MainWindowTest, ANarrowWindowCutsTheLastButtonsOffBehindTheChevron) {
 }
 
 }  // namespace
+
+namespace {
+
+// Painting the skinned toolbars, hot and not, frames included, keeps no GDI object or DC.
+TEST_F(MainWindowTest, RepaintingTheToolbarsLeavesNoGdiObjectsBehind) {
+    TTBView* view = form->TBToolbar1->View();
+    auto paintAll = [&](int round) {
+        view->Select(view->Find(round % 2 ? form->TBItem1 : form->TB_AlreadyInstallFont), false);
+        for (TTBToolbar* bar : {form->TBToolbar1, form->TBToolbar2})
+            RedrawWindow(bar->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
+    };
+    paintAll(0);
+    const long gdi = HandleCounters::GdiObjects(), dcs = HandleCounters::DeviceContexts();
+    for (int round = 1; round <= 500; ++round) paintAll(round);
+    view->Select(nullptr, false);
+    EXPECT_EQ(HandleCounters::GdiObjects(), gdi);
+    EXPECT_EQ(HandleCounters::DeviceContexts(), dcs);
+}
+
+}  // namespace
