@@ -360,6 +360,7 @@ bool TTBDock::OfferToDockedWindows(UINT msg, WPARAM wParam, LPARAM lParam) {
 LRESULT TTBDock::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_SYSCOLORCHANGE:
+        ApplySystemColorsToSkins();
         Invalidate();
         RefreshDockedWindows(true);
         break;

@@ -441,6 +441,11 @@ TColor PopupWindowColor(const TTBBaseSkin* popupSkin) {
     return popupSkin ? popupSkin->SkinColor(tcPopup) : clMenu;
 }
 
+void ApplySystemColorsToSkins() {
+    if (DefaultSkin) DefaultSkin->ApplyColorSet();
+    for (int i = 0; SkinManager && i < SkinManager->Count(); ++i) SkinManager->Skins(i)->ApplyColorSet();
+}
+
 // ---- Unit initialisation -------------------------------------------------------------------
 
 std::unique_ptr<TTBBaseSkin> CreateDefaultSkin() {

@@ -193,6 +193,9 @@ extern TTBSkinManager* SkinManager;
 // The length a toolbar keeps for its chevron button.
 extern int ChevronSize;
 
+// The system colours changed: every skin derives its colour set again.
+void ApplySystemColorsToSkins();
+
 // ---- Windows that paint with a skin ----------------------------------------------------------
 
 // A toolbar, tool window, dock or popup that uses a skin. It starts on DefaultSkin, stays

@@ -103,6 +103,12 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             OnHide(this);
         }
         break;
+    case WM_SYSCOLORCHANGE:
+        // Only top-level windows hear of it; controls that derive colours from the system's
+        // (docks and their skins) need it too.
+        for (HWND child = GetWindow(HandleOrNull(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+            SendMessageA(child, msg, wParam, lParam);
+        break;
     case WM_SYSCOMMAND:
         // The close box asks like every other way of closing.
         if ((wParam & 0xFFF0) == SC_CLOSE) {
