@@ -107,14 +107,15 @@ void KeepOffVerticalBar(const TPopupPlaceInput& in, TPopupPlacement& out) {
 }
 
 // Below a horizontal bar: above the button when that hides fewer of the bar's items (a wrapped
-// bar's next line) or the present place would hide the button; one that still does moves beside it.
+// bar's next line) or frees the button that the present place hides; one that still hides the
+// button moves beside it.
 void KeepOffHorizontalBar(const TPopupPlaceInput& in, TPopupPlacement& out) {
     const RECT& wa = in.WorkArea;
     const RECT& item = in.Item;
     POINT above{out.Position.x, ClampInto(item.top - in.Size.cy, in.Size.cy, wa.top, wa.bottom)};
-    RECT present = PopupAt(out.Position, in.Size);
-    if (!out.OpenedUp &&
-        (CoveredItems(PopupAt(above, in.Size), in.BarItems) < CoveredItems(present, in.BarItems) || Overlaps(present, item))) {
+    const RECT present = PopupAt(out.Position, in.Size), abovePlace = PopupAt(above, in.Size);
+    if (!out.OpenedUp && (CoveredItems(abovePlace, in.BarItems) < CoveredItems(present, in.BarItems) ||
+                          (Overlaps(present, item) && !Overlaps(abovePlace, item)))) {
         out.Position = above;
         out.OpenedUp = above.y + in.Size.cy <= item.top;
     }
