@@ -206,6 +206,7 @@ TTBPopupWindow::TTBPopupWindow(TTBView* parentView, TTBCustomItem* parentItem, T
     if (PopupCastsShadows(skin))
         shadows_ = std::make_unique<TPopupShadows>(PopupShadowStyle(skin), parentView && PopupSkinIsOfficeXP(skin));
     view_ = std::make_unique<TTBPopupView>(parentView, parentItem, this, parentView ? parentView->GetFont() : MenuFont());
+    view_->SetSkin(skin);
     view_->SetColor(Color());
     view_->OnEraseBackground = [this](HDC dc, const RECT& area) { PaintBackground(dc, area); };
     HandleNeeded();
