@@ -3,6 +3,7 @@
 #include "toolbar/tb_popup.h"
 
 #include <algorithm>
+#include <string>
 
 #include "toolbar/tb_common.h"
 #include "toolbar/tb_popup_skin.h"

@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 

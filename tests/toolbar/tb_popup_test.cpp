@@ -184,6 +184,16 @@ TEST_F(PopupTest, APopupMenuIgnoresTheFirstReleaseOnlyAndTracksToAClick) {
     EXPECT_EQ(CountThreadWindows(), windows);
 }
 
+TEST_F(PopupTest, AStoredItemWhoseParentIsAPopupMenuLandsInItsItems) {
+    TTBPopupMenu menu(nullptr);
+    auto* stored = new TTBItem(nullptr);  // the menu's root item frees it
+    stored->SetParentComponent(&menu);
+    EXPECT_EQ(stored->Parent(), menu.Items());
+    std::vector<TComponent*> children;
+    menu.GetChildren([&](TComponent* child) { children.push_back(child); });
+    EXPECT_EQ(children, (std::vector<TComponent*>{stored}));
+}
+
 TEST_F(PopupTest, ARightAlignedPopupMenuEndsAtX) {
     TTBPopupMenu menu(nullptr);
     menu.SetAlignment(paRight);
