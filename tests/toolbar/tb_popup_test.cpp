@@ -42,30 +42,18 @@ protected:
     void SetUp() override {
         ResetSystemSeams();
         PopupFactory() = DefaultPopupFactory();
-        MenuDelaySeam() = [] { return 30; };
         auto real = SystemSeams().ParametersInfo;
         SystemSeams().ParametersInfo = [this, real](UINT action, UINT param, void* data) -> BOOL {
-            auto flag = [data](bool value) {
-                *static_cast<BOOL*>(data) = value;
-                return TRUE;
-            };
-            if (action == SPI_GETMENUANIMATION) return flag(animate);
-            if (action == SPI_GETMENUFADE) return flag(false);
-            if (action == SPI_GETFLATMENU) return flag(flatMenus);
-            if (action == SPI_GETWORKAREA && workArea) {
-                *static_cast<RECT*>(data) = *workArea;
-                return TRUE;
-            }
-            return real(action, param, data);
+            if (action == SPI_GETWORKAREA && workArea) *static_cast<RECT*>(data) = *workArea;
+            else if (action == SPI_GETMENUANIMATION) *static_cast<BOOL*>(data) = animate;
+            else if (action == SPI_GETMENUFADE) *static_cast<BOOL*>(data) = FALSE;
+            else if (action == SPI_GETFLATMENU) *static_cast<BOOL*>(data) = flatMenus;
+            else return real(action, param, data);
+            return TRUE;
         };
         SystemSeams().Version = [] { return TSystemVersion{VER_PLATFORM_WIN32_NT, 5, 1}; };
         SystemSeams().ReadRegistry = [](HKEY, const std::string&, const std::string&, DWORD) {
-            TRegistryValue configured;
-            configured.KeyOpened = true;
-            configured.Result = ERROR_SUCCESS;
-            configured.Type = REG_SZ;
-            configured.Data = "ding.wav";
-            return configured;
+            return TRegistryValue{true, ERROR_SUCCESS, REG_SZ, "ding.wav"};  // every event has a sound
         };
         SystemSeams().PlayAlias = [this](const char* alias, DWORD) {
             sounds.push_back(alias);
@@ -75,15 +63,15 @@ protected:
     }
     void TearDown() override {
         FinishWindowAnimation();
-        MenuDelaySeam() = [] { return GetMenuShowDelay(); };
         ResetSystemSeams();
     }
-    // Opens the popup of `item` on the bar, as the tracking loop does.
+    TTBItem* Submenu(const char* caption) { return AddTo(bar.root, caption, true); }
+    // Opens the popup of `item`, as the tracking loop does.
     TTBPopupWindow* Open(TTBView* view, TTBCustomItem* item, bool selectFirst = false, int paintMs = 20) {
         view->ValidatePositions();
         view->Select(view->Find(item), false);
         view->OpenChildPopup(selectFirst);
-        PumpFor(paintMs);
+        if (paintMs > 0) PumpFor(paintMs);
         return PopupOf(view);
     }
 
@@ -97,8 +85,7 @@ protected:
 TEST_F(PopupTest, ADropDownOpensBelowItsButtonWithoutTakingTheFocusAndAClickInItRunsOnce) {
     HWND active = GetActiveWindow();
     int clicks = 0;
-    TTBItem* menu = bar.Add("Menu");
-    menu->SetItemStyle(menu->ItemStyle() | isfSubmenu);
+    TTBItem* menu = Submenu("Menu");
     AddTo(menu, "First");
     TTBItem* second = AddTo(menu, "Second");
     second->OnClick = [&](TComponent*) { ++clicks; };
@@ -107,19 +94,11 @@ TEST_F(PopupTest, ADropDownOpensBelowItsButtonWithoutTakingTheFocusAndAClickInIt
     RECT button = bar.view->Find(menu)->BoundsRect;
     MapWindowPoints(bar.Handle(), HWND_DESKTOP, reinterpret_cast<POINT*>(&button), 2);
 
-    RECT popupRect{}, clientOnScreen{};
-    LONG style = 0, exStyle = 0;
-    HWND owner = nullptr;
+    RECT popupRect{}, client{};
     auto look = [&] {
-        TTBPopupWindow* popup = PopupOf(bar.view.get());
-        ASSERT_NE(popup, nullptr);
-        HWND h = popup->Handle();
-        popupRect = WindowRectOf(h);
-        GetClientRect(h, &clientOnScreen);
-        MapWindowPoints(h, HWND_DESKTOP, reinterpret_cast<POINT*>(&clientOnScreen), 2);
-        style = GetWindowLongA(h, GWL_STYLE);
-        exStyle = GetWindowLongA(h, GWL_EXSTYLE);
-        owner = GetWindow(h, GW_OWNER);
+        HWND popup = PopupOf(bar.view.get())->Handle();
+        popupRect = WindowRectOf(popup);
+        GetClientRect(popup, &client);
     };
     Script script({[&] { PostMouse(bar.Handle(), WM_LBUTTONUP, inMenu); }, look,
                    [&] { PostMouse(bar.Handle(), WM_MOUSEMOVE, CentreIn(bar.view->OpenView(), second)); },
@@ -132,14 +111,7 @@ TEST_F(PopupTest, ADropDownOpensBelowItsButtonWithoutTakingTheFocusAndAClickInIt
     // Below the button, shifted by the plain popups' (3, 2), framed 3 pixels on each side.
     EXPECT_EQ(popupRect.left, button.left + 3);
     EXPECT_EQ(popupRect.top, button.bottom + 2);
-    EXPECT_EQ(clientOnScreen.left - popupRect.left, 3);
-    EXPECT_EQ(popupRect.bottom - clientOnScreen.bottom, 3);
-    EXPECT_TRUE(style & WS_POPUP);
-    EXPECT_TRUE(style & WS_VISIBLE);
-    EXPECT_TRUE(exStyle & WS_EX_TOPMOST);
-    EXPECT_TRUE(exStyle & WS_EX_TOOLWINDOW);
-    // The desktop as owner leaves a window unowned.
-    EXPECT_EQ(owner, PopupOwnerWindow() == GetDesktopWindow() ? nullptr : PopupOwnerWindow());
+    EXPECT_EQ(popupRect.right - popupRect.left - client.right, 6);
     EXPECT_EQ(GetActiveWindow(), active);
     EXPECT_EQ(sounds, (std::vector<std::string>{"MenuPopup"}));
     EXPECT_EQ(clicks, 1);
@@ -184,34 +156,9 @@ TEST_F(PopupTest, APopupMenuIgnoresTheFirstReleaseOnlyAndTracksToAClick) {
     EXPECT_EQ(CountThreadWindows(), windows);
 }
 
-TEST_F(PopupTest, AStoredItemWhoseParentIsAPopupMenuLandsInItsItems) {
-    TTBPopupMenu menu(nullptr);
-    auto* stored = new TTBItem(nullptr);  // the menu's root item frees it
-    stored->SetParentComponent(&menu);
-    EXPECT_EQ(stored->Parent(), menu.Items());
-    std::vector<TComponent*> children;
-    menu.GetChildren([&](TComponent* child) { children.push_back(child); });
-    EXPECT_EQ(children, (std::vector<TComponent*>{stored}));
-}
-
-TEST_F(PopupTest, ARightAlignedPopupMenuEndsAtX) {
-    TTBPopupMenu menu(nullptr);
-    menu.SetAlignment(paRight);
-    AddTo(menu.Items(), "Something long enough");
-    RECT shown{};
-    Script script({[&] {
-                       shown = WindowRectOf(GetCapture());
-                       PostKey(GetCapture(), VK_ESCAPE);
-                   }});
-    menu.Popup(700, 200);
-    EXPECT_EQ(shown.right, 700);
-    EXPECT_EQ(shown.top, 200);
-}
-
 TEST_F(PopupTest, APopupTallerThanTheWorkAreaScrollsWithItsArrowsAndTheKeyboard) {
     workArea = RECT{0, 0, 1280, 300};
-    TTBItem* menu = bar.Add("Long");
-    menu->SetItemStyle(menu->ItemStyle() | isfSubmenu);
+    TTBItem* menu = Submenu("Long");
     std::vector<TTBItem*> rows;
     for (int i = 0; i < 40; ++i) rows.push_back(AddTo(menu, "Row " + std::to_string(i)));
     TTBPopupWindow* popup = Open(bar.view.get(), menu);
@@ -273,45 +220,14 @@ TEST_F(PopupTest, AChevronListsTheHiddenButtonsAtTheirOwnHeight) {
     chevronBar.view->CloseChildPopups();
 }
 
-TEST_F(PopupTest, ASideSubmenuAtTheRightEdgeOpensLeftAndItsOwnSubmenusKeepLeft) {
-    TestBar edge{RECT{1130, 60, 1275, 90}};
-    TTBItem* menu = edge.Add("Menu");
-    menu->SetItemStyle(menu->ItemStyle() | isfSubmenu);
-    TTBItem* sub = AddTo(menu, "A longer submenu", true);
-    TTBItem* deeper = AddTo(sub, "Deeper", true);
-    AddTo(deeper, "x");
-
-    TTBPopupWindow* first = Open(edge.view.get(), menu);
-    ASSERT_NE(first, nullptr);
-    TTBPopupWindow* second = Open(first->View(), sub);
-    ASSERT_NE(second, nullptr);
-    TTBPopupWindow* third = Open(second->View(), deeper);
-    ASSERT_NE(third, nullptr);
-    RECT r1 = WindowRectOf(first->Handle()), r2 = WindowRectOf(second->Handle()), r3 = WindowRectOf(third->Handle());
-    EXPECT_LE(r1.right, 1280);
-    EXPECT_TRUE(second->PopupView()->OpenedLeft());
-    EXPECT_TRUE(third->PopupView()->OpenedLeft());
-    EXPECT_LT(r2.right, r1.left + 12);  // beside its parent, not over it
-    EXPECT_LT(r3.right, r2.left + 12);
-    // Right of the second there would have been room: the third went left for its parent's sake.
-    EXPECT_LE(r2.right + (r3.right - r3.left), 1280);
-    edge.view->CloseChildPopups();
-}
-
 TEST_F(PopupTest, PopupsAnimateUnlessSomethingIsSelectedOrTheBarMovesFromMenuToMenu) {
     animate = true;
-    TTBItem* a = bar.Add("A");
-    TTBItem* b = bar.Add("B");
-    for (TTBItem* item : {a, b}) {
-        item->SetItemStyle(item->ItemStyle() | isfSubmenu);
-        AddTo(item, "child");
-    }
-    bar.view->ValidatePositions();
-    bar.view->Select(bar.view->Find(a), false);
-    bar.view->OpenChildPopup(false);
-    EXPECT_TRUE(WindowAnimationRunning(PopupOf(bar.view.get())->Handle()));
-    bar.view->Select(bar.view->Find(b), false);
-    bar.view->OpenChildPopup(false);
+    TTBItem* a = Submenu("A");
+    TTBItem* b = Submenu("B");
+    AddTo(a, "child");
+    AddTo(b, "child");
+    EXPECT_TRUE(WindowAnimationRunning(Open(bar.view.get(), a, false, 0)->Handle()));
+    Open(bar.view.get(), b, false, 0);  // the bar moves on from an open menu
     EXPECT_FALSE(WindowAnimationRunning());
     bar.view->CloseChildPopups();
     Open(bar.view.get(), a, true);
@@ -320,8 +236,7 @@ TEST_F(PopupTest, PopupsAnimateUnlessSomethingIsSelectedOrTheBarMovesFromMenuToM
 }
 
 TEST_F(PopupTest, ThePlainFrameIsARaisedEdgeOrTheFlatMenuFrame) {
-    TTBItem* menu = bar.Add("Menu");
-    menu->SetItemStyle(menu->ItemStyle() | isfSubmenu);
+    TTBItem* menu = Submenu("Menu");
     AddTo(menu, "child");
     struct Case {
         bool flat;
@@ -343,8 +258,7 @@ TEST_F(PopupTest, ThePlainFrameIsARaisedEdgeOrTheFlatMenuFrame) {
 }
 
 TEST_F(PopupTest, AnErrorAfterThePopupIsBuiltLeavesNothingOpenOrAlive) {
-    TTBItem* menu = bar.Add("Menu");
-    menu->SetItemStyle(menu->ItemStyle() | isfSubmenu);
+    TTBItem* menu = Submenu("Menu");
     AddTo(menu, "Faulty")->OnSelect = [](TTBCustomItem*, TTBItemViewer*, bool) { throw ETBItemError("select failed"); };
     bar.view->ValidatePositions();
     bar.view->Select(bar.view->Find(menu), false);
@@ -359,8 +273,7 @@ TEST_F(PopupTest, AnErrorAfterThePopupIsBuiltLeavesNothingOpenOrAlive) {
 
 TEST_F(PopupTest, OpeningAndClosingTwoHundredTimesLeavesNoWindowOrGdiObjectBehind) {
     workArea = RECT{0, 0, 1280, 200};  // scrolling popups, arrows painted
-    TTBItem* menu = bar.Add("Menu");
-    menu->SetItemStyle(menu->ItemStyle() | isfSubmenu);
+    TTBItem* menu = Submenu("Menu");
     TTBItem* sub = AddTo(menu, "Sub", true);
     AddTo(sub, "x");
     for (int i = 0; i < 20; ++i) AddTo(menu, "Row " + std::to_string(i));
