@@ -126,6 +126,8 @@ void TTBView::CancelCapture() {
 void TTBView::OpenChildPopup(bool selectFirst) {
     StopTimer(vtOpen);
     StopTimer(vtClose);
+    // Moving from one open menu to the next shows the next at once, without its animation.
+    childClosedByDestruction_ = openPopup_ && selected_ != openViewer_;
     if (selected_ != openViewer_) CloseChildPopups();
     if (!selected_ || openPopup_) return;
     TTBCustomItem* item = selected_->Item();

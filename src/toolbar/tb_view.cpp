@@ -12,7 +12,7 @@ int liveViews = 0;
 }
 
 TTBPopupFactory& PopupFactory() {
-    static TTBPopupFactory factory;
+    static TTBPopupFactory factory = DefaultPopupFactory();
     return factory;
 }
 
@@ -354,7 +354,7 @@ void TTBView::DrawSubitems(TCanvas& canvas) {
 
 TColor TTBView::BackgroundColor() const {
     if (color_ != static_cast<TColor>(0x20000000)) return color_;
-    return isToolbar_ ? clBtnFace : static_cast<TColor>(0x80000000 | COLOR_MENU);
+    return isToolbar_ ? clBtnFace : clSystemColor | COLOR_MENU;
 }
 
 void TTBView::EraseInto(HDC dc, const RECT& area) {

@@ -30,6 +30,8 @@ public:
 using TTBPopupFactory = std::function<std::unique_ptr<TTBPopupHost>(
     TTBCustomItem* item, TTBView* parentView, TTBItemViewer* opener, bool selectFirst)>;
 TTBPopupFactory& PopupFactory();
+// The real popup windows (tb_popup.cpp): what PopupFactory() holds unless a test replaced it.
+TTBPopupFactory DefaultPopupFactory();
 
 // Options of EnterToolbarLoop.
 using TTBEnterToolbarLoopOptions = uint8_t;
@@ -38,6 +40,14 @@ constexpr TTBEnterToolbarLoopOptions tbetMouseDown = 1, tbetExecuteSelected = 2,
 constexpr TTBEnterToolbarLoopOptions tbetOpenOnNavigate = 2, tbetSelectFirst = 4;
 
 enum TTBViewTimer : uint8_t { vtOpen, vtClose, vtScrollUp, vtScrollDown };
+
+// One viewer's place from a layout pass, before it is stored in the viewer.
+struct TTBLayoutPlace {
+    TTBItemViewer* Viewer;
+    RECT Rect;
+    bool Show;
+    bool Clipped;
+};
 
 // Results of a layout pass.
 struct TTBLayoutResult {
@@ -107,6 +117,8 @@ public:
     bool MenuBarMode() const { return menuBar_; }
     void SetMenuBarMode(bool value) { menuBar_ = value; }
     void SetIgnoreNextMouseUp(bool value) { ignoreNextUp_ = value; }
+    // The last popup opened from here was closed to open this one (a move along a menu bar).
+    bool ChildJustClosed() const { return childClosedByDestruction_; }
     void SetPaintAll() { paintAll_ = true; }
 
     // --- overridable
@@ -183,6 +195,11 @@ public:
 protected:
     void Notification(TComponent* component, TOperation operation) override;
     virtual std::unique_ptr<TTBItemViewer> CreateViewer(TTBCustomItem* item);
+    // The last step of a popup's layout: one taller than its MaxHeight scrolls, moving, hiding
+    // and clipping the places and shortening `totalSize`.
+    virtual void ApplyScrolling(std::vector<TTBLayoutPlace>& places, POINT& totalSize) { (void)places; (void)totalSize; }
+    // The pointer over the view's window in client coordinates, or null once it is elsewhere.
+    virtual void PointerAt(const POINT* clientPoint) { (void)clientPoint; }
 
 private:
     struct TLoopState;

@@ -15,6 +15,7 @@ struct TSlot {
     bool show = false;
     bool offEdge = false;
     bool lineSep = false;
+    bool clipped = false;  // scrolled out of a popup's visible band
     bool separator = false;
     bool control = false;
     bool sideBySide = false;  // placed along the line, else stacked below
@@ -326,6 +327,19 @@ TTBLayoutResult TTBView::CalculatePositions(bool canMoveControls, TTBViewOrienta
     if (vertical) chevronRect = Transposed(chevronRect);
     result.TotalSize = vertical ? POINT{totalC, totalA} : POINT{totalA, totalC};
 
+    // Popups then scroll.
+    if (!isToolbar_) {
+        std::vector<TTBLayoutPlace> places;
+        places.reserve(slots.size());
+        for (const TSlot& s : slots) places.push_back(TTBLayoutPlace{s.viewer, s.rect, s.show, false});
+        ApplyScrolling(places, result.TotalSize);
+        for (size_t i = 0; i < slots.size(); ++i) {
+            slots[i].rect = places[i].Rect;
+            slots[i].show = places[i].Show;
+            slots[i].clipped = places[i].Clipped;
+        }
+    }
+
     if (canMoveControls) {
         for (TSlot& s : slots) {
             TControl* control = s.control ? ControlOf(s.viewer) : nullptr;
@@ -334,23 +348,25 @@ TTBLayoutResult TTBView::CalculatePositions(bool canMoveControls, TTBViewOrienta
                 RECT r = s.rect, bounds = control->BoundsRect();
                 if (!EqualRect(&r, &bounds))
                     control->SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
-            } else if (s.offEdge || s.viewer->Clipped) {
+            } else if (s.offEdge || s.clipped) {
                 RECT client = window_ ? window_->ClientRect() : RECT{};
                 control->SetBounds(client.right, client.bottom, control->Width(), control->Height());
             }
         }
         if (chevronItem) chevronItem->SetEnabled(chevronHasItems);
-        auto store = [&](TTBItemViewer* v, bool show, bool offEdge, bool lineSep, const RECT& r) {
+        auto store = [&](TTBItemViewer* v, bool show, bool offEdge, bool lineSep, bool clipped, const RECT& r) {
             RECT bounds = show ? r : RECT{};
-            if (v->Show != show || v->OffEdge != offEdge || v->IsLineSep != lineSep || !EqualRect(&v->BoundsRect, &bounds))
+            if (v->Show != show || v->OffEdge != offEdge || v->IsLineSep != lineSep || v->Clipped != clipped ||
+                !EqualRect(&v->BoundsRect, &bounds))
                 result.Changed = true;
             v->Show = show;
             v->OffEdge = offEdge;
             v->IsLineSep = lineSep;
+            v->Clipped = clipped;
             v->BoundsRect = bounds;
         };
-        for (TSlot& s : slots) store(s.viewer, s.show, s.offEdge, s.lineSep, s.rect);
-        if (chevronViewer) store(chevronViewer, chevronNeeded, false, false, chevronRect);
+        for (TSlot& s : slots) store(s.viewer, s.show, s.offEdge, s.lineSep, s.clipped, s.rect);
+        if (chevronViewer) store(chevronViewer, chevronNeeded, false, false, false, chevronRect);
     }
 
     // 12. An empty bar keeps a clickable size.

@@ -95,11 +95,13 @@ void TTBView::UpdateSelection(const POINT* screenPoint, bool allowNewSelection) 
     TTBItemViewer* candidate = (IsPopup() || LoopView()) ? selected_ : nullptr;
     HWND hwnd = window_ && window_->HandleAllocated() ? window_->HandleOrNull() : nullptr;
     mouseInWindow_ = screenPoint && hwnd && WindowFromPoint(*screenPoint) == hwnd;
-    if (mouseInWindow_ && (allowNewSelection || candidate)) {
-        POINT p = *screenPoint;
+    POINT p{};
+    if (mouseInWindow_) {
+        p = *screenPoint;
         ScreenToClient(hwnd, &p);
-        candidate = ViewerFromPoint(p);
     }
+    PointerAt(mouseInWindow_ ? &p : nullptr);
+    if (mouseInWindow_ && (allowNewSelection || candidate)) candidate = ViewerFromPoint(p);
     if (capture_) candidate = selected_;  // a pressed button stays hot while the mouse is away
     if (IsPopup()) {
         if (!mouseInWindow_ && !(selected_ && selected_ == openViewer_ && openPopup_)) candidate = nullptr;

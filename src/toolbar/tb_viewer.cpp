@@ -121,8 +121,9 @@ void DrawDropdownArrow(HDC dc, const RECT& r, bool pointLeft, COLORREF color) {
 
 TTBItemViewer::TTBItemViewer(TTBView* view, TTBCustomItem* item) : view_(view), item_(item) {}
 
+// A chevron's list shows the hidden buttons as they look on their bar.
 bool TTBItemViewer::IsToolbarStyle() const {
-    return view_->IsToolbar() || item_->EffectiveOptions().contains(tboToolbarStyle);
+    return view_->IsToolbar() || view_->ChevronParentView() || item_->EffectiveOptions().contains(tboToolbarStyle);
 }
 
 bool TTBItemViewer::IsToolbarSize() const {

@@ -44,7 +44,7 @@ protected:
         TestPopup::opened() = TestPopup::closed() = 0;
     }
     void TearDown() override {
-        PopupFactory() = nullptr;
+        PopupFactory() = DefaultPopupFactory();
         MenuDelaySeam() = [] { return GetMenuShowDelay(); };
         ResetSystemSeams();
     }

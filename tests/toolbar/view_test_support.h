@@ -76,7 +76,7 @@ protected:
     }
     void PaintWindow(TCanvas& canvas) override {
         RECT client = ClientRect();
-        FillSolid(canvas.Handle(), client, toolbar_ ? clBtnFace : static_cast<TColor>(0x80000000 | COLOR_MENU));
+        FillSolid(canvas.Handle(), client, toolbar_ ? clBtnFace : clSystemColor | COLOR_MENU);
         view->DrawSubitems(canvas);
     }
 
