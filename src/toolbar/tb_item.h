@@ -146,6 +146,9 @@ public:
     void SetVisible(bool value);
     TTBBaseSkin* Skin() const { return skin_; }
     void SetSkin(TTBBaseSkin* value) { skin_ = value; }
+    // A number for the program's own use.
+    int Tag() const { return tag_; }
+    void SetTag(int value) { tag_ = value; }
 
     // The item whose children are shown under this one: the linked item, else this one.
     TTBCustomItem* EffectiveParent() { return linkSubitems_ ? linkSubitems_ : this; }
@@ -236,6 +239,7 @@ private:
     TTBCustomItem* linkSubitems_ = nullptr;
     bool visible_ = true;
     TTBBaseSkin* skin_ = nullptr;
+    int tag_ = 0;
 };
 
 // Carries an action's changes into an item, for the properties the item still shows as the

@@ -276,7 +276,11 @@ void TTBPopupWindow::PaintBackground(HDC dc, const RECT& area) {
     if (!view_->ChevronParentView()) {
         ScopedSaveDC saved(dc);
         IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
-        if (PaintSkinnedPopupBackground(dc, ClientRect(), skin_, 0)) return;
+        // The image column's band is as wide as the first shown row is high.
+        int firstHeight = -1;
+        for (int i = 0; i < view_->ViewerCount() && firstHeight < 0; ++i)
+            if (view_->Viewers(i)->Show) firstHeight = view_->Viewers(i)->Height();
+        if (PaintSkinnedPopupBackground(dc, ClientRect(), skin_, firstHeight + 2)) return;
     }
     FillSolid(dc, area, Color());
 }

@@ -1,41 +1,89 @@
-// The plain answers, until the skins arrive.
+// A popup's questions to the skin module.
 #include "toolbar/tb_popup_skin.h"
 
 #include "toolbar/tb_common.h"
+#include "toolbar/tb_item.h"
+#include "toolbar/tb_skin.h"
+#include "toolbar/tb_skin_paint.h"
+
+namespace {
+
+bool Active(const TTBBaseSkin* skin) { return skin && skin->SkinType() != tbsDisabled; }
+
+bool OfType(const TTBBaseSkin* skin, TTBSkins type) { return skin && skin->SkinType() == type; }
+
+}  // namespace
 
 TTBBaseSkin* ChoosePopupSkin(TTBBaseSkin* parentViewSkin, bool parentViewSkinActive, TTBBaseSkin* itemSkin) {
-    if (parentViewSkin && parentViewSkinActive) return parentViewSkin;
-    if (itemSkin) return itemSkin;
-    return DefaultPopupMenuSkin();
+    if (parentViewSkin && parentViewSkinActive && Active(parentViewSkin)) return parentViewSkin;
+    return PopupWindowSkin(nullptr, Active(itemSkin) ? itemSkin : nullptr);
 }
 
-TTBBaseSkin* DefaultPopupMenuSkin() { return nullptr; }
+TTBBaseSkin* DefaultPopupMenuSkin() { return DefaultSkin; }
 
-int PopupBorderWidthFor(const TTBBaseSkin*) { return 3; }
+int PopupBorderWidthFor(const TTBBaseSkin* skin) {
+    if (OfType(skin, tbsOfficeXP)) return 2;
+    if (OfType(skin, tbsWindowsXP) && (skin->PopupStyle() != tbpsDefault || skin->ImgBackStyle() != tbimsDefault))
+        return 1;
+    return 3;
+}
 
-bool PopupSkinIsOfficeXP(const TTBBaseSkin*) { return false; }
+bool PopupSkinIsOfficeXP(const TTBBaseSkin* skin) { return OfType(skin, tbsOfficeXP); }
 
-bool PopupWantsSystemShadow(const TTBBaseSkin* skin) { return SystemIsXPOrLater() && !skin; }
+bool PopupWantsSystemShadow(const TTBBaseSkin* skin) {
+    return SystemIsXPOrLater() && (!Active(skin) || OfType(skin, tbsNativeXP));
+}
 
-bool PopupRedrawsOnResize(const TTBBaseSkin* skin) { return skin != nullptr; }
+bool PopupRedrawsOnResize(const TTBBaseSkin* skin) { return Active(skin); }
 
-bool PopupCastsShadows(const TTBBaseSkin*) { return false; }
+bool PopupCastsShadows(const TTBBaseSkin* skin) { return Active(skin) && skin->Options().contains(tboShadow); }
 
-TShadowStyle PopupShadowStyle(const TTBBaseSkin*) { return sOfficeXP; }
+TShadowStyle PopupShadowStyle(const TTBBaseSkin* skin) { return skin ? skin->ShadowStyle() : sOfficeXP; }
 
-bool PopupJoinsButton(const TTBBaseSkin*, const TTBCustomItem*) { return false; }
+// The marker value lets a program keep a popup apart from its button.
+bool PopupJoinsButton(const TTBBaseSkin* skin, const TTBCustomItem* item) {
+    constexpr int kDetachedPopupTag = 1234567890;
+    return OfType(skin, tbsOfficeXP) && (!item || item->Tag() != kDetachedPopupTag);
+}
 
 POINT PopupShift(const TTBBaseSkin* parentViewSkin, bool parentIsPopup, bool chevronList) {
-    // Neither the parent view nor the default skin has the overlap option: there are no skins.
-    if (!parentViewSkin) return POINT{3, 2};
-    if (parentIsPopup && !chevronList) return POINT{2, 2};
+    const bool overlap = [&] {
+        const TTBBaseSkin* skin = Active(parentViewSkin) ? parentViewSkin : DefaultSkin;
+        return Active(skin) && skin->Options().contains(tboPopupOverlap);
+    }();
+    if (!Active(parentViewSkin)) return overlap ? POINT{0, 0} : POINT{3, 2};
+    if (!overlap && parentIsPopup && !chevronList) return POINT{2, 2};
     return POINT{0, 0};
 }
 
-TColor PopupColorFor(const TTBBaseSkin*) { return clSystemColor | COLOR_MENU; }
+TColor PopupColorFor(const TTBBaseSkin* skin) {
+    return Active(skin) && !OfType(skin, tbsNativeXP) ? PopupWindowColor(skin) : (clSystemColor | COLOR_MENU);
+}
 
-TTBBaseSkin* PopupFrameSkin(TTBBaseSkin*, TTBBaseSkin*) { return nullptr; }
+TTBBaseSkin* PopupFrameSkin(TTBBaseSkin* popupSkin, TTBBaseSkin* parentViewSkin) {
+    return ::PopupFrameSkin(popupSkin, parentViewSkin, false);
+}
 
-void PaintSkinnedPopupFrame(HDC, const RECT&, const TTBBaseSkin*, const TOpenedBorder&) {}
+void PaintSkinnedPopupFrame(HDC dc, const RECT& frame, const TTBBaseSkin* skin, const TOpenedBorder& opened) {
+    const COLORREF border = skin->SkinColor(tcBorder), popup = skin->SkinColor(tcPopup);
+    if (skin->SkinType() == tbsOfficeXP) {
+        SkinLine(dc, 0, 1, frame.right, 1, popup);
+        SkinLine(dc, 0, frame.bottom - 2, frame.right, frame.bottom - 2, popup);
+        SkinFrame(dc, frame, border);
+        if (opened.Present)
+            SkinLine(dc, opened.From.x, opened.From.y, opened.To.x, opened.To.y, skin->SkinColor(tcImageList));
+        return;
+    }
+    RECT r = frame;
+    SkinFrame(dc, r, border);
+    InflateRect(&r, -1, -1);
+    SkinFrame(dc, r, popup);
+    InflateRect(&r, -1, -1);
+    SkinFrame(dc, r, popup);
+}
 
-bool PaintSkinnedPopupBackground(HDC, const RECT&, const TTBBaseSkin*, int) { return false; }
+bool PaintSkinnedPopupBackground(HDC dc, const RECT& client, const TTBBaseSkin* skin, int imageColumnWidth) {
+    if (!Active(skin) || OfType(skin, tbsNativeXP)) return false;
+    PaintSkinPopupBackground(dc, client, skin, false, imageColumnWidth - 2);
+    return true;
+}
