@@ -373,8 +373,8 @@ void TTBView::PaintViewer(TCanvas& canvas, TTBItemViewer* viewer) {
     RECT clip;
     if (GetClipBox(dc, &clip) == NULLREGION || IsRectEmpty(&clip)) return;
 
-    TTBCustomItem* item = viewer->Item();
-    const bool menuStyle = !isToolbar_ && !item->EffectiveOptions().contains(tboToolbarStyle);
+    // A chevron list keeps its buttons' toolbar look.
+    const bool menuStyle = !viewer->IsToolbarStyle();
     const bool selected = viewer == selected_;
     const bool pushed = selected && (viewer == openViewer_ || (mouseInsideSelected_ && capture_));
     const int width = r.right - r.left, height = r.bottom - r.top;

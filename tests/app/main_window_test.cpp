@@ -1,6 +1,8 @@
 #include "app/main_window_fixture.h"
 
 #include "fonts/temp_font.h"
+#include "support/window_count.h"
+#include "toolbar/view_test_support.h"
 
 namespace {
 
@@ -218,6 +220,72 @@ TEST_F(MainWindowTest, RepaintingTheToolbarsLeavesNoGdiObjectsBehind) {
     const long gdi = HandleCounters::GdiObjects(), dcs = HandleCounters::DeviceContexts();
     for (int round = 1; round <= 500; ++round) paintAll(round);
     view->Select(nullptr, false);
+    EXPECT_EQ(HandleCounters::GdiObjects(), gdi);
+    EXPECT_EQ(HandleCounters::DeviceContexts(), dcs);
+}
+
+}  // namespace
+
+namespace {
+
+// The chevron lists the buttons cut off; a click there runs the command, Escape runs none. The
+// list's loop is modal: the steps run from a timer inside it.
+TEST_F(MainWindowTest, TheChevronListsTheHiddenButtonsAndRunsTheirCommands) {
+    form->SetBounds(form->Left(), form->Top(), 420, form->Height());
+    PumpFor(30);
+    TTBView* bar = form->TBToolbar1->View();
+    HWND toolbar = form->TBToolbar1->Handle();
+    const POINT chevron = ItemCentre(form->TBToolbar1, form->TBToolbar1->ChevronItem());
+    std::vector<std::string> shown;
+    bool closedWithoutCommand = false;
+    Script script({
+        [&] { QueueSystemClick(chevron); },
+        [&] {
+            TTBView* list = bar->OpenView();
+            for (int i = 0; list && i < list->ViewerCount(); ++i)
+                if (list->Viewers(i)->Show && !list->Viewers(i)->IsSeparator())
+                    shown.push_back(list->Viewers(i)->Item()->Name());
+            PostKey(toolbar, VK_ESCAPE);  // closes the list
+        },
+        [&] { PostKey(toolbar, VK_ESCAPE); },  // leaves the bar
+        [&] {
+            closedWithoutCommand = !bar->InModalLoop() && !version->Visible();
+            QueueSystemClick(chevron);
+        },
+        [&] {
+            const RECT& r = bar->OpenView()->Find(form->TBItem1)->BoundsRect;
+            QueueSystemClick(bar->OpenView()->Window()->ClientToScreen(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}));
+        },
+    }, 150);
+    ASSERT_TRUE(PumpUntil([&] { return script.Done() && version->Visible(); }, 5000));
+    EXPECT_EQ(shown, (std::vector<std::string>{"TB_FontListGetStop", "TBItem1", "TBItem2"}));
+    EXPECT_TRUE(closedWithoutCommand);
+    EXPECT_EQ(bar->OpenView(), nullptr);
+    version->Close();
+    PumpFor(30);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, OpeningTheChevronList200TimesLeavesNoWindowsOrGdiObjects) {
+    form->SetBounds(form->Left(), form->Top(), 420, form->Height());
+    PumpFor(30);
+    TTBView* bar = form->TBToolbar1->View();
+    auto cycle = [&] {
+        bar->Select(bar->Find(form->TBToolbar1->ChevronItem()), false);
+        bar->OpenChildPopup(false);
+        PumpFor(2);  // painted, its shadows shown
+        bar->CloseChildPopups();
+        PumpFor(1);
+    };
+    cycle();
+    const int windows = CountThreadWindows();
+    const long gdi = HandleCounters::GdiObjects(), dcs = HandleCounters::DeviceContexts();
+    for (int i = 0; i < 200; ++i) cycle();
+    bar->Select(nullptr, false);
+    EXPECT_EQ(CountThreadWindows(), windows);
     EXPECT_EQ(HandleCounters::GdiObjects(), gdi);
     EXPECT_EQ(HandleCounters::DeviceContexts(), dcs);
 }
