@@ -385,43 +385,41 @@ void TTBView::UpdateChainSelection(POINT screen) {
     }
 }
 
+// The view of the chain and its viewer under a screen point, with the point in the viewer's
+// own coordinates.
+TTBView::THit TTBView::HitAt(POINT screen) {
+    THit hit;
+    hit.view = ViewAtScreenPoint(screen);
+    if (!hit.view) return hit;
+    POINT p = ClientPoint(ViewWindow(hit.view), screen);
+    hit.viewer = hit.view->ViewerFromPoint(p);
+    if (hit.viewer) hit.at = POINT{p.x - hit.viewer->BoundsRect.left, p.y - hit.viewer->BoundsRect.top};
+    hit.client = p;
+    return hit;
+}
+
 void TTBView::LoopMouseMove(POINT screen) {
     UpdateChainSelection(screen);
-    TTBView* view = ViewAtScreenPoint(screen);
-    TTBItemViewer* viewer = nullptr;
-    POINT p{};
-    if (view) {
-        p = ClientPoint(ViewWindow(view), screen);
-        viewer = view->ViewerFromPoint(p);
-    }
-    HCURSOR cursor = viewer ? viewer->GetCursor(p) : nullptr;
+    THit hit = HitAt(screen);
+    HCURSOR cursor = hit.viewer ? hit.viewer->GetCursor(hit.client) : nullptr;
     SetCursor(cursor ? cursor : LoadCursor(nullptr, IDC_ARROW));
-    if (viewer) viewer->MouseMove(p.x - viewer->BoundsRect.left, p.y - viewer->BoundsRect.top);
+    if (hit.viewer) hit.viewer->MouseMove(hit.at.x, hit.at.y);
 }
 
 void TTBView::LoopMouseDown(const MSG& msg, bool doubleClick) {
     UpdateChainSelection(msg.pt);
-    TTBView* view = ViewAtScreenPoint(msg.pt);
-    if (!view) return;
-    POINT p = ClientPoint(ViewWindow(view), msg.pt);
-    if (TTBItemViewer* viewer = view->ViewerFromPoint(p))
-        viewer->MouseDown(CurrentShiftState(), p.x - viewer->BoundsRect.left, p.y - viewer->BoundsRect.top, doubleClick);
+    THit hit = HitAt(msg.pt);
+    if (hit.viewer) hit.viewer->MouseDown(CurrentShiftState(), hit.at.x, hit.at.y, doubleClick);
 }
 
 void TTBView::LoopMouseUp(POINT screen) {
     UpdateChainSelection(screen);
-    TTBView* view = ViewAtScreenPoint(screen);
-    TTBItemViewer* viewer = nullptr;
-    POINT p{};
-    if (view) {
-        p = ClientPoint(ViewWindow(view), screen);
-        viewer = view->ViewerFromPoint(p);
-    }
-    if (viewer) {
-        viewer->MouseUp(p.x - viewer->BoundsRect.left, p.y - viewer->BoundsRect.top);
+    THit hit = HitAt(screen);
+    if (hit.viewer) {
+        hit.viewer->MouseUp(hit.at.x, hit.at.y);
         return;
     }
-    if ((view && view != this) || ignoreNextUp_) {
+    if ((hit.view && hit.view != this) || ignoreNextUp_) {
         ignoreNextUp_ = false;
         return;
     }
@@ -429,12 +427,8 @@ void TTBView::LoopMouseUp(POINT screen) {
 }
 
 void TTBView::LoopMouseWheel(const MSG& msg) {
-    TTBView* view = ViewAtScreenPoint(msg.pt);
-    if (!view) return;
-    POINT p = ClientPoint(ViewWindow(view), msg.pt);
-    if (TTBItemViewer* viewer = view->ViewerFromPoint(p))
-        viewer->MouseWheel(GET_WHEEL_DELTA_WPARAM(msg.wParam), p.x - viewer->BoundsRect.left,
-                           p.y - viewer->BoundsRect.top);
+    THit hit = HitAt(msg.pt);
+    if (hit.viewer) hit.viewer->MouseWheel(GET_WHEEL_DELTA_WPARAM(msg.wParam), hit.at.x, hit.at.y);
 }
 
 void TTBView::LoopKeyDown(TLoopState& state, MSG& msg) {

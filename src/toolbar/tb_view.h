@@ -238,6 +238,13 @@ private:
     void LoopChar(char ch);
     void LoopMouseWheel(const MSG& msg);
     TTBView* ViewAtScreenPoint(POINT screen);
+    struct THit {
+        TTBView* view = nullptr;
+        TTBItemViewer* viewer = nullptr;
+        POINT client{};  // in the view's window
+        POINT at{};      // in the viewer
+    };
+    THit HitAt(POINT screen);
     void UpdateChainSelection(POINT screen);
     void SelectBarNeighbour(bool forward);
     void CloseAndReturnToParent();
