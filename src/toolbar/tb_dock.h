@@ -457,4 +457,5 @@ private:
     TTBCustomDockableWindow* window_;
     bool closeHot_ = false;
     bool closePushed_ = false;
+    bool closeLoop_ = false;
 };

@@ -124,6 +124,27 @@ void TTBDragLoop::Run(POINT start) {
     SetCapture(handle);
     window_.inLoop_ = true;
     window_.captureLost_ = false;
+    // However the loop ends (a result, a freed window, an event handler's error), the outline,
+    // the desktop lock, the capture and the docks' drag state go.
+    struct Finish {
+        TTBDragLoop& loop;
+        HWND handle;
+        bool locked;
+        std::shared_ptr<bool> alive;
+        bool done = false;
+        void Run() {
+            if (done) return;
+            done = true;
+            if (*alive) loop.window_.inLoop_ = false;
+            if (GetCapture() == handle) ReleaseCapture();
+            loop.ShowOutline(nullptr);
+            if (locked) LockWindowUpdate(nullptr);
+        }
+        ~Finish() {
+            Run();
+            loop.EndDocks();
+        }
+    } finish{*this, handle, locked, alive};
     bool apply = false;
     for (;;) {
         if (window_.captureLost_ || GetCapture() != handle) break;  // taken away: a cancel
@@ -168,12 +189,8 @@ void TTBDragLoop::Run(POINT start) {
         if (!*alive) return;
         if (done) break;
     }
-    window_.inLoop_ = false;
-    if (GetCapture() == handle) ReleaseCapture();
-    ShowOutline(nullptr);
-    if (locked) LockWindowUpdate(nullptr);
+    finish.Run();
     if (apply && !window_.smoothDrag_ && haveTarget_) Apply(target_);
-    EndDocks();
 }
 
 void TTBDragLoop::EndDocks() {

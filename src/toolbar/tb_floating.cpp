@@ -118,6 +118,7 @@ void TTBFloatingWindowParent::RunCloseLoop() {
     closePushed_ = true;
     Redraw();
     SetCapture(window);
+    closeLoop_ = true;
     bool clicked = false;
     for (;;) {
         if (GetCapture() != window) break;  // taken away: a cancel
@@ -144,6 +145,7 @@ void TTBFloatingWindowParent::RunCloseLoop() {
         }
         if (!IsWindow(window)) return;
     }
+    closeLoop_ = false;
     if (GetCapture() == window) ReleaseCapture();
     closePushed_ = false;
     Redraw();
@@ -152,6 +154,10 @@ void TTBFloatingWindowParent::RunCloseLoop() {
 
 LRESULT TTBFloatingWindowParent::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
+    case WM_CAPTURECHANGED:
+        // The close loop waits for messages: wake it to see the capture gone.
+        if (closeLoop_ && reinterpret_cast<HWND>(lParam) != HandleOrNull()) PostMessageA(HandleOrNull(), WM_NULL, 0, 0);
+        break;
     case WM_NCLBUTTONDOWN:
         if (wParam == static_cast<WPARAM>(HTTBDRAGHANDLE)) {
             window_->BeginDrag(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});

@@ -113,8 +113,10 @@ TPopupShadowSource ShadowSourceFor(const TTBPopupRequest& rq, const TTBPopupWind
 
 // === the view =================================================================================
 
-TTBPopupView::TTBPopupView(TTBView* parentView, TTBCustomItem* parentItem, TTBPopupWindow* window, HFONT font)
-    : TTBView(nullptr, parentView, parentItem, window, false, false, false), font_(font) {}
+TTBPopupView::TTBPopupView(TTBView* parentView, TTBCustomItem* parentItem, TTBPopupWindow* window)
+    : TTBView(nullptr, parentView, parentItem, window, false, false, false) {}
+
+HFONT TTBPopupView::GetFont() { return ParentView() ? ParentView()->GetFont() : MenuFont(); }
 
 int TTBPopupView::ClientWidth() const { return Window() ? static_cast<int>(Window()->ClientRect().right) : 0; }
 
@@ -206,7 +208,7 @@ TTBPopupWindow::TTBPopupWindow(TTBView* parentView, TTBCustomItem* parentItem, T
     SetColor(PopupColorFor(skin));
     if (PopupCastsShadows(skin))
         shadows_ = std::make_unique<TPopupShadows>(PopupShadowStyle(skin), parentView && PopupSkinIsOfficeXP(skin));
-    view_ = std::make_unique<TTBPopupView>(parentView, parentItem, this, parentView ? parentView->GetFont() : MenuFont());
+    view_ = std::make_unique<TTBPopupView>(parentView, parentItem, this);
     view_->SetSkin(skin);
     view_->SetColor(Color());
     view_->OnEraseBackground = [this](HDC dc, const RECT& area) { PaintBackground(dc, area); };
@@ -277,10 +279,7 @@ void TTBPopupWindow::PaintBackground(HDC dc, const RECT& area) {
         ScopedSaveDC saved(dc);
         IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
         // The image column's band is as wide as the first shown row is high.
-        int firstHeight = -1;
-        for (int i = 0; i < view_->ViewerCount() && firstHeight < 0; ++i)
-            if (view_->Viewers(i)->Show) firstHeight = view_->Viewers(i)->Height();
-        if (PaintSkinnedPopupBackground(dc, ClientRect(), skin_, firstHeight + 2)) return;
+        if (PaintSkinnedPopupBackground(dc, ClientRect(), skin_, view_->FirstShownViewerHeight() + 2)) return;
     }
     FillSolid(dc, area, Color());
 }
@@ -346,11 +345,18 @@ void TTBPopupWindow::ShowPopup(bool animate) {
 
 // === building a popup =========================================================================
 
-std::unique_ptr<TTBPopupWindow> CreatePopup(const TTBPopupRequest& rq) {
+std::unique_ptr<TTBPopupWindow> CreatePopup(const TTBPopupRequest& request) {
+    TTBPopupRequest rq = request;
     TTBCustomItem* item = rq.Item;
     TTBView* parent = rq.ParentView;
     TTBBaseSkin* skin = ChoosePopupSkin(parent ? parent->Skin() : nullptr, parent && parent->SkinActive(), item->Skin());
     RaisePopupEvents(item);
+    // The events may have rebuilt the parent's viewers: the opener is looked up again, and a
+    // popup whose item has left the parent opens nowhere.
+    if (parent && rq.Opener) {
+        rq.Opener = parent->Find(item);
+        if (!rq.Opener) return nullptr;
+    }
 
     auto window = std::make_unique<TTBPopupWindow>(parent, item, skin, PopupBorderWidthFor(skin));
     TTBPopupView* view = window->PopupView();
@@ -436,8 +442,15 @@ TTBPopupMenu::TTBPopupMenu(TComponent* owner) : TComponent(owner) {
 TTBPopupMenu::~TTBPopupMenu() { items_->OnClick = nullptr; }
 
 void TTBPopupMenu::SetSkin(TTBBaseSkin* value) {
+    if (value && value != DefaultSkin) value->FreeNotification(this);
     skin_ = value ? value : DefaultPopupMenuSkin();
     items_->SetSkin(skin_);
+}
+
+void TTBPopupMenu::Notification(TComponent* component, TOperation operation) {
+    TComponent::Notification(component, operation);
+    // Compared only: the skin is half taken apart by now.
+    if (operation == opRemove && component == skin_) SetSkin(nullptr);
 }
 
 TTBTrackResult TTBPopupMenu::Popup(int x, int y) {

@@ -18,9 +18,10 @@ class TTBPopupWindow;
 // The column of a popup window. A popup taller than its MaxHeight scrolls between two arrows.
 class TTBPopupView : public TTBView {
 public:
-    TTBPopupView(TTBView* parentView, TTBCustomItem* parentItem, TTBPopupWindow* window, HFONT font);
+    TTBPopupView(TTBView* parentView, TTBCustomItem* parentItem, TTBPopupWindow* window);
 
-    HFONT GetFont() override { return font_; }
+    // The opening view's font, asked each time: the menu font is rebuilt when the system's changes.
+    HFONT GetFont() override;
     void ScrollSelectedIntoView() override;
     void TimerFired(TTBViewTimer timer) override;
 
@@ -42,7 +43,6 @@ private:
     void ScrollTo(int offset);
     int ClientWidth() const;
 
-    HFONT font_;
     bool openedLeft_ = false;
     int offset_ = 0;
     TPopupScroll scroll_;
@@ -148,6 +148,10 @@ public:
     TNotifyEvent OnPopup;
 
     void GetChildren(const std::function<void(TComponent* child)>& proc) const { items_->GetChildren(proc); }
+
+protected:
+    // A skin freed under the menu gives way to the default skin.
+    void Notification(TComponent* component, TOperation operation) override;
 
 private:
     TTBRootItem* items_;  // owned through the component tree

@@ -9,20 +9,16 @@
 
 namespace {
 
-// Items whose stored parent is a toolbar land in its Items. Entered once for all toolbars
-// alive: one toolbar's end must not take the entry from the others.
-int toolbarParentRegistrations = 0;
-
+// Items whose stored parent is a toolbar land in its Items. Entered once for the process: an
+// entry removed with one toolbar would be missing for the others.
 void RegisterToolbarAsItemParent() {
-    if (toolbarParentRegistrations++ > 0) return;
-    static bool entered = false;
-    if (entered) return;  // the table keeps entries; a later first toolbar finds it there
-    entered = true;
-    RegisterTBItemParentClass<TTBCustomToolbar>(
-        [](TTBCustomToolbar* toolbar, TTBCustomItem* item) { toolbar->Items()->Add(item); });
+    static const bool entered = [] {
+        RegisterTBItemParentClass<TTBCustomToolbar>(
+            [](TTBCustomToolbar* toolbar, TTBCustomItem* item) { toolbar->Items()->Add(item); });
+        return true;
+    }();
+    (void)entered;
 }
-
-void UnregisterToolbarAsItemParent() { --toolbarParentRegistrations; }
 
 TTBDockType DockTypeNow(const TTBCustomDockableWindow& window) {
     if (window.Floating()) return dtFloating;
@@ -74,6 +70,9 @@ TTBCustomToolbar::TTBCustomToolbar(TComponent* owner) : TTBCustomDockableWindow(
     items_->Notify(inkSubitemsChanged, -1, nullptr);
     view_->SetColor(clBtnFace);
     view_->SetSkin(Skin());
+    // A button repainted alone sits on what the whole client area shows (the skin's colour,
+    // a dock's picture), not on plain button face.
+    view_->OnEraseBackground = [this](HDC dc, const RECT&) { DockPainter().PaintWindowBackground(*this, dc, ClientRect()); };
     SetColor(clBtnFace);
     SetBounds(Left(), Top(), 23, 22);
     // Background and buttons reach the screen in one copy: resizing and state changes do not flicker.
@@ -87,7 +86,6 @@ TTBCustomToolbar::~TTBCustomToolbar() {
     view_.reset();
     chevron_.reset();
     items_.reset();
-    UnregisterToolbarAsItemParent();
 }
 
 bool TTBCustomToolbar::IsChevronHintStored() const { return chevron_->Hint() != STBChevronItemMoreButtonsHint; }
@@ -228,9 +226,8 @@ int TTBCustomToolbar::GetMinShrinkSize() {
     const bool vertical = CurrentDock() && CurrentDock()->Vertical();
     SIZE nc = GetNCSizes(CurrentDock());
     TTBItemViewer* first = nullptr;
-    auto candidate = [](TTBItemViewer* v) { return !v->IsSeparator() && v->Item()->Visible() && v->Item() != nullptr; };
     for (TTBItemViewer* v : view_->PriorityList())
-        if (candidate(v) && v->Item() != chevron_.get()) {
+        if (!v->IsSeparator() && v->Item()->Visible() && v->Item() != chevron_.get()) {
             first = v;
             break;
         }
@@ -264,7 +261,7 @@ void TTBCustomToolbar::PaintClientArea(TCanvas& canvas) { view_->DrawSubitems(ca
 
 bool TTBCustomToolbar::KeepClientPress(POINT p) {
     TTBItemViewer* viewer = view_->ViewerFromPoint(p);
-    return viewer && (viewer->Item()->ItemStyle() & isfSelectable) && viewer != nullptr;
+    return viewer && (viewer->Item()->ItemStyle() & isfSelectable);
 }
 
 void TTBCustomToolbar::HoverAt(POINT client) {
@@ -286,10 +283,14 @@ void TTBCustomToolbar::PressAt(POINT client) {
     TTBItemViewer* viewer = view_->Selected();
     if (!viewer || (viewer->Item()->ItemStyle() & isfClicksTransparent)) return;
     inMouseDown_ = true;
+    std::shared_ptr<const bool> alive = view_->AliveToken();
     struct Reset {
         bool& flag;
-        ~Reset() { flag = false; }
-    } reset{inMouseDown_};
+        std::shared_ptr<const bool> alive;
+        ~Reset() {
+            if (*alive) flag = false;  // the toolbar may be gone with its view
+        }
+    } reset{inMouseDown_, alive};
     view_->EnterToolbarLoop(tbetMouseDown);
 }
 
@@ -372,7 +373,8 @@ bool TTBCustomToolbar::KeyboardOpen(char key) {
     }
     bool unique = false;
     TTBItemViewer* match = view_->FindAccelerator(key, nullptr, true, unique);
-    if (!match) {
+    // Only an enabled item answers the key; a disabled one counts as no match.
+    if (!match || !match->Item()->Enabled()) {
         if (key != '-') BeepNoMatch();
         return key != '-';
     }

@@ -132,9 +132,10 @@ void TTBView::OpenChildPopup(bool selectFirst) {
     if (!selected_ || openPopup_) return;
     TTBCustomItem* item = selected_->Item();
     if (!item->Enabled() || !(item->ItemStyle() & isfSubmenu) || !PopupFactory()) return;
-    TTBItemViewer* opener = selected_;
-    std::unique_ptr<TTBPopupHost> popup = PopupFactory()(item, this, opener, selectFirst);
-    if (!popup) return;
+    std::unique_ptr<TTBPopupHost> popup = PopupFactory()(item, this, selected_, selectFirst);
+    // The popup's events may have replaced the item's viewer (or freed the item with it).
+    TTBItemViewer* opener = popup ? Find(item) : nullptr;
+    if (!opener) return;
     openViewer_ = opener;
     openPopup_ = std::move(popup);
     Invalidate(opener);
@@ -222,14 +223,27 @@ TTBTrackResult TTBView::EnterToolbarLoop(TTBEnterToolbarLoopOptions options) {
     if (IsPopup() || inModalLoop_ || !window_) return {};
     TLoopState state;
     if (options & tbetOpenOnNavigate) openOnNavigate_ = true;
-    RunLoop(state, options);
-    CloseChildPopups();
-    POINT cursor;
-    GetCursorPos(&cursor);
-    UpdateSelection(&cursor, false);
-    SetShowAccels(false);
-    Select(nullptr, false);
-    openOnNavigate_ = false;
+    std::shared_ptr<const bool> alive = alive_;
+    {
+        // However the loop ends (a result, a lost capture, an error), the bar is left closed,
+        // released and without a selection; nothing of a view freed meanwhile is touched.
+        struct AfterLoop {
+            TTBView* view;
+            std::shared_ptr<const bool> alive;
+            ~AfterLoop() {
+                if (!*alive) return;
+                SilentCall([&] { view->CloseChildPopups(); });
+                POINT cursor;
+                GetCursorPos(&cursor);
+                SilentCall([&] { view->UpdateSelection(&cursor, false); });
+                SilentCall([&] { view->SetShowAccels(false); });
+                SilentCall([&] { view->Select(nullptr, false); });
+                view->openOnNavigate_ = false;
+            }
+        } afterLoop{this, alive};
+        RunLoop(state, options);
+    }
+    if (!*alive) return state.result;
     // The bar shows itself released before the command runs.
     if (HWND hwnd = ViewWindow(this)) UpdateWindow(hwnd);
     RunTrackResult(state.result);
@@ -240,9 +254,19 @@ TTBTrackResult TTBView::EnterPopupLoop(bool trackRightButton) {
     if (inModalLoop_ || !window_) return {};
     TLoopState state;
     state.trackRightButton = trackRightButton;
-    RunLoop(state, 0);
-    CloseChildPopups();
-    Select(nullptr, false);
+    std::shared_ptr<const bool> alive = alive_;
+    {
+        struct AfterLoop {
+            TTBView* view;
+            std::shared_ptr<const bool> alive;
+            ~AfterLoop() {
+                if (!*alive) return;
+                SilentCall([&] { view->CloseChildPopups(); });
+                SilentCall([&] { view->Select(nullptr, false); });
+            }
+        } afterLoop{this, alive};
+        RunLoop(state, 0);
+    }
     return state.result;
 }
 
@@ -256,20 +280,24 @@ void TTBView::RunLoop(TLoopState& state, TTBEnterToolbarLoopOptions options) {
     struct Leave {
         TTBView* view;
         HWND hwnd;
+        std::shared_ptr<const bool> alive;
         ~Leave() {
-            view->CancelCapture();
-            view->inModalLoop_ = false;
-            view->loop_ = nullptr;
+            if (*alive) {
+                SilentCall([&] { view->CancelCapture(); });
+                view->inModalLoop_ = false;
+                view->loop_ = nullptr;
+            }
             if (GetCapture() == hwnd) ReleaseCapture();
         }
-    } leave{this, hwnd};
+    } leave{this, hwnd, alive_};
+    std::shared_ptr<const bool> alive = alive_;
     SetCapture(hwnd);
 
     if ((options & tbetMouseDown) && selected_) {
         DWORD pos = GetMessagePos();
         POINT p = ClientPoint(hwnd, POINT{static_cast<short>(LOWORD(pos)), static_cast<short>(HIWORD(pos))});
         selected_->MouseDown(CurrentShiftState(), p.x - selected_->BoundsRect.left, p.y - selected_->BoundsRect.top, false);
-        if (state.done) return;
+        if (!*alive || state.done) return;
     }
     if (openOnNavigate_ && !(options & tbetMouseDown)) OpenChildPopup((options & tbetSelectFirst) != 0);
 
@@ -284,6 +312,8 @@ void TTBView::RunLoop(TLoopState& state, TTBEnterToolbarLoopOptions options) {
         if (IsPress(msg.message, state.trackRightButton) && PressEndsLoop(msg)) break;
         if (!PeekMessageA(&msg, msg.hwnd, msg.message, msg.message, PM_REMOVE)) continue;
         HandleLoopMessage(state, msg);
+        // A handler it dispatched may have freed the bar and this view with it.
+        if (!*alive) return;
     }
 }
 
@@ -565,8 +595,7 @@ TTBItemViewer* TTBView::FindAccelerator(char ch, TTBItemViewer* start, bool acce
         int index = from ? IndexOf(from) : -1;
         for (int step = 1; step <= count; ++step) {
             TTBItemViewer* v = viewers_[((index + step) % count + count) % count].get();
-            if ((v->Show || v->Clipped) && v->Item()->Visible() && (v->Item()->ItemStyle() & isfSelectable) &&
-                v->Item()->Enabled() == enabled && matches(v, byAccel))
+            if (IsSelectable(v) && v->Item()->Enabled() == enabled && matches(v, byAccel))
                 return v;
         }
         return nullptr;

@@ -42,6 +42,7 @@ TTBView::TTBView(TComponent* owner, TTBView* parentView, TTBCustomItem* parentIt
 }
 
 TTBView::~TTBView() {
+    *alive_ = false;
     inDestructor_ = true;
     for (int kind = vtOpen; kind <= vtScrollDown; ++kind) StopTimer(static_cast<TTBViewTimer>(kind));
     CloseChildPopups();

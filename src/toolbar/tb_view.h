@@ -33,11 +33,10 @@ TTBPopupFactory& PopupFactory();
 // The real popup windows (tb_popup.cpp): what PopupFactory() holds unless a test replaced it.
 TTBPopupFactory DefaultPopupFactory();
 
-// Options of EnterToolbarLoop.
+// Options of EnterToolbarLoop: started by a mouse press, submenus open as the selection moves,
+// a submenu that opens gets its first item selected.
 using TTBEnterToolbarLoopOptions = uint8_t;
-constexpr TTBEnterToolbarLoopOptions tbetMouseDown = 1, tbetExecuteSelected = 2, tbetFromMSAA = 4;
-// Spelled as the loop reads them.
-constexpr TTBEnterToolbarLoopOptions tbetOpenOnNavigate = 2, tbetSelectFirst = 4;
+constexpr TTBEnterToolbarLoopOptions tbetMouseDown = 1, tbetOpenOnNavigate = 2, tbetSelectFirst = 4;
 
 enum TTBViewTimer : uint8_t { vtOpen, vtClose, vtScrollUp, vtScrollDown };
 
@@ -154,6 +153,9 @@ public:
     void UpdateSelection(const POINT* screenPoint, bool allowNewSelection);
     TTBItemViewer* NextSelectable(TTBItemViewer* from, bool forward) const;
     TTBItemViewer* FirstSelectable() const;  // of a popup that opens
+    // Shown (or scrolled out of a popup's band), visible and selectable.
+    static bool IsSelectable(const TTBItemViewer* viewer);
+    int FirstShownViewerHeight() const;  // -1 when nothing shows
     // The accelerator search from after `start`, wrapping; unique when searching again from
     // the match finds it again. Only "&" accelerators when `acceleratorsOnly`.
     TTBItemViewer* FindAccelerator(char ch, TTBItemViewer* start, bool acceleratorsOnly, bool& unique) const;
@@ -191,6 +193,8 @@ public:
                           TTBCustomItem* Item) override;
 
     static int LiveViewCount();
+    // False once the view is freed: code that pumps messages checks it before touching the view.
+    std::shared_ptr<const bool> AliveToken() const { return alive_; }
 
 protected:
     void Notification(TComponent* component, TOperation operation) override;
@@ -287,6 +291,7 @@ private:
     int timerSlot_ = -1;  // this view's slot in the process-wide timer list
     unsigned runningTimers_ = 0;  // bit per TTBViewTimer
     TLoopState* loop_ = nullptr;  // on the loop's view while it runs
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 // The menu delay for submenus; tests shorten it.

@@ -42,10 +42,6 @@ HWND TimerWindow() {
     return registry.window->Handle();
 }
 
-bool Selectable(const TTBItemViewer* v) {
-    return (v->Show || v->Clipped) && v->Item()->Visible() && (v->Item()->ItemStyle() & isfSelectable);
-}
-
 }  // namespace
 
 std::function<int()>& MenuDelaySeam() {
@@ -121,14 +117,24 @@ TTBItemViewer* TTBView::NextSelectable(TTBItemViewer* from, bool forward) const 
     if (index < 0) index = forward ? -1 : count;
     for (int step = 1; step <= count; ++step) {
         int i = ((index + (forward ? step : -step)) % count + count) % count;
-        if (Selectable(viewers_[i].get())) return viewers_[i].get();
+        if (IsSelectable(viewers_[i].get())) return viewers_[i].get();
     }
     return nullptr;
 }
 
+bool TTBView::IsSelectable(const TTBItemViewer* v) {
+    return (v->Show || v->Clipped) && v->Item()->Visible() && (v->Item()->ItemStyle() & isfSelectable);
+}
+
+int TTBView::FirstShownViewerHeight() const {
+    for (auto& viewer : viewers_)
+        if (viewer->Show) return viewer->Height();
+    return -1;
+}
+
 TTBItemViewer* TTBView::FirstSelectable() const {
     for (auto& viewer : viewers_)
-        if (Selectable(viewer.get()) && !(viewer->Item()->ItemStyle() & isfDontSelectFirst)) return viewer.get();
+        if (IsSelectable(viewer.get()) && !(viewer->Item()->ItemStyle() & isfDontSelectFirst)) return viewer.get();
     return nullptr;
 }
 

@@ -556,11 +556,7 @@ void TTBSeparatorItemViewer::Paint(TCanvas& canvas, const RECT& clientArea, bool
         state.InPopup = View()->IsPopup();
         state.MenuStyle = menuStyle;
         state.Floating = View()->Orientation() == voFloating;
-        for (int i = 0; state.InPopup && i < View()->ViewerCount(); ++i)
-            if (View()->Viewers(i)->Show) {
-                state.FirstViewerHeight = View()->Viewers(i)->Height();
-                break;
-            }
+        if (state.InPopup) state.FirstViewerHeight = View()->FirstShownViewerHeight();
         PaintSkinSeparator(dc, clientArea, *skin, state, View()->Window() ? View()->Window()->HandleOrNull() : nullptr);
         return;
     }

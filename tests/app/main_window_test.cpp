@@ -291,3 +291,21 @@ TEST_F(MainWindowTest, OpeningTheChevronList200TimesLeavesNoWindowsOrGdiObjects)
 }
 
 }  // namespace
+
+namespace {
+
+// A button repainted on its own (the hot highlight leaving) shows the toolbar's own background.
+TEST_F(MainWindowTest, AButtonLeftByThePointerTakesTheToolbarsBackgroundAgain) {
+    TTBToolbar* bar = form->TBToolbar1;
+    TTBView* view = bar->View();
+    view->Select(view->Find(form->TBItem2), false);
+    UpdateWindow(bar->Handle());
+    view->Select(nullptr, false);
+    UpdateWindow(bar->Handle());
+    const RECT& r = view->Find(form->TBItem2)->BoundsRect;
+    WindowDC dc(bar->Handle());
+    RECT client = bar->ClientRect();
+    EXPECT_EQ(GetPixel(dc.get(), r.left + 1, r.top + 1), GetPixel(dc.get(), client.right - 2, client.bottom - 2));
+}
+
+}  // namespace

@@ -248,3 +248,21 @@ TEST_F(TrackTest, HoveringOverASubmenuItemOpensItAfterTheDelayAndLeavingClosesIt
 }
 
 }  // namespace
+
+namespace {
+
+// A handler run from inside the loop frees the bar: the loop ends without touching it again.
+TEST(TrackLifetime, FreeingTheBarWhileItsLoopRunsEndsTheLoopSafely) {
+    auto bar = std::make_unique<TestBar>(RECT{60, 60, 300, 90});
+    TTBItem* item = bar->Add("A", [] { ADD_FAILURE() << "no click from a freed bar"; });
+    POINT at = bar->CentreOf(item);
+    HWND window = bar->Handle();
+    Script script({[&] { bar.reset(); }, [] {}});
+    PostMouse(window, WM_LBUTTONDOWN, at);
+    ASSERT_TRUE(PumpUntil([&] { return script.Done(); }));
+    PumpFor(30);
+    EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_EQ(PendingItemClicks(), 0);
+}
+
+}  // namespace
