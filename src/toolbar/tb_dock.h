@@ -338,6 +338,17 @@ public:
     // sent them and answers non-zero when it handled one.
     virtual bool TakesMenuEvents() const { return false; }
 
+    // --- resizing the floating window by its border
+    // The client sizes the window can take while floating, the preferred one first; empty:
+    // the border does not resize it.
+    virtual std::vector<SIZE> FloatingSizes() { return {}; }
+    // Around a resize by the border: ShowFloatingSize lays the window out at one of its
+    // FloatingSizes (the floating parent follows); a cancelled resize puts back what the
+    // window had when it began.
+    virtual void BeginFloatingResize() {}
+    virtual void ShowFloatingSize(SIZE size) { (void)size; }
+    virtual void EndFloatingResize(bool cancelled) { (void)cancelled; }
+
     void SetParent(TWinControl* parent) override;
     void Loaded() override;
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -453,8 +464,16 @@ protected:
 private:
     void RunCloseLoop();
     void Redraw();
+    // HTLEFT, HTRIGHT, HTTOP or HTBOTTOM for a window point on a border that resizes; else
+    // HTNOWHERE.
+    LRESULT ResizeEdgeAt(POINT windowPoint) const;
+    // Resizes by `edge` from the press at `start` until the button goes up (kept), or Escape
+    // or a lost capture (cancelled).
+    void RunResizeLoop(LRESULT edge, POINT start);
 
     TTBCustomDockableWindow* window_;
     bool closeHot_ = false;
     bool closePushed_ = false;
+    bool resizing_ = false;
+    bool resizeCaptureLost_ = false;
 };
