@@ -466,7 +466,7 @@ private:
     void Redraw();
     // HTLEFT, HTRIGHT, HTTOP or HTBOTTOM for a window point on a border that resizes; else
     // HTNOWHERE.
-    LRESULT ResizeEdgeAt(POINT windowPoint) const;
+    LRESULT ResizeEdgeAt(POINT windowPoint);
     // Resizes by `edge` from the press at `start` until the button goes up (kept), or Escape
     // or a lost capture (cancelled).
     void RunResizeLoop(LRESULT edge, POINT start);
@@ -476,4 +476,7 @@ private:
     bool closePushed_ = false;
     bool resizing_ = false;
     bool resizeCaptureLost_ = false;
+    // The pointer's last hit test was on the border, which then could (or could not) resize.
+    bool onBorder_ = false;
+    bool borderResizes_ = false;
 };

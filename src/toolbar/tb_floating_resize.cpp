@@ -75,24 +75,31 @@ RECT WindowRectOf(HWND window) {
 
 }  // namespace
 
-LRESULT TTBFloatingWindowParent::ResizeEdgeAt(POINT p) const {
-    if (!window_->Resizable()) return HTNOWHERE;
+LRESULT TTBFloatingWindowParent::ResizeEdgeAt(POINT p) {
     const int width = Width(), height = Height();
-    if (p.x < 0 || p.y < 0 || p.x >= width || p.y >= height) return HTNOWHERE;
     SIZE border = window_->GetFloatingBorderSize();
     LRESULT edge = HTNOWHERE;
     // In a corner the width wins: a toolbar is mostly resized to more or fewer lines.
-    if (p.x < border.cx) edge = HTLEFT;
+    if (p.x < 0 || p.y < 0 || p.x >= width || p.y >= height) edge = HTNOWHERE;
+    else if (p.x < border.cx) edge = HTLEFT;
     else if (p.x >= width - border.cx) edge = HTRIGHT;
     else if (p.y < border.cy) edge = HTTOP;
     else if (p.y >= height - border.cy) edge = HTBOTTOM;
-    if (edge == HTNOWHERE) return edge;
-    // A border that cannot change the size is no resize border: it moves the window instead.
-    // The sizes are asked for only here, on the few pixels of the border.
-    SIZE current{window_->Width(), window_->Height()};
-    for (SIZE size : window_->FloatingSizes())
-        if (!(size == current)) return edge;
-    return HTNOWHERE;
+    if (edge == HTNOWHERE) {
+        onBorder_ = false;
+        return edge;
+    }
+    if (!window_->Resizable()) return HTNOWHERE;
+    // Listing the sizes lays the bar out once per width (tens of milliseconds for a long one):
+    // asked once each time the pointer comes onto the border, not on every hit test there.
+    if (!onBorder_) {
+        onBorder_ = true;
+        borderResizes_ = false;
+        SIZE current{window_->Width(), window_->Height()};
+        for (SIZE size : window_->FloatingSizes()) borderResizes_ = borderResizes_ || !(size == current);
+    }
+    // A border that cannot change the size moves the window, as the caption does.
+    return borderResizes_ ? edge : HTNOWHERE;
 }
 
 void TTBFloatingWindowParent::RunResizeLoop(LRESULT edge, POINT start) {
@@ -165,6 +172,7 @@ void TTBFloatingWindowParent::RunResizeLoop(LRESULT edge, POINT start) {
         if (done) break;
     }
     resizing_ = false;
+    onBorder_ = false;
     if (GetCapture() == handle) ReleaseCapture();
     window_->EndFloatingResize(!kept);
     if (!*alive || kept) return;

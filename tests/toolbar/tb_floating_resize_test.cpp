@@ -231,6 +231,13 @@ TEST_F(FloatingResizeTest, DraggingTheBorderStepsThroughTheLayoutsAndKeepsTheOpp
     EXPECT_EQ(after.bottom, r.bottom);
     EXPECT_EQ(after.left, r.left);
     EXPECT_EQ(ToolbarSize().cy, 3 * lineHeight + 3);
+
+    // One button left has one size: its border moves the window.
+    for (size_t i = 1; i < items.size(); ++i) items[i]->SetVisible(false);
+    PumpFor(30);
+    r = ParentRect();
+    EXPECT_EQ(HitAt(POINT{(r.left + r.right) / 2, r.bottom - 4}), HTCLIENT);
+    EXPECT_EQ(HitAt(POINT{r.right - 1, (r.top + r.bottom) / 2}), HTTBDRAGHANDLE);
 }
 
 TEST_F(FloatingResizeTest, EscapeAndALostCaptureCancelTheResize) {
