@@ -380,6 +380,7 @@ private:
     friend class TTBDock;
     friend class TTBDragLoop;
     friend class TTBFloatingWindowParent;
+    friend class TTBFloatingResize;
 
     static void HookProc(TTBHookKind kind, HWND window, WPARAM wParam, LPARAM lParam);
     bool OnHandle(POINT screenPoint) const;
@@ -462,6 +463,8 @@ protected:
     bool NonClientHitTest(POINT screenPoint, LRESULT& hit) override;
 
 private:
+    friend class TTBFloatingResize;
+
     void RunCloseLoop();
     void Redraw();
     // HTLEFT, HTRIGHT, HTTOP or HTBOTTOM for a window point on a border that resizes; else
@@ -479,4 +482,5 @@ private:
     // The pointer's last hit test was on the border, which then could (or could not) resize.
     bool onBorder_ = false;
     bool borderResizes_ = false;
+    SIZE borderSize_{};  // the window's size when that was found
 };

@@ -99,6 +99,8 @@ bool TTBFloatingWindowParent::NonClientHitTest(POINT screenPoint, LRESULT& hit) 
     GetWindowRect(HandleOrNull(), &window);
     POINT p{screenPoint.x - window.left, screenPoint.y - window.top};
     TTBFloatingFrame frame = Frame();
+    const bool inside = PtInRect(&frame.Client, p) || PtInRect(&frame.CloseButton, p);
+    if (inside) onBorder_ = false;  // the next visit of the border asks for the sizes again
     if (PtInRect(&frame.Client, p)) hit = HTCLIENT;
     else if (PtInRect(&frame.CloseButton, p)) hit = HTTBCLOSEBUTTON;
     else if (LRESULT edge = ResizeEdgeAt(p); edge != HTNOWHERE) hit = edge;

@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 #include "toolbar/tb_dock.h"
+#include "widgets/application.h"
 
 namespace {
 
@@ -92,91 +94,141 @@ LRESULT TTBFloatingWindowParent::ResizeEdgeAt(POINT p) {
     if (!window_->Resizable()) return HTNOWHERE;
     // Listing the sizes lays the bar out once per width (tens of milliseconds for a long one):
     // asked once each time the pointer comes onto the border, not on every hit test there.
-    if (!onBorder_) {
+    // A window that changed its size meanwhile is asked again.
+    SIZE current{window_->Width(), window_->Height()};
+    if (!onBorder_ || !(borderSize_ == current)) {
         onBorder_ = true;
+        borderSize_ = current;
         borderResizes_ = false;
-        SIZE current{window_->Width(), window_->Height()};
         for (SIZE size : window_->FloatingSizes()) borderResizes_ = borderResizes_ || !(size == current);
     }
     // A border that cannot change the size moves the window, as the caption does.
     return borderResizes_ ? edge : HTNOWHERE;
 }
 
-void TTBFloatingWindowParent::RunResizeLoop(LRESULT edge, POINT start) {
-    HWND handle = HandleOrNull();
-    if (!handle || resizing_ || !window_->Floating()) return;
-    const bool byWidth = edge == HTLEFT || edge == HTRIGHT;
-    TSizeSteps steps(window_->FloatingSizes(), SIZE{window_->Width(), window_->Height()}, byWidth);
-    if (steps.Count() < 2) return;
-    auto alive = window_->alive_;
-    const RECT original = WindowRectOf(handle);
-    // Growth along the axis: away from the window's centre across the dragged edge.
-    const int sign = edge == HTRIGHT || edge == HTBOTTOM ? 1 : -1;
-    auto growthAt = [&](POINT p) { return sign * (byWidth ? p.x : p.y); };
-    int reference = growthAt(start);
-    HCURSOR cursor = LoadCursor(nullptr, byWidth ? IDC_SIZEWE : IDC_SIZENS);
+// One resize by the border, from the press to the release (kept), or to Escape or a lost
+// capture (cancelled). However it ends, an exception included, the capture goes and a resize
+// not kept puts back the size and place the window had.
+class TTBFloatingResize {
+public:
+    TTBFloatingResize(TTBFloatingWindowParent& parent, LRESULT edge, POINT start)
+        : parent_(parent),
+          window_(*parent.window_),
+          handle_(parent.HandleOrNull()),
+          alive_(window_.alive_),
+          edge_(edge),
+          byWidth_(edge == HTLEFT || edge == HTRIGHT),
+          sign_(edge == HTRIGHT || edge == HTBOTTOM ? 1 : -1),
+          original_(WindowRectOf(handle_)),
+          steps_(window_.FloatingSizes(), SIZE{window_.Width(), window_.Height()}, byWidth_),
+          reference_(GrowthAt(start)),
+          cursor_(LoadCursor(nullptr, byWidth_ ? IDC_SIZEWE : IDC_SIZENS)) {}
+    ~TTBFloatingResize() {
+        if (started_ && *alive_) GuardedCall([this] { End(); });
+    }
+    TTBFloatingResize(const TTBFloatingResize&) = delete;
+    TTBFloatingResize& operator=(const TTBFloatingResize&) = delete;
 
-    // The opposite edge stays put: dragging the left or top edge moves the window.
-    auto show = [&](SIZE size) {
-        RECT before = WindowRectOf(handle);
-        window_->ShowFloatingSize(size);
-        if (!*alive) return;
-        RECT after = WindowRectOf(handle);
-        POINT place{edge == HTLEFT ? before.right - (after.right - after.left) : before.left,
-                    edge == HTTOP ? before.bottom - (after.bottom - after.top) : before.top};
-        if (place.x != after.left || place.y != after.top) window_->SetFloatingPosition(place);
-    };
-    auto track = [&](POINT p) {
-        ::SetCursor(cursor);
-        SIZE was = steps.Current();
-        reference += steps.Step(growthAt(p) - reference);
-        if (!(steps.Current() == was)) show(steps.Current());
-    };
+    void Run();
 
-    window_->BeginFloatingResize();
-    ::SetCursor(cursor);
-    SetCapture(handle);
-    resizing_ = true;
-    resizeCaptureLost_ = false;
-    bool kept = false;
+private:
+    // The pointer's position along the axis, growing away from the window across the edge.
+    int GrowthAt(POINT p) const { return sign_ * (byWidth_ ? p.x : p.y); }
+    bool HandleMessage(const MSG& msg);
+    void Track(POINT p);
+    void Show(SIZE size);
+    void End();
+
+    TTBFloatingWindowParent& parent_;
+    TTBCustomDockableWindow& window_;
+    HWND handle_;
+    std::shared_ptr<bool> alive_;
+    LRESULT edge_;
+    bool byWidth_;
+    int sign_;
+    RECT original_;
+    TSizeSteps steps_;
+    int reference_;  // where the pointer was when the shown size was taken
+    HCURSOR cursor_;
+    bool started_ = false;
+    bool kept_ = false;
+};
+
+void TTBFloatingResize::Run() {
+    if (steps_.Count() < 2) return;
+    window_.BeginFloatingResize();
+    started_ = true;
+    ::SetCursor(cursor_);
+    SetCapture(handle_);
+    parent_.resizing_ = true;
+    parent_.resizeCaptureLost_ = false;
     for (;;) {
         // A capture taken away (another window, the system) ends the resize as a cancel.
-        if (resizeCaptureLost_ || GetCapture() != handle || !window_->Floating()) break;
+        if (parent_.resizeCaptureLost_ || GetCapture() != handle_ || !window_.Floating()) return;
         MSG msg;
         if (GetMessageA(&msg, nullptr, 0, 0) <= 0) {
             PostQuitMessage(static_cast<int>(msg.wParam));
-            break;
+            return;
         }
-        bool done = false;
-        switch (msg.message) {
-        case WM_MOUSEMOVE:
-            track(msg.pt);
-            break;
-        case WM_LBUTTONUP:
-            track(msg.pt);
-            kept = done = true;
-            break;
-        case WM_KEYDOWN:
-            done = msg.wParam == VK_ESCAPE;
-            break;
-        case WM_KEYUP: case WM_CHAR: case WM_SYSKEYDOWN: case WM_SYSKEYUP: case WM_SYSCHAR:
-        case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK:
-        case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_RBUTTONDBLCLK:
-        case WM_MBUTTONDOWN: case WM_MBUTTONUP: case WM_MBUTTONDBLCLK:
-            break;  // swallowed while the edge is held
-        default:
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        if (!*alive) return;  // the window, and this parent with it, went meanwhile
-        if (done) break;
+        bool done = HandleMessage(msg);
+        if (!*alive_ || done) return;  // gone: the window, and the parent with it
     }
-    resizing_ = false;
-    onBorder_ = false;
-    if (GetCapture() == handle) ReleaseCapture();
-    window_->EndFloatingResize(!kept);
-    if (!*alive || kept) return;
-    RECT now = WindowRectOf(handle);
-    if (now.left != original.left || now.top != original.top)
-        window_->SetFloatingPosition(POINT{original.left, original.top});
+}
+
+// True when the resize ends.
+bool TTBFloatingResize::HandleMessage(const MSG& msg) {
+    switch (msg.message) {
+    case WM_MOUSEMOVE:
+        Track(msg.pt);
+        return false;
+    case WM_LBUTTONUP:
+        Track(msg.pt);
+        kept_ = true;
+        return true;
+    case WM_KEYDOWN:
+        return msg.wParam == VK_ESCAPE;
+    case WM_KEYUP: case WM_CHAR: case WM_SYSKEYDOWN: case WM_SYSKEYUP: case WM_SYSCHAR:
+    case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDOWN: case WM_MBUTTONUP: case WM_MBUTTONDBLCLK:
+        return false;  // swallowed while the edge is held
+    }
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+    return false;
+}
+
+void TTBFloatingResize::Track(POINT p) {
+    ::SetCursor(cursor_);  // captured, the window gets no WM_SETCURSOR
+    SIZE was = steps_.Current();
+    reference_ += steps_.Step(GrowthAt(p) - reference_);
+    if (!(steps_.Current() == was)) Show(steps_.Current());
+}
+
+// The opposite edge stays put: dragging the left or top edge moves the window.
+void TTBFloatingResize::Show(SIZE size) {
+    RECT before = WindowRectOf(handle_);
+    window_.ShowFloatingSize(size);
+    if (!*alive_) return;
+    RECT after = WindowRectOf(handle_);
+    POINT place{edge_ == HTLEFT ? before.right - (after.right - after.left) : before.left,
+                edge_ == HTTOP ? before.bottom - (after.bottom - after.top) : before.top};
+    if (place.x != after.left || place.y != after.top) window_.SetFloatingPosition(place);
+}
+
+void TTBFloatingResize::End() {
+    parent_.resizing_ = false;
+    parent_.onBorder_ = false;
+    if (GetCapture() == handle_) ReleaseCapture();
+    window_.EndFloatingResize(!kept_);
+    if (kept_ || !*alive_) return;
+    RECT now = WindowRectOf(handle_);
+    if (now.left != original_.left || now.top != original_.top)
+        window_.SetFloatingPosition(POINT{original_.left, original_.top});
+}
+
+void TTBFloatingWindowParent::RunResizeLoop(LRESULT edge, POINT start) {
+    if (!HandleAllocated() || resizing_ || !window_->Floating()) return;
+    TTBFloatingResize resize(*this, edge, start);
+    resize.Run();
 }
