@@ -99,13 +99,13 @@ bool TTBFloatingWindowParent::NonClientHitTest(POINT screenPoint, LRESULT& hit) 
     GetWindowRect(HandleOrNull(), &window);
     POINT p{screenPoint.x - window.left, screenPoint.y - window.top};
     TTBFloatingFrame frame = Frame();
-    const bool inside = PtInRect(&frame.Client, p) || PtInRect(&frame.CloseButton, p);
-    if (inside) onBorder_ = false;  // the next visit of the border asks for the sizes again
     if (PtInRect(&frame.Client, p)) hit = HTCLIENT;
     else if (PtInRect(&frame.CloseButton, p)) hit = HTTBCLOSEBUTTON;
     else if (LRESULT edge = ResizeEdgeAt(p); edge != HTNOWHERE) hit = edge;
     else if (PtInRect(&frame.Window, p)) hit = HTTBDRAGHANDLE;  // the caption (and a fixed border) move it
     else hit = HTNOWHERE;
+    // Off the border: its next visit asks for the sizes again.
+    if (hit == HTCLIENT || hit == HTTBCLOSEBUTTON) onBorder_ = false;
     return true;
 }
 

@@ -278,7 +278,8 @@ std::vector<SIZE> TTBCustomToolbar::FloatingSizes() {
 
 void TTBCustomToolbar::BeginFloatingResize() { resizeState_ = std::make_unique<TResizeState>(TResizeState{floatingWidth_}); }
 
-// Every size of the list came from wrapping at its own width, so that width shows it again.
+// Wrapped at its own width, the bar shows any size of its list again (the list leaves out
+// layouts for which that does not hold).
 void TTBCustomToolbar::ShowFloatingSize(SIZE size) { SetFloatingWidth(size.cx); }
 
 void TTBCustomToolbar::EndFloatingResize(bool cancelled) {
