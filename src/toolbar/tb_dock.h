@@ -338,6 +338,17 @@ public:
     // sent them and answers non-zero when it handled one.
     virtual bool TakesMenuEvents() const { return false; }
 
+    // --- resizing the floating window by its border
+    // The client sizes the window can take while floating, the preferred one first; empty:
+    // the border does not resize it.
+    virtual std::vector<SIZE> FloatingSizes() { return {}; }
+    // Around a resize by the border: ShowFloatingSize lays the window out at one of its
+    // FloatingSizes (the floating parent follows); a cancelled resize puts back what the
+    // window had when it began.
+    virtual void BeginFloatingResize() {}
+    virtual void ShowFloatingSize(SIZE size) { (void)size; }
+    virtual void EndFloatingResize(bool cancelled) { (void)cancelled; }
+
     void SetParent(TWinControl* parent) override;
     void Loaded() override;
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -369,6 +380,7 @@ private:
     friend class TTBDock;
     friend class TTBDragLoop;
     friend class TTBFloatingWindowParent;
+    friend class TTBFloatingResize;
 
     static void HookProc(TTBHookKind kind, HWND window, WPARAM wParam, LPARAM lParam);
     bool OnHandle(POINT screenPoint) const;
@@ -451,11 +463,25 @@ protected:
     bool NonClientHitTest(POINT screenPoint, LRESULT& hit) override;
 
 private:
+    friend class TTBFloatingResize;
+
     void RunCloseLoop();
     void Redraw();
+    // HTLEFT, HTRIGHT, HTTOP or HTBOTTOM for a window point on a border that resizes; else
+    // HTNOWHERE.
+    LRESULT ResizeEdgeAt(POINT windowPoint);
+    // Resizes by `edge` from the press at `start` until the button goes up (kept), or Escape
+    // or a lost capture (cancelled).
+    void RunResizeLoop(LRESULT edge, POINT start);
 
     TTBCustomDockableWindow* window_;
     bool closeHot_ = false;
     bool closePushed_ = false;
     bool closeLoop_ = false;
+    bool resizing_ = false;
+    bool resizeCaptureLost_ = false;
+    // The pointer's last hit test was on the border, which then could (or could not) resize.
+    bool onBorder_ = false;
+    bool borderResizes_ = false;
+    SIZE borderSize_{};  // the window's size when that was found
 };

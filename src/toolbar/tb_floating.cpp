@@ -101,8 +101,11 @@ bool TTBFloatingWindowParent::NonClientHitTest(POINT screenPoint, LRESULT& hit) 
     TTBFloatingFrame frame = Frame();
     if (PtInRect(&frame.Client, p)) hit = HTCLIENT;
     else if (PtInRect(&frame.CloseButton, p)) hit = HTTBCLOSEBUTTON;
-    else if (PtInRect(&frame.Window, p)) hit = HTTBDRAGHANDLE;  // the caption and the border move it
+    else if (LRESULT edge = ResizeEdgeAt(p); edge != HTNOWHERE) hit = edge;
+    else if (PtInRect(&frame.Window, p)) hit = HTTBDRAGHANDLE;  // the caption (and a fixed border) move it
     else hit = HTNOWHERE;
+    // Off the border: its next visit asks for the sizes again.
+    if (hit == HTCLIENT || hit == HTTBCLOSEBUTTON) onBorder_ = false;
     return true;
 }
 
@@ -152,13 +155,33 @@ void TTBFloatingWindowParent::RunCloseLoop() {
     if (clicked) window_->Close();
 }
 
+namespace {
+bool IsResizeEdge(WPARAM hit) { return hit == HTLEFT || hit == HTRIGHT || hit == HTTOP || hit == HTBOTTOM; }
+}  // namespace
+
 LRESULT TTBFloatingWindowParent::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
+    case WM_SETCURSOR:
+        if (reinterpret_cast<HWND>(wParam) == HandleOrNull() && IsResizeEdge(LOWORD(lParam))) {
+            bool across = LOWORD(lParam) == HTLEFT || LOWORD(lParam) == HTRIGHT;
+            ::SetCursor(LoadCursor(nullptr, across ? IDC_SIZEWE : IDC_SIZENS));
+            return TRUE;
+        }
+        break;
     case WM_CAPTURECHANGED:
-        // The close loop waits for messages: wake it to see the capture gone.
-        if (closeLoop_ && reinterpret_cast<HWND>(lParam) != HandleOrNull()) PostMessageA(HandleOrNull(), WM_NULL, 0, 0);
+        // The close and resize loops wait for messages: wake them to see the capture gone.
+        if ((resizing_ || closeLoop_) && reinterpret_cast<HWND>(lParam) != HandleOrNull()) {
+            resizeCaptureLost_ = resizing_;
+            PostMessageA(HandleOrNull(), WM_NULL, 0, 0);
+        }
         break;
     case WM_NCLBUTTONDOWN:
+        // The system's own sizing loop would size the frame freely: the loop here steps
+        // through the window's sizes.
+        if (IsResizeEdge(wParam)) {
+            RunResizeLoop(static_cast<LRESULT>(wParam), POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+            return 0;
+        }
         if (wParam == static_cast<WPARAM>(HTTBDRAGHANDLE)) {
             window_->BeginDrag(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
             return 0;
@@ -173,6 +196,7 @@ LRESULT TTBFloatingWindowParent::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
             window_->DoubleClicked();
             return 0;
         }
+        if (IsResizeEdge(wParam)) return 0;
         break;
     case WM_NCACTIVATE:
         Redraw();

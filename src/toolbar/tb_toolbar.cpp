@@ -247,6 +247,44 @@ int TTBCustomToolbar::GetMinShrinkSize() {
     return length + (vertical ? nc.cy : nc.cx) + ChevronSize;
 }
 
+// --- floating sizes ---------------------------------------------------------------------------
+
+std::vector<SIZE> FloatingSizeList(const std::function<TTBLayoutResult(int wrapWidth)>& layoutAt, int leastWidth) {
+    TTBLayoutResult oneLine = layoutAt(0);
+    std::vector<SIZE> sizes{SIZE{oneLine.TotalSize.x, oneLine.TotalSize.y}};
+    int lines = oneLine.Lines;
+    for (int width = oneLine.TotalSize.x - 1; width >= leastWidth && width > 0; --width) {
+        TTBLayoutResult layout = layoutAt(width);
+        // Wider than asked: a line holds an item wider than the width. Given its own width as
+        // FloatingWidth the bar would wrap otherwise, so this layout cannot be shown.
+        if (layout.TotalSize.x > width) continue;
+        SIZE size{layout.TotalSize.x, layout.TotalSize.y};
+        if (layout.Lines == lines) sizes.back() = size;
+        else sizes.push_back(size);
+        lines = layout.Lines;
+    }
+    return sizes;
+}
+
+std::vector<SIZE> TTBCustomToolbar::FloatingSizes() {
+    RECT margins = view_->GetMargins(voFloating);
+    return FloatingSizeList(
+        [this](int width) { return view_->CalculatePositions(false, voFloating, width, 0, ChevronSize); },
+        margins.left + margins.right);
+}
+
+void TTBCustomToolbar::BeginFloatingResize() { resizeState_ = std::make_unique<TResizeState>(TResizeState{floatingWidth_}); }
+
+// Wrapped at its own width, the bar shows any size of its list again (the list leaves out
+// layouts for which that does not hold).
+void TTBCustomToolbar::ShowFloatingSize(SIZE size) { SetFloatingWidth(size.cx); }
+
+void TTBCustomToolbar::EndFloatingResize(bool cancelled) {
+    if (!resizeState_) return;
+    std::unique_ptr<TResizeState> state = std::move(resizeState_);
+    if (cancelled) SetFloatingWidth(state->OldFloatingWidth);
+}
+
 // The view found a new size for itself: the window follows, through its dock when docked.
 void TTBCustomToolbar::ViewSizeChanged(int width, int height) {
     if (arranging_ > 0) return;

@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "toolbar/tb_dock.h"
 #include "toolbar/tb_item.h"
@@ -29,6 +30,12 @@ private:
 };
 
 using TTBShortCutEvent = std::function<void(MSG& Msg, bool& Handled)>;
+
+// The sizes a floating toolbar can take: the one-line size (`layoutAt(0)`) first, then, for
+// every wrap width from one less than that size's width down to `leastWidth`, each layout
+// with another line count than the entry before it; a narrower width with the same line
+// count replaces that entry.
+std::vector<SIZE> FloatingSizeList(const std::function<TTBLayoutResult(int wrapWidth)>& layoutAt, int leastWidth);
 
 // A dockable window that shows the children of its root item as a row of buttons. It can act
 // as a menu bar, cut buttons off behind a chevron or wrap them, host controls through control
@@ -88,6 +95,10 @@ public:
     void SetSkin(TTBBaseSkin* value) override;
     void SkinReplaced() override;
     void SizeChanging(int Width, int Height) override;
+    std::vector<SIZE> FloatingSizes() override;
+    void BeginFloatingResize() override;
+    void ShowFloatingSize(SIZE size) override;
+    void EndFloatingResize(bool cancelled) override;
 
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void Loaded() override;
@@ -120,6 +131,11 @@ private:
     std::unique_ptr<TTBRootItem> items_;
     std::unique_ptr<TTBChevronItem> chevron_;
     std::unique_ptr<TTBToolbarView> view_;
+    // Exists only while the floating toolbar is resized by its border.
+    struct TResizeState {
+        int OldFloatingWidth;
+    };
+    std::unique_ptr<TResizeState> resizeState_;
     POINT baseSize_{};
     int arranging_ = 0;
     int floatingWidth_ = 0;

@@ -89,3 +89,50 @@ void ClickAt(HWND window, int x, int y) {
     SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
     SendMessageA(window, WM_LBUTTONUP, 0, at);
 }
+
+void SendMouse(DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof(input));
+}
+
+void MoveTo(POINT screen) {
+    SetCursorPos(screen.x, screen.y);
+    SendMouse(MOUSEEVENTF_MOVE);
+}
+
+void Press() { SendMouse(MOUSEEVENTF_LEFTDOWN); }
+void Release() { SendMouse(MOUSEEVENTF_LEFTUP); }
+
+void PressKey(WORD key, bool down) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    SendInput(1, &input, sizeof(input));
+}
+
+namespace {
+std::map<UINT_PTR, InputScript*>& Scripts() {
+    static std::map<UINT_PTR, InputScript*> scripts;
+    return scripts;
+}
+}  // namespace
+
+InputScript::InputScript(std::vector<std::function<void()>> steps) : steps_(std::move(steps)) {
+    id_ = SetTimer(nullptr, 0, 40, Tick);
+    Scripts()[id_] = this;
+}
+
+InputScript::~InputScript() {
+    KillTimer(nullptr, id_);
+    Scripts().erase(id_);
+}
+
+void CALLBACK InputScript::Tick(HWND, UINT, UINT_PTR id, DWORD) {
+    auto it = Scripts().find(id);
+    if (it == Scripts().end() || it->second->Done()) return;
+    InputScript* script = it->second;
+    script->steps_[script->next_++]();
+}

@@ -1,7 +1,9 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 // Answers the next modal dialog of this thread whose caption is `caption` by pressing the
 // button `buttonId` (IDYES, IDNO, IDOK, ...). A thread timer does it, so the answer arrives
@@ -43,3 +45,28 @@ void SystemClick(POINT screen);
 // Queues the same input without waiting: for a click that a running handler's pumping takes.
 void QueueSystemClick(POINT screen);
 std::string WindowText(HWND window);
+
+// Pointer and key input through the system's input queue, as a user's: the cursor is placed,
+// then a move, button or key event goes in.
+void SendMouse(DWORD flags);
+void MoveTo(POINT screen);
+void Press();
+void Release();
+void PressKey(WORD key, bool down);
+
+// Runs one step per tick of a thread timer, so that the steps run inside whatever modal loop
+// pumps the messages then (a drag, a resize, a close-button loop).
+class InputScript {
+public:
+    explicit InputScript(std::vector<std::function<void()>> steps);
+    ~InputScript();
+    InputScript(const InputScript&) = delete;
+    InputScript& operator=(const InputScript&) = delete;
+    bool Done() const { return next_ >= steps_.size(); }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD);
+    std::vector<std::function<void()>> steps_;
+    size_t next_ = 0;
+    UINT_PTR id_ = 0;
+};

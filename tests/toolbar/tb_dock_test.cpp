@@ -2,12 +2,12 @@
 #include <windows.h>
 
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "support/test_env.h"
+#include "support/ui_driver.h"
 #include "support/window_count.h"
 #include "toolbar/services_fixture.h"
 #include "toolbar/tb_dock.h"
@@ -31,60 +31,6 @@ public:
     TTBShrinkMode Shrink = tbsmNone;
     TTBShrinkMode GetShrinkMode() override { return Shrink; }
     int GetMinShrinkSize() override { return 30; }
-};
-
-// Real pointer input: the cursor is placed, then a move or button event goes through the
-// system's input queue like a user's.
-void SendMouse(DWORD flags) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    SendInput(1, &input, sizeof(input));
-}
-void MoveTo(POINT p) {
-    SetCursorPos(p.x, p.y);
-    SendMouse(MOUSEEVENTF_MOVE);
-}
-void Press() { SendMouse(MOUSEEVENTF_LEFTDOWN); }
-void Release() { SendMouse(MOUSEEVENTF_LEFTUP); }
-void PressKey(WORD key, bool down) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key;
-    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
-    SendInput(1, &input, sizeof(input));
-}
-
-// Runs one step per tick of a thread timer, so that the steps run inside whatever modal loop
-// pumps the messages then (the drag loop, the close-button loop).
-class InputScript {
-public:
-    explicit InputScript(std::vector<std::function<void()>> steps) : steps_(std::move(steps)) {
-        id_ = SetTimer(nullptr, 0, 40, Tick);
-        Scripts()[id_] = this;
-    }
-    ~InputScript() {
-        KillTimer(nullptr, id_);
-        Scripts().erase(id_);
-    }
-    InputScript(const InputScript&) = delete;
-    InputScript& operator=(const InputScript&) = delete;
-    bool Done() const { return next_ >= steps_.size(); }
-
-private:
-    static std::map<UINT_PTR, InputScript*>& Scripts() {
-        static std::map<UINT_PTR, InputScript*> scripts;
-        return scripts;
-    }
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD) {
-        auto it = Scripts().find(id);
-        if (it == Scripts().end() || it->second->Done()) return;
-        InputScript* script = it->second;
-        script->steps_[script->next_++]();
-    }
-    std::vector<std::function<void()>> steps_;
-    size_t next_ = 0;
-    UINT_PTR id_ = 0;
 };
 
 RECT ScreenRect(TWinControl& control) {
