@@ -748,6 +748,7 @@ TTBControlItem::~TTBControlItem() {
 
 void TTBControlItem::SetControl(TControl* value) {
     if (value == control_) return;
+    SetControlReachable(true);  // the old control leaves with its tab stop
     control_ = value;
     if (value) value->FreeNotification(this);
     Changed(true);
@@ -755,7 +756,22 @@ void TTBControlItem::SetControl(TControl* value) {
 
 void TTBControlItem::Notification(TComponent* component, TOperation operation) {
     TTBCustomItem::Notification(component, operation);
-    if (operation == opRemove && static_cast<TComponent*>(control_) == component) SetControl(nullptr);
+    if (operation == opRemove && static_cast<TComponent*>(control_) == component) {
+        tabStopTaken_ = false;  // the control is past its destructor
+        SetControl(nullptr);
+    }
+}
+
+void TTBControlItem::SetControlReachable(bool value) {
+    auto* control = dynamic_cast<TWinControl*>(control_);
+    if (!control || value == !tabStopTaken_) return;
+    if (value) {
+        control->SetTabStop(true);
+        tabStopTaken_ = false;
+    } else if (control->TabStop()) {
+        control->SetTabStop(false);
+        tabStopTaken_ = true;
+    }
 }
 
 TTBChevronItem::TTBChevronItem(TComponent* owner, TTBView* parentView)

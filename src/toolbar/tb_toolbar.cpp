@@ -6,6 +6,8 @@
 #include "toolbar/tb_consts.h"
 #include "toolbar/tb_toolbar_keys.h"
 #include "widgets/handles.h"
+#include "widgets/hint_control.h"
+#include "widgets/hint_text.h"
 
 namespace {
 
@@ -79,9 +81,12 @@ TTBCustomToolbar::TTBCustomToolbar(TComponent* owner) : TTBCustomDockableWindow(
     // Background and buttons reach the screen in one copy: resizing and state changes do not flicker.
     SetDoubleBuffered(true);
     RegisterToolbarKeys(this);
+    if (Application) idleKey_ = Application->AddIdleHandler([this] { IdleUpdate(); });
 }
 
 TTBCustomToolbar::~TTBCustomToolbar() {
+    destroying_ = true;
+    if (Application) Application->RemoveIdleHandler(idleKey_);
     if (menuBar_) SetMenuBarHook(this, false);
     UnregisterToolbarKeys(this);
     view_.reset();
@@ -159,6 +164,11 @@ void TTBCustomToolbar::SkinReplaced() {
 void TTBCustomToolbar::UpdateItemsFromActions() {
     if (!updateActions_) return;
     for (int i = 0; i < view_->ViewerCount(); ++i) view_->Viewers(i)->Item()->UpdateFromAction();
+}
+
+// The application's idle moment: what the user sees follows the actions' states.
+void TTBCustomToolbar::IdleUpdate() {
+    if (updateActions_ && Showing() && !view_->InModalLoop()) UpdateItemsFromActions();
 }
 
 // --- sizing ---------------------------------------------------------------------------------
@@ -274,10 +284,22 @@ void TTBCustomToolbar::HoverAt(POINT client) {
     std::string hint;
     if (hot && !hot->Item()->EffectiveOptions().contains(tboLongHintInMenuOnly)) hint = hot->Item()->Hint();
     Hint = hint;
+    if (Application) {
+        Application->SetHint(GetLongHint(hint));
+        Application->Hints().MouseMoved(this, screen);
+    }
     if (!trackingLeave_) {
         TRACKMOUSEEVENT request{sizeof(request), TME_LEAVE, HandleOrNull(), 0};
         trackingLeave_ = CallTrackMouseEvent(request);
     }
+}
+
+bool TTBCustomToolbar::GetHintInfo(POINT client, std::string& text, RECT& hintRect) {
+    TTBItemViewer* viewer = view_->ViewerFromPoint(client);
+    if (!viewer) return false;
+    text = viewer->HintText();
+    hintRect = viewer->BoundsRect;
+    return !text.empty();
 }
 
 void TTBCustomToolbar::PressAt(POINT client) {
@@ -309,13 +331,21 @@ LRESULT TTBCustomToolbar::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (!inMouseDown_ && !view_->InModalLoop()) {
             view_->UpdateSelection(nullptr, false);
             Hint.clear();
+            if (Application) {
+                Application->Hints().Leave();
+                Application->SetHint({});
+            }
         }
         break;
     case WM_CONTEXTMENU:
         if (!GetCapture()) view_->UpdateSelection(nullptr, false);
         break;
+    case WM_RBUTTONDOWN:
+        if (Application) Application->Hints().Cancel();
+        break;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
+        if (Application) Application->Hints().Cancel();
         POINT p{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
         if (!KeepClientPress(p)) break;  // the dockable window's: the grip, a drag
         PressAt(p);
@@ -399,16 +429,45 @@ void TTBCustomToolbar::Loaded() {
 
 // Controls placed on the toolbar by a layout show through control items of their own.
 void TTBCustomToolbar::AddMissingControlItems() {
-    for (int i = 0; i < ControlCount(); ++i) {
-        TControl* control = Controls(i);
-        bool referred = false;
-        for (int j = 0; j < items_->Count() && !referred; ++j)
-            if (auto* item = dynamic_cast<TTBControlItem*>(items_->Items(j))) referred = item->Control() == control;
-        if (referred) continue;
-        auto* item = new TTBControlItem(Owner());  // owned by the toolbar's owner, freed by Items too
+    for (int i = 0; i < ControlCount(); ++i)
+        if (!HasControlItem(Controls(i))) AppendControlItem(Controls(i));
+}
+
+bool TTBCustomToolbar::HasControlItem(const TControl* control) const {
+    for (int i = 0; i < items_->Count(); ++i)
+        if (auto* item = dynamic_cast<TTBControlItem*>(items_->Items(i)); item && item->Control() == control) return true;
+    return false;
+}
+
+void TTBCustomToolbar::AppendControlItem(TControl* control) {
+    auto* item = new TTBControlItem(Owner());  // owned by the toolbar's owner, freed by Items too
+    item->SetControlNotOwned(true);
+    item->SetControl(control);
+    items_->Add(item);
+}
+
+void TTBCustomToolbar::ControlInserted(TControl* control) {
+    TTBCustomDockableWindow::ControlInserted(control);
+    // A layout being loaded or a held update completes the items when it ends.
+    if (destroying_ || !items_ || Loading() || Updating()) return;
+    if (!HasControlItem(control)) AppendControlItem(control);
+}
+
+void TTBCustomToolbar::UpdatesReleased() {
+    TTBCustomDockableWindow::UpdatesReleased();
+    if (!destroying_ && items_ && !Loading()) AddMissingControlItems();
+}
+
+void TTBCustomToolbar::ControlRemoved(TControl* control) {
+    TTBCustomDockableWindow::ControlRemoved(control);
+    if (destroying_ || !items_) return;
+    for (int i = items_->Count() - 1; i >= 0; --i) {
+        auto* item = dynamic_cast<TTBControlItem*>(items_->Items(i));
+        if (!item || item->Control() != control) continue;
+        // The control lives on (or is on its way out by itself): the item must not free it.
+        item->SetControlReachable(true);
         item->SetControlNotOwned(true);
-        item->SetControl(control);
-        items_->Add(item);
+        delete item;
     }
 }
 

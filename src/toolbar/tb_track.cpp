@@ -7,6 +7,7 @@
 
 #include "toolbar/tb_common.h"
 #include "toolbar/tb_view.h"
+#include "widgets/hint_control.h"
 
 struct TTBView::TLoopState {
     TTBTrackResult result;
@@ -44,6 +45,11 @@ bool SameLetter(char a, char b) {
         return static_cast<char>(reinterpret_cast<UINT_PTR>(CharUpperA(reinterpret_cast<LPSTR>(static_cast<UINT_PTR>(static_cast<unsigned char>(c))))));
     };
     return upper(a) == upper(b);
+}
+
+// A press or a key puts the tooltip away until the pointer moves on to another item.
+void CancelHint() {
+    if (Application) Application->Hints().Cancel();
 }
 
 }  // namespace
@@ -257,6 +263,9 @@ void TTBView::RunLoop(TLoopState& state, TTBEnterToolbarLoopOptions options) {
         TTBView* view;
         HWND hwnd;
         ~Leave() {
+            // The pointer stays over the button just used: its hint does not come back there.
+            CancelHint();
+            if (Application) Application->SetHint({});
             view->CancelCapture();
             view->inModalLoop_ = false;
             view->loop_ = nullptr;
@@ -284,6 +293,7 @@ void TTBView::RunLoop(TLoopState& state, TTBEnterToolbarLoopOptions options) {
         if (IsPress(msg.message, state.trackRightButton) && PressEndsLoop(msg)) break;
         if (!PeekMessageA(&msg, msg.hwnd, msg.message, msg.message, PM_REMOVE)) continue;
         HandleLoopMessage(state, msg);
+        SetStatusHintFromSelection();
     }
 }
 
@@ -317,13 +327,16 @@ bool TTBView::HandleLoopMessage(TLoopState& state, MSG& msg) {
         return true;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
+        CancelHint();
         LoopKeyDown(state, msg);
         return true;
     case WM_KEYUP:
     case WM_SYSKEYUP:
+        CancelHint();
         return true;
     case WM_CHAR:
     case WM_SYSCHAR:
+        CancelHint();
         if (!MouseButtonHeld()) DeepestOpenView()->LoopChar(static_cast<char>(msg.wParam));
         return true;
     case WM_MOUSEMOVE:
@@ -398,15 +411,36 @@ TTBView::THit TTBView::HitAt(POINT screen) {
     return hit;
 }
 
+// The hint follows the selection under the pointer; elsewhere there is none.
+void TTBView::ShowLoopHint(const THit& hit, POINT screen) {
+    if (!Application) return;
+    THintController& hints = Application->Hints();
+    if (hit.view && hit.viewer && hit.viewer == hit.view->selected_)
+        hints.MouseMoved(hit.view->Window(), screen);
+    else
+        hints.Leave();
+}
+
+// The status line tells about the deepest selection of the chain.
+void TTBView::SetStatusHintFromSelection() {
+    if (!Application) return;
+    TTBItemViewer* deepest = nullptr;
+    for (TTBView* v = this; v; v = v->OpenView())
+        if (v->selected_) deepest = v->selected_;
+    Application->SetHint(deepest ? deepest->LongHintText() : std::string());
+}
+
 void TTBView::LoopMouseMove(POINT screen) {
     UpdateChainSelection(screen);
     THit hit = HitAt(screen);
+    ShowLoopHint(hit, screen);
     HCURSOR cursor = hit.viewer ? hit.viewer->GetCursor(hit.client) : nullptr;
     SetCursor(cursor ? cursor : LoadCursor(nullptr, IDC_ARROW));
     if (hit.viewer) hit.viewer->MouseMove(hit.at.x, hit.at.y);
 }
 
 void TTBView::LoopMouseDown(const MSG& msg, bool doubleClick) {
+    CancelHint();
     UpdateChainSelection(msg.pt);
     THit hit = HitAt(msg.pt);
     if (hit.viewer) hit.viewer->MouseDown(CurrentShiftState(), hit.at.x, hit.at.y, doubleClick);
