@@ -288,10 +288,13 @@ void TTBCustomToolbar::HoverAt(POINT client) {
         Application->SetHint(GetLongHint(hint));
         Application->Hints().MouseMoved(this, screen);
     }
-    if (!trackingLeave_) {
-        TRACKMOUSEEVENT request{sizeof(request), TME_LEAVE, HandleOrNull(), 0};
-        trackingLeave_ = CallTrackMouseEvent(request);
-    }
+    if (!trackingLeave_) TrackLeave();
+}
+
+// Asks for the notice of the pointer leaving the bar. A pointer already gone gets it at once.
+void TTBCustomToolbar::TrackLeave() {
+    TRACKMOUSEEVENT request{sizeof(request), TME_LEAVE, HandleOrNull(), 0};
+    trackingLeave_ = CallTrackMouseEvent(request);
 }
 
 bool TTBCustomToolbar::GetHintInfo(POINT client, std::string& text, RECT& hintRect) {
@@ -313,12 +316,15 @@ void TTBCustomToolbar::PressAt(POINT client) {
         ~Reset() { flag = false; }
     } reset{inMouseDown_};
     view_->EnterToolbarLoop(tbetMouseDown);
+    // The loop's capture ended the leave notice asked for before: the hint must hear of it.
+    TrackLeave();
 }
 
 void TTBCustomToolbar::EnterLoopAt(TTBItemViewer* viewer, bool selectFirst) {
     view_->SetShowAccels(true);
     view_->Select(viewer, false);
     view_->EnterToolbarLoop(static_cast<TTBEnterToolbarLoopOptions>(selectFirst ? tbetOpenOnNavigate | tbetSelectFirst : 0));
+    TrackLeave();
 }
 
 LRESULT TTBCustomToolbar::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -122,6 +122,7 @@ private:
     void AppendControlItem(TControl* control);
     void IdleUpdate();
     void HoverAt(POINT client);
+    void TrackLeave();
     void PressAt(POINT client);
     void EnterLoopAt(TTBItemViewer* viewer, bool selectFirst);
     void UpdateShortCutRegistration();

@@ -281,6 +281,7 @@ void TTBView::RunLoop(TLoopState& state, TTBEnterToolbarLoopOptions options) {
         if (state.done) return;
     }
     if (openOnNavigate_ && !(options & tbetMouseDown)) OpenChildPopup((options & tbetSelectFirst) != 0);
+    SetStatusHintFromSelection();
 
     while (!state.done && GetCapture() == hwnd) {
         MSG msg;
