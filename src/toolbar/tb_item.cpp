@@ -743,6 +743,7 @@ TTBControlItem::TTBControlItem(TComponent* owner) : TTBCustomItem(owner) {
 }
 
 TTBControlItem::~TTBControlItem() {
+    if (controlNotOwned_) SetControlReachable(true);  // the control outlives the item
     if (control_ && !controlNotOwned_) delete control_;  // its owner's list lets go of it
 }
 
@@ -762,13 +763,14 @@ void TTBControlItem::Notification(TComponent* component, TOperation operation) {
     }
 }
 
+// A control in its destructor is no TWinControl any more here: nothing is put back into it.
 void TTBControlItem::SetControlReachable(bool value) {
     auto* control = dynamic_cast<TWinControl*>(control_);
-    if (!control || value == !tabStopTaken_) return;
-    if (value) {
+    if (!control) return;
+    if (value && tabStopTaken_) {
         control->SetTabStop(true);
         tabStopTaken_ = false;
-    } else if (control->TabStop()) {
+    } else if (!value && !tabStopTaken_ && control->TabStop()) {
         control->SetTabStop(false);
         tabStopTaken_ = true;
     }
