@@ -743,11 +743,13 @@ TTBControlItem::TTBControlItem(TComponent* owner) : TTBCustomItem(owner) {
 }
 
 TTBControlItem::~TTBControlItem() {
+    if (controlNotOwned_) SetControlReachable(true);  // the control outlives the item
     if (control_ && !controlNotOwned_) delete control_;  // its owner's list lets go of it
 }
 
 void TTBControlItem::SetControl(TControl* value) {
     if (value == control_) return;
+    SetControlReachable(true);  // the old control leaves with its tab stop
     control_ = value;
     if (value) value->FreeNotification(this);
     Changed(true);
@@ -755,7 +757,23 @@ void TTBControlItem::SetControl(TControl* value) {
 
 void TTBControlItem::Notification(TComponent* component, TOperation operation) {
     TTBCustomItem::Notification(component, operation);
-    if (operation == opRemove && static_cast<TComponent*>(control_) == component) SetControl(nullptr);
+    if (operation == opRemove && static_cast<TComponent*>(control_) == component) {
+        tabStopTaken_ = false;  // the control is past its destructor
+        SetControl(nullptr);
+    }
+}
+
+// A control in its destructor is no TWinControl any more here: nothing is put back into it.
+void TTBControlItem::SetControlReachable(bool value) {
+    auto* control = dynamic_cast<TWinControl*>(control_);
+    if (!control) return;
+    if (value && tabStopTaken_) {
+        control->SetTabStop(true);
+        tabStopTaken_ = false;
+    } else if (!value && !tabStopTaken_ && control->TabStop()) {
+        control->SetTabStop(false);
+        tabStopTaken_ = true;
+    }
 }
 
 TTBChevronItem::TTBChevronItem(TComponent* owner, TTBView* parentView)

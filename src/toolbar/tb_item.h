@@ -322,6 +322,9 @@ public:
     void SetControl(TControl* value);
     bool ControlNotOwned() const { return controlNotOwned_; }
     void SetControlNotOwned(bool value) { controlNotOwned_ = value; }
+    // A control cut off behind the chevron is out of sight, so Tab must not reach it there:
+    // false takes a windowed control out of the tab order, true puts back what was taken.
+    void SetControlReachable(bool value);
 
 protected:
     void Notification(TComponent* component, TOperation operation) override;
@@ -329,6 +332,7 @@ protected:
 private:
     TControl* control_ = nullptr;
     bool controlNotOwned_ = false;
+    bool tabStopTaken_ = false;
 };
 
 // Lists the buttons of a toolbar that do not fit.

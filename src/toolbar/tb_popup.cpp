@@ -223,6 +223,14 @@ TTBPopupWindow::~TTBPopupWindow() {
     shadows_.reset();
 }
 
+bool TTBPopupWindow::GetHintInfo(POINT, std::string& text, RECT& hintRect) {
+    TTBItemViewer* selected = view_ ? view_->Selected() : nullptr;
+    if (!selected) return false;
+    text = selected->HintText();
+    hintRect = selected->BoundsRect;
+    return !text.empty();
+}
+
 void TTBPopupWindow::CreateParams(TCreateParams& params) {
     TWinControl::CreateParams(params);
     const bool redraw = PopupRedrawsOnResize(skin_), systemShadow = PopupWantsSystemShadow(skin_);
@@ -363,7 +371,7 @@ std::unique_ptr<TTBPopupWindow> CreatePopup(const TTBPopupRequest& request) {
     TTBView* chevronParent = item->ChevronParentView();
     if (chevronParent) {
         view->SetChevronParentView(chevronParent);
-        if (TWinControl* bar = chevronParent->Window()) window->ShowHint = bar->ShowHint;
+        if (TWinControl* bar = chevronParent->Window()) window->ShowHint = bar->EffectiveShowHint();
         if (!skin) {
             window->SetColor(clBtnFace);
             view->SetColor(clBtnFace);

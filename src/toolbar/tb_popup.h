@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "toolbar/tb_anim.h"
@@ -74,6 +75,8 @@ public:
 
     // Shows the window without activating it, sliding or fading in when asked.
     void ShowPopup(bool animate);
+    // The selected viewer's hint, over the viewer.
+    bool GetHintInfo(POINT clientPoint, std::string& text, RECT& hintRect) override;
 
 protected:
     void CreateParams(TCreateParams& params) override;

@@ -6,6 +6,8 @@
 #include "toolbar/tb_consts.h"
 #include "toolbar/tb_toolbar_keys.h"
 #include "widgets/handles.h"
+#include "widgets/hint_control.h"
+#include "widgets/hint_text.h"
 
 namespace {
 
@@ -78,9 +80,12 @@ TTBCustomToolbar::TTBCustomToolbar(TComponent* owner) : TTBCustomDockableWindow(
     // Background and buttons reach the screen in one copy: resizing and state changes do not flicker.
     SetDoubleBuffered(true);
     RegisterToolbarKeys(this);
+    if (Application) idleKey_ = Application->AddIdleHandler([this] { IdleUpdate(); });
 }
 
 TTBCustomToolbar::~TTBCustomToolbar() {
+    destroying_ = true;
+    if (Application) Application->RemoveIdleHandler(idleKey_);
     if (menuBar_) SetMenuBarHook(this, false);
     UnregisterToolbarKeys(this);
     view_.reset();
@@ -157,6 +162,11 @@ void TTBCustomToolbar::SkinReplaced() {
 void TTBCustomToolbar::UpdateItemsFromActions() {
     if (!updateActions_) return;
     for (int i = 0; i < view_->ViewerCount(); ++i) view_->Viewers(i)->Item()->UpdateFromAction();
+}
+
+// The application's idle moment: what the user sees follows the actions' states.
+void TTBCustomToolbar::IdleUpdate() {
+    if (updateActions_ && Showing() && !view_->InModalLoop()) UpdateItemsFromActions();
 }
 
 // --- sizing ---------------------------------------------------------------------------------
@@ -309,10 +319,25 @@ void TTBCustomToolbar::HoverAt(POINT client) {
     std::string hint;
     if (hot && !hot->Item()->EffectiveOptions().contains(tboLongHintInMenuOnly)) hint = hot->Item()->Hint();
     Hint = hint;
-    if (!trackingLeave_) {
-        TRACKMOUSEEVENT request{sizeof(request), TME_LEAVE, HandleOrNull(), 0};
-        trackingLeave_ = CallTrackMouseEvent(request);
+    if (Application) {
+        Application->SetHint(GetLongHint(hint));
+        Application->Hints().MouseMoved(this, screen);
     }
+    if (!trackingLeave_) TrackLeave();
+}
+
+// Asks for the notice of the pointer leaving the bar. A pointer already gone gets it at once.
+void TTBCustomToolbar::TrackLeave() {
+    TRACKMOUSEEVENT request{sizeof(request), TME_LEAVE, HandleOrNull(), 0};
+    trackingLeave_ = CallTrackMouseEvent(request);
+}
+
+bool TTBCustomToolbar::GetHintInfo(POINT client, std::string& text, RECT& hintRect) {
+    TTBItemViewer* viewer = view_->ViewerFromPoint(client);
+    if (!viewer) return false;
+    text = viewer->HintText();
+    hintRect = viewer->BoundsRect;
+    return !text.empty();
 }
 
 void TTBCustomToolbar::PressAt(POINT client) {
@@ -330,12 +355,15 @@ void TTBCustomToolbar::PressAt(POINT client) {
         }
     } reset{inMouseDown_, alive};
     view_->EnterToolbarLoop(tbetMouseDown);
+    // The loop's capture ended the leave notice asked for before: the hint must hear of it.
+    TrackLeave();
 }
 
 void TTBCustomToolbar::EnterLoopAt(TTBItemViewer* viewer, bool selectFirst) {
     view_->SetShowAccels(true);
     view_->Select(viewer, false);
     view_->EnterToolbarLoop(static_cast<TTBEnterToolbarLoopOptions>(selectFirst ? tbetOpenOnNavigate | tbetSelectFirst : 0));
+    TrackLeave();
 }
 
 LRESULT TTBCustomToolbar::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -348,13 +376,21 @@ LRESULT TTBCustomToolbar::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (!inMouseDown_ && !view_->InModalLoop()) {
             view_->UpdateSelection(nullptr, false);
             Hint.clear();
+            if (Application) {
+                Application->Hints().Leave();
+                Application->SetHint({});
+            }
         }
         break;
     case WM_CONTEXTMENU:
         if (!GetCapture()) view_->UpdateSelection(nullptr, false);
         break;
+    case WM_RBUTTONDOWN:
+        if (Application) Application->Hints().Cancel();
+        break;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
+        if (Application) Application->Hints().Cancel();
         POINT p{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
         if (!KeepClientPress(p)) break;  // the dockable window's: the grip, a drag
         PressAt(p);
@@ -439,16 +475,45 @@ void TTBCustomToolbar::Loaded() {
 
 // Controls placed on the toolbar by a layout show through control items of their own.
 void TTBCustomToolbar::AddMissingControlItems() {
-    for (int i = 0; i < ControlCount(); ++i) {
-        TControl* control = Controls(i);
-        bool referred = false;
-        for (int j = 0; j < items_->Count() && !referred; ++j)
-            if (auto* item = dynamic_cast<TTBControlItem*>(items_->Items(j))) referred = item->Control() == control;
-        if (referred) continue;
-        auto* item = new TTBControlItem(Owner());  // owned by the toolbar's owner, freed by Items too
+    for (int i = 0; i < ControlCount(); ++i)
+        if (!HasControlItem(Controls(i))) AppendControlItem(Controls(i));
+}
+
+bool TTBCustomToolbar::HasControlItem(const TControl* control) const {
+    for (int i = 0; i < items_->Count(); ++i)
+        if (auto* item = dynamic_cast<TTBControlItem*>(items_->Items(i)); item && item->Control() == control) return true;
+    return false;
+}
+
+void TTBCustomToolbar::AppendControlItem(TControl* control) {
+    auto* item = new TTBControlItem(Owner());  // owned by the toolbar's owner, freed by Items too
+    item->SetControlNotOwned(true);
+    item->SetControl(control);
+    items_->Add(item);
+}
+
+void TTBCustomToolbar::ControlInserted(TControl* control) {
+    TTBCustomDockableWindow::ControlInserted(control);
+    // A layout being loaded or a held update completes the items when it ends.
+    if (destroying_ || !items_ || Loading() || Updating()) return;
+    if (!HasControlItem(control)) AppendControlItem(control);
+}
+
+void TTBCustomToolbar::UpdatesReleased() {
+    TTBCustomDockableWindow::UpdatesReleased();
+    if (!destroying_ && items_ && !Loading()) AddMissingControlItems();
+}
+
+void TTBCustomToolbar::ControlRemoved(TControl* control) {
+    TTBCustomDockableWindow::ControlRemoved(control);
+    if (destroying_ || !items_) return;
+    for (int i = items_->Count() - 1; i >= 0; --i) {
+        auto* item = dynamic_cast<TTBControlItem*>(items_->Items(i));
+        if (!item || item->Control() != control) continue;
+        // The control lives on (or is on its way out by itself): the item must not free it.
+        item->SetControlReachable(true);
         item->SetControlNotOwned(true);
-        item->SetControl(control);
-        items_->Add(item);
+        delete item;
     }
 }
 

@@ -102,6 +102,8 @@ public:
 
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void Loaded() override;
+    // The hint of the viewer under the point, over the viewer.
+    bool GetHintInfo(POINT clientPoint, std::string& text, RECT& hintRect) override;
 
     // Stored layouts: the items first, then the child controls.
     void GetChildren(const std::function<void(TComponent* child)>& proc) const;
@@ -109,6 +111,10 @@ public:
 
 protected:
     void FontChanged() override;
+    // A control placed on the bar later gets a control item; one taken away loses its items.
+    void ControlInserted(TControl* control) override;
+    void ControlRemoved(TControl* control) override;
+    void UpdatesReleased() override;
 
 private:
     friend class TTBToolbarView;
@@ -123,7 +129,11 @@ private:
     POINT LayOutFor(const TViewLimits& limits);
     void ViewSizeChanged(int width, int height);
     void AddMissingControlItems();
+    bool HasControlItem(const TControl* control) const;
+    void AppendControlItem(TControl* control);
+    void IdleUpdate();
     void HoverAt(POINT client);
+    void TrackLeave();
     void PressAt(POINT client);
     void EnterLoopAt(TTBItemViewer* viewer, bool selectFirst);
     void UpdateShortCutRegistration();
@@ -148,6 +158,8 @@ private:
     TTBShrinkMode shrinkMode_ = tbsmChevron;
     bool systemFont_ = true;
     bool updateActions_ = true;
+    bool destroying_ = false;
+    int idleKey_ = 0;
 };
 
 // Publishes the toolbar's properties for stored layouts.

@@ -7,6 +7,7 @@
 
 #include "toolbar/tb_common.h"
 #include "toolbar/tb_view.h"
+#include "widgets/hint_control.h"
 
 struct TTBView::TLoopState {
     TTBTrackResult result;
@@ -44,6 +45,11 @@ bool SameLetter(char a, char b) {
         return static_cast<char>(reinterpret_cast<UINT_PTR>(CharUpperA(reinterpret_cast<LPSTR>(static_cast<UINT_PTR>(static_cast<unsigned char>(c))))));
     };
     return upper(a) == upper(b);
+}
+
+// A press or a key puts the tooltip away until the pointer moves on to another item.
+void CancelHint() {
+    if (Application) Application->Hints().Cancel();
 }
 
 }  // namespace
@@ -282,6 +288,9 @@ void TTBView::RunLoop(TLoopState& state, TTBEnterToolbarLoopOptions options) {
         HWND hwnd;
         std::shared_ptr<const bool> alive;
         ~Leave() {
+            // The pointer stays over the button just used: its hint does not come back there.
+            CancelHint();
+            if (Application) Application->SetHint({});
             if (*alive) {
                 SilentCall([&] { view->CancelCapture(); });
                 view->inModalLoop_ = false;
@@ -300,6 +309,7 @@ void TTBView::RunLoop(TLoopState& state, TTBEnterToolbarLoopOptions options) {
         if (!*alive || state.done) return;
     }
     if (openOnNavigate_ && !(options & tbetMouseDown)) OpenChildPopup((options & tbetSelectFirst) != 0);
+    SetStatusHintFromSelection();
 
     while (!state.done && GetCapture() == hwnd) {
         MSG msg;
@@ -314,6 +324,7 @@ void TTBView::RunLoop(TLoopState& state, TTBEnterToolbarLoopOptions options) {
         HandleLoopMessage(state, msg);
         // A handler it dispatched may have freed the bar and this view with it.
         if (!*alive) return;
+        SetStatusHintFromSelection();
     }
 }
 
@@ -347,13 +358,16 @@ bool TTBView::HandleLoopMessage(TLoopState& state, MSG& msg) {
         return true;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
+        CancelHint();
         LoopKeyDown(state, msg);
         return true;
     case WM_KEYUP:
     case WM_SYSKEYUP:
+        CancelHint();
         return true;
     case WM_CHAR:
     case WM_SYSCHAR:
+        CancelHint();
         if (!MouseButtonHeld()) DeepestOpenView()->LoopChar(static_cast<char>(msg.wParam));
         return true;
     case WM_MOUSEMOVE:
@@ -428,15 +442,36 @@ TTBView::THit TTBView::HitAt(POINT screen) {
     return hit;
 }
 
+// The hint follows the selection under the pointer; elsewhere there is none.
+void TTBView::ShowLoopHint(const THit& hit, POINT screen) {
+    if (!Application) return;
+    THintController& hints = Application->Hints();
+    if (hit.view && hit.viewer && hit.viewer == hit.view->selected_)
+        hints.MouseMoved(hit.view->Window(), screen);
+    else
+        hints.Leave();
+}
+
+// The status line tells about the deepest selection of the chain.
+void TTBView::SetStatusHintFromSelection() {
+    if (!Application) return;
+    TTBItemViewer* deepest = nullptr;
+    for (TTBView* v = this; v; v = v->OpenView())
+        if (v->selected_) deepest = v->selected_;
+    Application->SetHint(deepest ? deepest->LongHintText() : std::string());
+}
+
 void TTBView::LoopMouseMove(POINT screen) {
     UpdateChainSelection(screen);
     THit hit = HitAt(screen);
+    ShowLoopHint(hit, screen);
     HCURSOR cursor = hit.viewer ? hit.viewer->GetCursor(hit.client) : nullptr;
     SetCursor(cursor ? cursor : LoadCursor(nullptr, IDC_ARROW));
     if (hit.viewer) hit.viewer->MouseMove(hit.at.x, hit.at.y);
 }
 
 void TTBView::LoopMouseDown(const MSG& msg, bool doubleClick) {
+    CancelHint();
     UpdateChainSelection(msg.pt);
     THit hit = HitAt(msg.pt);
     if (hit.viewer) hit.viewer->MouseDown(CurrentShiftState(), hit.at.x, hit.at.y, doubleClick);

@@ -249,6 +249,8 @@ private:
         POINT at{};      // in the viewer
     };
     THit HitAt(POINT screen);
+    void ShowLoopHint(const THit& hit, POINT screen);
+    void SetStatusHintFromSelection();
     void UpdateChainSelection(POINT screen);
     void SelectBarNeighbour(bool forward);
     void CloseAndReturnToParent();

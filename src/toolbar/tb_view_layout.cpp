@@ -344,13 +344,16 @@ TTBLayoutResult TTBView::CalculatePositions(bool canMoveControls, TTBViewOrienta
         for (TSlot& s : slots) {
             TControl* control = s.control ? ControlOf(s.viewer) : nullptr;
             if (!control) continue;
+            auto* item = static_cast<TTBControlItem*>(s.viewer->Item());
             if (s.show) {
                 RECT r = s.rect, bounds = control->BoundsRect();
                 if (!EqualRect(&r, &bounds))
                     control->SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+                item->SetControlReachable(true);
             } else if (s.offEdge || s.clipped) {
                 RECT client = window_ ? window_->ClientRect() : RECT{};
                 control->SetBounds(client.right, client.bottom, control->Width(), control->Height());
+                item->SetControlReachable(false);
             }
         }
         if (chevronItem) chevronItem->SetEnabled(chevronHasItems);

@@ -8,6 +8,7 @@
 #include "toolbar/tb_skin_paint.h"
 #include "toolbar/tb_view.h"
 #include "widgets/handles.h"
+#include "widgets/hint_text.h"
 
 namespace {
 
@@ -148,6 +149,16 @@ TImageList* TTBItemViewer::GetImageList() const {
         if (TImageList* list = v->ParentItem()->SubitemImages()) return list;
     }
     return nullptr;
+}
+
+std::string TTBItemViewer::HintText() const {
+    if (!IsToolbarStyle() && !item_->EffectiveOptions().contains(tboShowHint)) return {};
+    return item_->HintText();
+}
+
+std::string TTBItemViewer::LongHintText() const {
+    if (IsToolbarStyle() && item_->EffectiveOptions().contains(tboLongHintInMenuOnly)) return {};
+    return GetLongHint(item_->Hint());
 }
 
 bool TTBItemViewer::IsControlItem() const { return dynamic_cast<TTBControlItem*>(item_) != nullptr; }

@@ -46,6 +46,10 @@ public:
     virtual void MouseUp(int x, int y);
     virtual void MouseWheel(int delta, int x, int y) { (void)delta; (void)x; (void)y; }
     virtual bool CaptionShown() const;
+    // The tooltip: buttons show their item's hint text; menu rows only with tboShowHint.
+    std::string HintText() const;
+    // The status-line hint: the long hint, kept for menus on a button with tboLongHintInMenuOnly.
+    std::string LongHintText() const;
 
     bool IsToolbarStyle() const;
     bool IsToolbarSize() const;

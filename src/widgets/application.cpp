@@ -7,6 +7,7 @@
 
 #include "widgets/exception.h"
 #include "widgets/form.h"
+#include "widgets/hint_control.h"
 
 TApplication* Application = nullptr;
 TScreen* Screen = nullptr;
@@ -47,6 +48,7 @@ TApplication::TApplication() : instance_(GetModuleHandleA(nullptr)) {
 }
 
 TApplication::~TApplication() {
+    hints_.reset();  // its windows go while the application is still there to guard them
     if (Application == this) Application = nullptr;
     if (initialized_) CoUninitialize();
 }
@@ -110,7 +112,35 @@ void TApplication::HandleMessage() {
 bool TApplication::Idle() {
     bool done = true;
     if (OnIdle) GuardedCall([&] { OnIdle(done); });
+    // The list may change while a handler runs; one removed meanwhile (its control freed) is skipped.
+    auto handlers = idleHandlers_;
+    for (auto& handler : handlers) {
+        const bool live = std::any_of(idleHandlers_.begin(), idleHandlers_.end(),
+                                      [&](const auto& h) { return h.first == handler.first; });
+        if (live) GuardedCall([&] { (*handler.second)(); });
+    }
     return done;
+}
+
+int TApplication::AddIdleHandler(TIdleHandler handler) {
+    int key = nextFilterKey_++;
+    idleHandlers_.emplace_back(key, std::make_shared<TIdleHandler>(std::move(handler)));
+    return key;
+}
+
+void TApplication::RemoveIdleHandler(int key) {
+    std::erase_if(idleHandlers_, [key](const auto& h) { return h.first == key; });
+}
+
+void TApplication::SetHint(const std::string& value) {
+    if (value == hint_) return;
+    hint_ = value;
+    if (OnHint) GuardedCall([&] { OnHint(); });
+}
+
+THintController& TApplication::Hints() {
+    if (!hints_) hints_ = std::make_unique<THintController>();
+    return *hints_;
 }
 
 bool TApplication::WaitForMessage(DWORD ms) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 class TForm;
+class THintController;
 
 // Cursor identities of the screen cursor and of controls.
 enum TCursor : int { crDefault = 0, crArrow = -2, crHourGlass = -11, crHandPoint = -21, crHSplit = -14, crVSplit = -15 };
@@ -56,6 +57,11 @@ public:
     // The idle step: raised when the queue is empty. Done set to false asks for another step
     // before the loop waits.
     std::function<void(bool& Done)> OnIdle;
+    // Work that waits for an idle moment (controls bringing their actions' state up to date),
+    // run after OnIdle on every idle step. A handler may add or remove handlers while it runs.
+    using TIdleHandler = std::function<void()>;
+    int AddIdleHandler(TIdleHandler handler);  // the key for RemoveIdleHandler
+    void RemoveIdleHandler(int key);
 
     // Filters see every message the loop takes, newest first, before dialog navigation and
     // dispatch (short-cuts, a toolbar's dialog characters); one that answers true has handled
@@ -72,6 +78,13 @@ public:
     // Whether hints add the short-cut of their command, as "Open (Ctrl+O)".
     bool HintShortCuts() const { return hintShortCuts_; }
     void SetHintShortCuts(bool value) { hintShortCuts_ = value; }
+    // The status hint: the long hint of what the pointer or the menu selection is on, for a
+    // status line. OnHint follows every change.
+    const std::string& Hint() const { return hint_; }
+    void SetHint(const std::string& value);
+    std::function<void()> OnHint;
+    // The tooltips of the controls that report their pointer to it.
+    THintController& Hints();
 
     // Help requests. The program has no help file: OnHelp, when assigned, answers them.
     void HelpContext(int context);
@@ -90,6 +103,9 @@ private:
 
     std::vector<std::pair<int, std::shared_ptr<TMessageFilter>>> filters_;
     int nextFilterKey_ = 1;
+    std::vector<std::pair<int, std::shared_ptr<TIdleHandler>>> idleHandlers_;
+    std::string hint_;
+    std::unique_ptr<THintController> hints_;
     std::string title_;
     HINSTANCE instance_;
     TForm* mainForm_ = nullptr;

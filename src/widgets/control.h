@@ -73,6 +73,11 @@ public:
 
     std::string Hint;
     bool ShowHint = false;
+    bool ParentShowHint = true;  // hints also show when the parent's do
+    bool EffectiveShowHint() const;
+    // The tooltip for a client point: its text and the client rectangle within which it
+    // stays the same. False for none. By default the short part of Hint over the whole control.
+    virtual bool GetHintInfo(POINT clientPoint, std::string& text, RECT& hintRect);
 
     TNotifyEvent OnClick;
     TMouseEvent OnMouseDown, OnMouseUp;
@@ -259,6 +264,10 @@ protected:
     void EnabledChanged() override {}
     void VisibleChanged() override;
     void ApplyTabOrder();
+    // A child control arrived (after it is in the list) or left (after it is out of it). The
+    // leaving one may be in its destructor: compare it, call nothing on it.
+    virtual void ControlInserted(TControl* control) { (void)control; }
+    virtual void ControlRemoved(TControl* control) { (void)control; }
 
 private:
     friend class TControl;

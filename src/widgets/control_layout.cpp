@@ -31,6 +31,7 @@ void TWinControl::InsertControl(TControl* control) {
     }
     control->Invalidate();
     Realign();
+    ControlInserted(control);
 }
 
 void TWinControl::RemoveControl(TControl* control) {
@@ -44,6 +45,7 @@ void TWinControl::DetachControl(TControl* control) {
     controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
     control->parent_ = nullptr;
     Realign();
+    ControlRemoved(control);
 }
 
 void TWinControl::SetTabOrder(int order) {

@@ -4,6 +4,8 @@
 
 #include <windowsx.h>
 
+#include "widgets/hint_text.h"
+
 TControl*& MouseControl() {
     static TControl* control = nullptr;
     return control;
@@ -26,6 +28,16 @@ TShiftState CurrentShiftState() {
     if (GetKeyState(VK_CONTROL) < 0) s |= ssCtrl;
     if (GetKeyState(VK_MENU) < 0) s |= ssAlt;
     return s;
+}
+
+bool TControl::EffectiveShowHint() const {
+    return ShowHint || (ParentShowHint && parent_ && parent_->EffectiveShowHint());
+}
+
+bool TControl::GetHintInfo(POINT, std::string& text, RECT& hintRect) {
+    text = GetShortHint(Hint);
+    hintRect = ClientRect();
+    return !text.empty();
 }
 
 void TControl::Click() {
