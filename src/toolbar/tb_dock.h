@@ -433,6 +433,7 @@ private:
     bool captureLost_ = false;       // the loop's capture went elsewhere
     bool appInactive_ = false;       // hidden with the application
     bool destroying_ = false;
+    bool hooked_ = false;  // registered with the thread hooks
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 

@@ -28,7 +28,6 @@ RECT WindowRectOf(HWND window) {
 TTBCustomDockableWindow::TTBCustomDockableWindow(TComponent* owner) : TWinControl(owner) {
     SetBounds(0, 0, 23, 22);
     LiveWindows().push_back(this);
-    InstallHookClient(HookProc, {hkActivateApp, hkWindowPosChanged, hkWindowDestroyed}, false);
     AddTrackMouseEventRef();
 }
 
@@ -37,7 +36,7 @@ TTBCustomDockableWindow::~TTBCustomDockableWindow() {
     destroying_ = true;
     auto& live = LiveWindows();
     live.erase(std::remove(live.begin(), live.end(), this), live.end());
-    RemoveHookClient(HookProc);
+    if (hooked_) RemoveHookClient(HookProc);
     ReleaseTrackMouseEventRef();
     if (currentDock_) currentDock_->RemoveFromDockList(this);
     if (lastDock_ && lastDock_ != currentDock_) lastDock_->RemoveFromDockList(this);
@@ -72,6 +71,15 @@ void TTBCustomDockableWindow::NoteParent() {
     auto* newDock = dynamic_cast<TTBDock*>(Parent());
     docked_ = newDock != nullptr;
     floating_ = Parent() && Parent() == floatingParent_.get();
+    // The hooks serve floating windows only (hiding with the application, keeping above the
+    // form). A call-window hook costs every message the thread sends, so docked windows hold none.
+    if (floating_ != hooked_) {
+        if (floating_)
+            InstallHookClient(HookProc, {hkActivateApp, hkWindowPosChanged, hkWindowDestroyed}, false);
+        else
+            RemoveHookClient(HookProc);
+        hooked_ = floating_;
+    }
     if (oldDock != newDock) {
         // A window that floats off keeps its place in the dock it came from while that is its
         // last dock.
