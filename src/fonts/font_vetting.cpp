@@ -206,7 +206,10 @@ std::string TFontVetter::OwnHelperCommandLine() {
     char path[MAX_PATH * 2] = {};
     const DWORD length = GetModuleFileNameA(nullptr, path, sizeof(path));
     if (length == 0 || length >= sizeof(path)) return std::string();
-    return "\"" + std::string(path, length) + "\" " + kFontVettingSwitch;
+    // Appended piece by piece: GCC 12 misreads "literal" + std::string&& as an overlapping copy.
+    std::string command = "\"";
+    command.append(path, length).append("\" ").append(kFontVettingSwitch);
+    return command;
 }
 
 void TFontVetter::Prefetch(const TFontDrawing& drawing) {

@@ -191,7 +191,7 @@ TEST_F(PreviewTest, RepeatedPreviewsAndScansLeaveNoWindowsOrGdiObjectsBehind) {
     const long gdi = HandleCounters::GdiObjects();
     for (int i = 0; i < 200; ++i) Draw("abc", 12 + i % 40);
     std::string many = FreshTempDir("preview-many");
-    for (int i = 0; i < 200; ++i) CopyTestFont("SorvaneTestB.ttf", many, "f" + std::to_string(i) + ".ttf");
+    for (int i = 0; i < 200; ++i) CopyTestFont("SorvaneTestB.ttf", many, std::string("f").append(std::to_string(i)).append(".ttf"));
     ASSERT_TRUE(ScanFolder(many));
     EXPECT_EQ(form->ListView1->Count(), 200);
     form->ImagesClear();
