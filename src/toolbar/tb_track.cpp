@@ -229,27 +229,7 @@ TTBTrackResult TTBView::EnterToolbarLoop(TTBEnterToolbarLoopOptions options) {
     if (IsPopup() || inModalLoop_ || !window_) return {};
     TLoopState state;
     if (options & tbetOpenOnNavigate) openOnNavigate_ = true;
-    std::shared_ptr<const bool> alive = alive_;
-    {
-        // However the loop ends (a result, a lost capture, an error), the bar is left closed,
-        // released and without a selection; nothing of a view freed meanwhile is touched.
-        struct AfterLoop {
-            TTBView* view;
-            std::shared_ptr<const bool> alive;
-            ~AfterLoop() {
-                if (!*alive) return;
-                SilentCall([&] { view->CloseChildPopups(); });
-                POINT cursor;
-                GetCursorPos(&cursor);
-                SilentCall([&] { view->UpdateSelection(&cursor, false); });
-                SilentCall([&] { view->SetShowAccels(false); });
-                SilentCall([&] { view->Select(nullptr, false); });
-                view->openOnNavigate_ = false;
-            }
-        } afterLoop{this, alive};
-        RunLoop(state, options);
-    }
-    if (!*alive) return state.result;
+    if (!RunLoopThenTidy(state, options)) return state.result;
     // The bar shows itself released before the command runs.
     if (HWND hwnd = ViewWindow(this)) UpdateWindow(hwnd);
     RunTrackResult(state.result);
@@ -260,20 +240,33 @@ TTBTrackResult TTBView::EnterPopupLoop(bool trackRightButton) {
     if (inModalLoop_ || !window_) return {};
     TLoopState state;
     state.trackRightButton = trackRightButton;
-    std::shared_ptr<const bool> alive = alive_;
-    {
-        struct AfterLoop {
-            TTBView* view;
-            std::shared_ptr<const bool> alive;
-            ~AfterLoop() {
-                if (!*alive) return;
-                SilentCall([&] { view->CloseChildPopups(); });
-                SilentCall([&] { view->Select(nullptr, false); });
-            }
-        } afterLoop{this, alive};
-        RunLoop(state, 0);
-    }
+    RunLoopThenTidy(state, 0);
     return state.result;
+}
+
+// However the loop ends (a result, a lost capture, an error), the view is left with its popups
+// closed and nothing selected; a bar also drops its underlines and opening mode. False when the
+// view was freed meanwhile: then nothing of it is touched.
+bool TTBView::RunLoopThenTidy(TLoopState& state, TTBEnterToolbarLoopOptions options) {
+    std::shared_ptr<const bool> alive = alive_;
+    struct Tidy {
+        TTBView* view;
+        std::shared_ptr<const bool> alive;
+        ~Tidy() {
+            if (!*alive) return;
+            SilentCall([&] { view->CloseChildPopups(); });
+            if (view->isToolbar_) {
+                POINT cursor;
+                GetCursorPos(&cursor);
+                SilentCall([&] { view->UpdateSelection(&cursor, false); });
+                SilentCall([&] { view->SetShowAccels(false); });
+                view->openOnNavigate_ = false;
+            }
+            SilentCall([&] { view->Select(nullptr, false); });
+        }
+    } tidy{this, alive};
+    RunLoop(state, options);
+    return *alive;
 }
 
 void TTBView::RunLoop(TLoopState& state, TTBEnterToolbarLoopOptions options) {

@@ -233,6 +233,7 @@ private:
 
     // loop (tb_track.cpp)
     void RunLoop(TLoopState& state, TTBEnterToolbarLoopOptions options);
+    bool RunLoopThenTidy(TLoopState& state, TTBEnterToolbarLoopOptions options);
     bool HandleLoopMessage(TLoopState& state, MSG& msg);
     bool PressEndsLoop(const MSG& msg);
     void LoopMouseMove(POINT screen);
