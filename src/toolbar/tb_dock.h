@@ -479,6 +479,7 @@ private:
     bool closeHot_ = false;
     bool closePushed_ = false;
     bool closeLoop_ = false;
+    bool closeCaptureLost_ = false;
     bool resizing_ = false;
     bool resizeCaptureLost_ = false;
     // The pointer's last hit test was on the border, which then could (or could not) resize.

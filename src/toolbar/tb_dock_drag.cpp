@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "toolbar/tb_capture_loop.h"
 #include "toolbar/tb_common.h"
 #include "toolbar/tb_dock.h"
 
@@ -146,49 +147,36 @@ void TTBDragLoop::Run(POINT start) {
         }
     } finish{*this, handle, locked, alive};
     bool apply = false;
-    for (;;) {
-        if (window_.captureLost_ || GetCapture() != handle) break;  // taken away: a cancel
-        MSG msg;
-        if (GetMessageA(&msg, nullptr, 0, 0) <= 0) {
-            PostQuitMessage(static_cast<int>(msg.wParam));
-            break;
-        }
-        bool done = false;
+    RunCaptureLoop(handle, window_.captureLost_, [alive] { return !*alive; }, [&](const MSG& msg) {
         switch (msg.message) {
         case WM_MOUSEMOVE:
             Track(msg.pt);
-            break;
+            return false;
         case WM_LBUTTONUP:
             Track(msg.pt);
             apply = true;
-            done = true;
-            break;
+            return true;
         case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK:
-            done = true;  // a second press ends the drag as Escape does
-            break;
+            return true;  // a second press ends the drag as Escape does
         case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_RBUTTONDBLCLK:
         case WM_MBUTTONDOWN: case WM_MBUTTONUP: case WM_MBUTTONDBLCLK:
-            break;
+            return false;
         case WM_KEYDOWN: case WM_KEYUP:
-            if (msg.wParam == VK_ESCAPE) {
-                done = msg.message == WM_KEYDOWN;
-                break;
-            }
+            if (msg.wParam == VK_ESCAPE) return msg.message == WM_KEYDOWN;
             if (msg.wParam == VK_CONTROL) {
                 ctrl_ = msg.message == WM_KEYDOWN;
                 POINT cursor;
                 GetCursorPos(&cursor);
                 Track(cursor);
-                break;
+                return false;
             }
-            [[fallthrough]];
-        default:
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
+            break;
         }
-        if (!*alive) return;
-        if (done) break;
-    }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+        return false;
+    });
+    if (!*alive) return;
     finish.Run();
     if (apply && !window_.smoothDrag_ && haveTarget_) Apply(target_);
 }

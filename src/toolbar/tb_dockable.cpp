@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "toolbar/tb_capture_loop.h"
 #include "toolbar/tb_common.h"
 #include "toolbar/tb_dock.h"
 
@@ -537,49 +538,16 @@ bool TTBCustomDockableWindow::Close() {
 void TTBCustomDockableWindow::RunCloseButtonLoop() {
     HWND window = HandleOrNull();
     auto alive = alive_;
-    closePushed_ = true;
-    RedrawNCArea();
-    SetCapture(window);
     inLoop_ = true;
     captureLost_ = false;
-    bool clicked = false;
-    for (;;) {
-        // A capture taken away (another window, the system) ends the loop as a cancel.
-        if (captureLost_ || GetCapture() != window) break;
-        MSG msg;
-        if (GetMessageA(&msg, nullptr, 0, 0) <= 0) {
-            PostQuitMessage(static_cast<int>(msg.wParam));
-            break;
-        }
-        bool done = false;
-        switch (msg.message) {
-        case WM_MOUSEMOVE: {
-            bool over = OnCloseButton(msg.pt);
-            if (over != closePushed_) {
-                closePushed_ = over;
-                RedrawNCArea();
-            }
-            break;
-        }
-        case WM_LBUTTONUP:
-            clicked = OnCloseButton(msg.pt);
-            done = true;
-            break;
-        case WM_KEYDOWN: case WM_KEYUP: case WM_CHAR: case WM_SYSKEYDOWN: case WM_SYSKEYUP: case WM_SYSCHAR:
-        case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_RBUTTONDBLCLK:
-        case WM_MBUTTONDOWN: case WM_MBUTTONUP: case WM_MBUTTONDBLCLK:
-            break;  // swallowed while the button is held
-        default:
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        if (!*alive) return;
-        if (done) break;
-    }
+    const bool clicked = TrackCloseButtonPress(
+        window, captureLost_, [alive] { return !*alive; }, [this](POINT screen) { return OnCloseButton(screen); },
+        [this](bool pushed) {
+            closePushed_ = pushed;
+            RedrawNCArea();
+        });
+    if (!*alive) return;
     inLoop_ = false;
-    if (GetCapture() == window) ReleaseCapture();
-    closePushed_ = false;
-    RedrawNCArea();
     if (clicked) Close();
 }
 

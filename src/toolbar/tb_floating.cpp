@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "toolbar/tb_capture_loop.h"
 #include "toolbar/tb_common.h"
 #include "toolbar/tb_dock.h"
 
@@ -118,40 +119,15 @@ void TTBFloatingWindowParent::RunCloseLoop() {
         POINT p{screen.x - r.left, screen.y - r.top};
         return !IsEmpty(button) && PtInRect(&button, p);
     };
-    closePushed_ = true;
-    Redraw();
-    SetCapture(window);
     closeLoop_ = true;
-    bool clicked = false;
-    for (;;) {
-        if (GetCapture() != window) break;  // taken away: a cancel
-        MSG msg;
-        if (GetMessageA(&msg, nullptr, 0, 0) <= 0) {
-            PostQuitMessage(static_cast<int>(msg.wParam));
-            break;
-        }
-        if (msg.message == WM_MOUSEMOVE) {
-            bool over = isOver(msg.pt);
-            if (over != closePushed_) {
-                closePushed_ = over;
-                Redraw();
-            }
-        } else if (msg.message == WM_LBUTTONUP) {
-            clicked = isOver(msg.pt);
-            break;
-        } else if ((msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) || msg.message == WM_RBUTTONDOWN ||
-                   msg.message == WM_RBUTTONUP || msg.message == WM_MBUTTONDOWN || msg.message == WM_MBUTTONUP) {
-            continue;
-        } else {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        if (!IsWindow(window)) return;
-    }
+    closeCaptureLost_ = false;
+    const bool clicked = TrackCloseButtonPress(
+        window, closeCaptureLost_, [window] { return !IsWindow(window); }, isOver, [this](bool pushed) {
+            closePushed_ = pushed;
+            Redraw();
+        });
+    if (!IsWindow(window)) return;
     closeLoop_ = false;
-    if (GetCapture() == window) ReleaseCapture();
-    closePushed_ = false;
-    Redraw();
     if (clicked) window_->Close();
 }
 
@@ -172,6 +148,7 @@ LRESULT TTBFloatingWindowParent::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         // The close and resize loops wait for messages: wake them to see the capture gone.
         if ((resizing_ || closeLoop_) && reinterpret_cast<HWND>(lParam) != HandleOrNull()) {
             resizeCaptureLost_ = resizing_;
+            closeCaptureLost_ = closeLoop_;
             PostMessageA(HandleOrNull(), WM_NULL, 0, 0);
         }
         break;

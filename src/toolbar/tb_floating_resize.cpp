@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "toolbar/tb_capture_loop.h"
 #include "toolbar/tb_dock.h"
 #include "widgets/application.h"
 
@@ -162,17 +163,10 @@ void TTBFloatingResize::Run() {
     SetCapture(handle_);
     parent_.resizing_ = true;
     parent_.resizeCaptureLost_ = false;
-    for (;;) {
-        // A capture taken away (another window, the system) ends the resize as a cancel.
-        if (parent_.resizeCaptureLost_ || GetCapture() != handle_ || !window_.Floating()) return;
-        MSG msg;
-        if (GetMessageA(&msg, nullptr, 0, 0) <= 0) {
-            PostQuitMessage(static_cast<int>(msg.wParam));
-            return;
-        }
-        bool done = HandleMessage(msg);
-        if (!*alive_ || done) return;  // gone: the window, and the parent with it
-    }
+    // A capture taken away (another window, the system) ends the resize as a cancel, as does
+    // the window leaving its floating parent.
+    RunCaptureLoop(handle_, parent_.resizeCaptureLost_, [this] { return !*alive_ || !window_.Floating(); },
+                   [this](const MSG& msg) { return HandleMessage(msg); });
 }
 
 // True when the resize ends.
@@ -187,12 +181,10 @@ bool TTBFloatingResize::HandleMessage(const MSG& msg) {
         return true;
     case WM_KEYDOWN:
         return msg.wParam == VK_ESCAPE;
-    case WM_KEYUP: case WM_CHAR: case WM_SYSKEYDOWN: case WM_SYSKEYUP: case WM_SYSCHAR:
     case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK:
-    case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_RBUTTONDBLCLK:
-    case WM_MBUTTONDOWN: case WM_MBUTTONUP: case WM_MBUTTONDBLCLK:
-        return false;  // swallowed while the edge is held
+        return false;
     }
+    if (SwallowedWhileHeld(msg.message)) return false;  // while the edge is held
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
     return false;
