@@ -14,8 +14,8 @@ struct LayoutBar {
     TestBar bar{RECT{40, 40, 600, 120}};
     std::vector<TTBCustomItem*> items;
 
-    explicit LayoutBar(const std::string& spec, int width = 30) {
-        for (char c : spec) {
+    explicit LayoutBar(const std::string& pattern, int width = 30) {
+        for (char c : pattern) {
             TTBCustomItem* item;
             if (c == '|' || c == '!') {
                 item = new TTBSeparatorItem(nullptr);
@@ -70,9 +70,9 @@ TEST(ViewLayout, SeparatorsAtTheEndsOrDoubledTakeNoSpaceAndHiddenItemsNone) {
 }
 
 TEST(ViewLayout, AnEmptyOrAllHiddenBarKeepsAClickableSize) {
-    for (const char* spec : {"", "xy", "|x|"}) {
-        SCOPED_TRACE(spec);
-        LayoutBar layout(spec);
+    for (const char* pattern : {"", "xy", "|x|"}) {
+        SCOPED_TRACE(pattern);
+        LayoutBar layout(pattern);
         layout.bar.view->ValidatePositions();
         EXPECT_EQ(layout.bar.view->requestedSize.x, 23);
         EXPECT_EQ(layout.bar.view->requestedSize.y, 22);
@@ -104,7 +104,7 @@ TEST(ViewLayout, WrappingBreaksAtSeparatorsWhoseGroupDoesNotFit) {
 
 struct ChevronBar : LayoutBar {
     std::unique_ptr<TTBChevronItem> chevron;
-    explicit ChevronBar(const std::string& spec) : LayoutBar(spec) {
+    explicit ChevronBar(const std::string& pattern) : LayoutBar(pattern) {
         chevron = std::make_unique<TTBChevronItem>(nullptr, bar.view.get());
         bar.view->chevron = chevron.get();
         bar.root->Notify(inkSubitemsChanged, -1, nullptr);  // the view makes the chevron's viewer
