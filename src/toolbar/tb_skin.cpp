@@ -463,7 +463,7 @@ public:
         DefaultSkin = defaultSkin_.get();
         manager_ = std::make_unique<TTBSkinManager>();
         SkinManager = manager_.get();
-        ThemeApi();
+        // The theme library loads on first use: the font-vetting helper, the same program, never paints.
         SetDockPainter(&SkinDockPainter());
     }
     ~SkinUnit() {
