@@ -384,7 +384,7 @@ std::unique_ptr<TTBPopupWindow> CreatePopup(const TTBPopupRequest& request) {
     if (!chevronParent) view->SetMaxHeight(workArea.bottom - workArea.top - 2 * window->BorderWidth());
     view->ValidatePositions();
     if (rq.SelectFirst) {
-        view->Select(view->FirstSelectable(), false);
+        view->Select(view->FirstSelectable());
         view->ScrollSelectedIntoView();
     }
 

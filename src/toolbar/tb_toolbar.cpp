@@ -316,11 +316,9 @@ void TTBCustomToolbar::HoverAt(POINT client) {
     POINT screen = ClientToScreen(client);
     view_->UpdateSelection(&screen, true);
     TTBItemViewer* hot = view_->Selected();
-    std::string hint;
-    if (hot && !hot->Item()->EffectiveOptions().contains(tboLongHintInMenuOnly)) hint = hot->Item()->Hint();
-    Hint = hint;
+    Hint = hot && !hot->Item()->EffectiveOptions().contains(tboLongHintInMenuOnly) ? hot->Item()->Hint() : "";
     if (Application) {
-        Application->SetHint(GetLongHint(hint));
+        Application->SetHint(hot ? hot->LongHintText() : std::string());
         Application->Hints().MouseMoved(this, screen);
     }
     if (!trackingLeave_) TrackLeave();
@@ -361,7 +359,7 @@ void TTBCustomToolbar::PressAt(POINT client) {
 
 void TTBCustomToolbar::EnterLoopAt(TTBItemViewer* viewer, bool selectFirst) {
     view_->SetShowAccels(true);
-    view_->Select(viewer, false);
+    view_->Select(viewer);
     view_->EnterToolbarLoop(static_cast<TTBEnterToolbarLoopOptions>(selectFirst ? tbetOpenOnNavigate | tbetSelectFirst : 0));
     TrackLeave();
 }
@@ -428,13 +426,18 @@ bool TTBCustomToolbar::DialogChar(char ch) {
     bool unique = false;
     TTBItemViewer* match = view_->FindAccelerator(ch, view_->Selected(), true, unique);
     if (!match || !match->Item()->Enabled()) return false;
-    const bool submenu = (match->Item()->ItemStyle() & isfSubmenu) != 0;
-    if (unique && !submenu) {
-        match->Item()->Click();
-    } else if (unique) {
-        EnterLoopAt(match, true);
-    }
+    ActOnAccelerator(match, unique);
     return true;
+}
+
+// An enabled match: a unique plain item is clicked at once, a unique submenu opens with its
+// first item selected; a menu bar also selects a match that is not unique and enters its loop.
+void TTBCustomToolbar::ActOnAccelerator(TTBItemViewer* match, bool unique) {
+    const bool submenu = (match->Item()->ItemStyle() & isfSubmenu) != 0;
+    if (unique && !submenu)
+        match->Item()->Click();
+    else if (unique || menuBar_)
+        EnterLoopAt(match, unique);
 }
 
 bool TTBCustomToolbar::KeyboardOpen(char key) {
@@ -452,10 +455,7 @@ bool TTBCustomToolbar::KeyboardOpen(char key) {
         if (key != '-') BeepNoMatch();
         return key != '-';
     }
-    if (unique && match->Item()->Enabled() && !(match->Item()->ItemStyle() & isfSubmenu))
-        match->Item()->Click();
-    else
-        EnterLoopAt(match, unique);
+    ActOnAccelerator(match, unique);
     return true;
 }
 

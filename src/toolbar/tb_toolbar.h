@@ -136,6 +136,7 @@ private:
     void TrackLeave();
     void PressAt(POINT client);
     void EnterLoopAt(TTBItemViewer* viewer, bool selectFirst);
+    void ActOnAccelerator(TTBItemViewer* match, bool unique);
     void UpdateShortCutRegistration();
 
     std::unique_ptr<TTBRootItem> items_;

@@ -81,44 +81,41 @@ TTBView* TTBView::ViewAtScreenPoint(POINT screen) {
     return nullptr;
 }
 
-bool TTBView::IsModalEnding() const { return loop_ && loop_->done; }
 
-void TTBView::EndModal() {
-    if (TTBView* loopView = LoopView()) loopView->loop_->done = true;
+void TTBView::EndModal() { EndModalWith(TTBTrackResult{}); }
+
+// Ends the running loop with `result`; the last word counts.
+void TTBView::EndModalWith(const TTBTrackResult& result) {
+    TTBView* loopView = LoopView();
+    if (!loopView) return;
+    if (result.Kind != trNone) loopView->loop_->result = result;
+    loopView->loop_->done = true;
 }
 
 void TTBView::EndModalWithClick(TTBItemViewer* viewer) {
-    TTBView* loopView = LoopView();
-    if (!loopView) return;
+    if (!LoopView()) return;
     TTBView* owner = viewer->View();
     owner->MoveToFrontOfPriorityList(viewer);
-    TTBTrackResult& result = loopView->loop_->result;
-    result = TTBTrackResult{};
+    TTBTrackResult result;
     result.Kind = trClickItem;
     result.ClickItem = viewer->Item();
     result.Sound = owner->IsPopup();
-    loopView->loop_->done = true;
+    EndModalWith(result);
 }
 
 void TTBView::EndModalWithSystemMenu(HWND window, WORD key) {
-    TTBView* loopView = LoopView();
-    if (!loopView) return;
-    TTBTrackResult& result = loopView->loop_->result;
-    result = TTBTrackResult{};
+    TTBTrackResult result;
     result.Kind = trSystemMenu;
     result.Window = window;
     result.Key = key;
-    loopView->loop_->done = true;
+    EndModalWith(result);
 }
 
 void TTBView::EndModalWithHelp(int helpContext) {
-    TTBView* loopView = LoopView();
-    if (!loopView) return;
-    TTBTrackResult& result = loopView->loop_->result;
-    result = TTBTrackResult{};
+    TTBTrackResult result;
     result.Kind = trHelpContext;
     result.HelpContext = helpContext;
-    loopView->loop_->done = true;
+    EndModalWith(result);
 }
 
 void TTBView::CancelCapture() {
@@ -201,7 +198,7 @@ void TTBView::ViewerMouseDown(TTBItemViewer* viewer, int x, int y, bool doubleCl
             TTBCustomItem* childItem = child->Item();
             if (child->Show && childItem->Enabled() && childItem->Visible() && (childItem->ItemStyle() & isfSelectable) &&
                 childItem->EffectiveOptions().contains(tboDefault)) {
-                popup->Select(child, false);
+                popup->Select(child);
                 popup->EndModalWithClick(child);
                 return;
             }
@@ -262,7 +259,7 @@ bool TTBView::RunLoopThenTidy(TLoopState& state, TTBEnterToolbarLoopOptions opti
                 SilentCall([&] { view->SetShowAccels(false); });
                 view->openOnNavigate_ = false;
             }
-            SilentCall([&] { view->Select(nullptr, false); });
+            SilentCall([&] { view->Select(nullptr); });
         }
     } tidy{this, alive};
     RunLoop(state, options);
@@ -352,7 +349,7 @@ bool TTBView::HandleLoopMessage(TLoopState& state, MSG& msg) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
         CancelHint();
-        LoopKeyDown(state, msg);
+        LoopKeyDown(msg);
         return true;
     case WM_KEYUP:
     case WM_SYSKEYUP:
@@ -489,8 +486,7 @@ void TTBView::LoopMouseWheel(const MSG& msg) {
     if (hit.viewer) hit.viewer->MouseWheel(GET_WHEEL_DELTA_WPARAM(msg.wParam), hit.at.x, hit.at.y);
 }
 
-void TTBView::LoopKeyDown(TLoopState& state, MSG& msg) {
-    (void)state;
+void TTBView::LoopKeyDown(MSG& msg) {
     WORD key = static_cast<WORD>(msg.wParam);
     if (MouseButtonHeld() && key != VK_F1) return;
     if (key == VK_PROCESSKEY) key = static_cast<WORD>(ImmGetVirtualKey(msg.hwnd));
@@ -506,7 +502,7 @@ void TTBView::LoopKeyDown(TLoopState& state, MSG& msg) {
 void TTBView::SelectBarNeighbour(bool forward) {
     TTBItemViewer* next = NextSelectable(selected_, forward);
     if (!next) return;
-    Select(next, false);
+    Select(next);
     if (openOnNavigate_ && !(next->Item()->ItemStyle() & isfNoAutoOpen))
         OpenChildPopup(true);
     else
@@ -518,7 +514,7 @@ bool TTBView::KeyDown(WORD key, TShiftState shift) {
     const bool horizontalBar = root && root->orientation_ != voVertical;
     auto selectAndShow = [this](TTBItemViewer* v) {
         if (!v) return;
-        Select(v, false);
+        Select(v);
         ScrollSelectedIntoView();
     };
     auto openSubmenu = [this, root] {
@@ -644,7 +640,7 @@ TTBItemViewer* TTBView::FindAccelerator(char ch, TTBItemViewer* start, bool acce
 void TTBView::LoopChar(char ch) {
     bool unique = false;
     if (TTBItemViewer* match = FindAccelerator(ch, selected_, false, unique)) {
-        Select(match, false);
+        Select(match);
         ScrollSelectedIntoView();
         if (unique) KeyDown(VK_RETURN, 0);
         return;

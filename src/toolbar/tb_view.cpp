@@ -43,7 +43,6 @@ TTBView::TTBView(TComponent* owner, TTBView* parentView, TTBCustomItem* parentIt
 
 TTBView::~TTBView() {
     *alive_ = false;
-    inDestructor_ = true;
     for (int kind = vtOpen; kind <= vtScrollDown; ++kind) StopTimer(static_cast<TTBViewTimer>(kind));
     CloseChildPopups();
     selected_ = nullptr;
@@ -346,11 +345,10 @@ void TTBView::Invalidate(TTBItemViewer* viewer) {
 
 void TTBView::DrawSubitems(TCanvas& canvas) {
     ValidatePositions();
-    const bool all = paintAll_;
-    paintAll_ = false;
+    // The selected viewer last: its look may reach over its neighbours.
     for (auto& viewer : viewers_)
-        if (all || viewer.get() != selected_) PaintViewer(canvas, viewer.get());
-    if (!all && selected_) PaintViewer(canvas, selected_);
+        if (viewer.get() != selected_) PaintViewer(canvas, viewer.get());
+    if (selected_) PaintViewer(canvas, selected_);
 }
 
 TColor TTBView::BackgroundColor() const {

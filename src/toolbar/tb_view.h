@@ -98,7 +98,6 @@ public:
     bool ValidPositions() const { return validPositions_; }
     int UpdateCount() const { return updateCount_; }
     const std::vector<TTBItemViewer*>& PriorityList() const { return priorityList_; }
-    bool HasPriorityList() const { return usePriorityList_; }
 
     int ViewerCount() const { return static_cast<int>(viewers_.size()); }
     TTBItemViewer* Viewers(int index) const { return viewers_.at(index).get(); }
@@ -107,18 +106,15 @@ public:
 
     // --- flags of the loop and of the accelerators
     bool InModalLoop() const { return inModalLoop_; }
-    bool MouseInWindow() const { return mouseInWindow_; }
     bool OpenOnNavigate() const { return openOnNavigate_; }
     void SetOpenOnNavigate(bool value) { openOnNavigate_ = value; }
     bool ShowAccels() const;
     void SetShowAccels(bool value);
     // A menu bar shows accelerator underlines only when asked; other bars always do.
-    bool MenuBarMode() const { return menuBar_; }
     void SetMenuBarMode(bool value) { menuBar_ = value; }
     void SetIgnoreNextMouseUp(bool value) { ignoreNextUp_ = value; }
     // The last popup opened from here was closed to open this one (a move along a menu bar).
     bool ChildJustClosed() const { return childClosedByDestruction_; }
-    void SetPaintAll() { paintAll_ = true; }
 
     // --- overridable
     virtual void SetSize(int width, int height);
@@ -149,7 +145,7 @@ public:
     virtual bool WindowIsMenuBar() const { return menuBar_ && isToolbar_; }
 
     // --- selection
-    void Select(TTBItemViewer* viewer, bool viaMouse);
+    void Select(TTBItemViewer* viewer);
     void UpdateSelection(const POINT* screenPoint, bool allowNewSelection);
     TTBItemViewer* NextSelectable(TTBItemViewer* from, bool forward) const;
     TTBItemViewer* FirstSelectable() const;  // of a popup that opens
@@ -178,10 +174,10 @@ public:
     void CancelCapture();
     // The viewer's mouse reports of the loop.
     void EndModal();
+    void EndModalWith(const TTBTrackResult& result);
     void EndModalWithClick(TTBItemViewer* viewer);
     void EndModalWithSystemMenu(HWND window, WORD key);
     void EndModalWithHelp(int helpContext);
-    bool IsModalEnding() const;
     TTBView* RootView();           // where the loop runs: the nearest toolbar view up the chain
     TTBView* LoopView();           // the view the running loop belongs to
     TTBView* DeepestOpenView();
@@ -239,7 +235,7 @@ private:
     void LoopMouseMove(POINT screen);
     void LoopMouseDown(const MSG& msg, bool doubleClick);
     void LoopMouseUp(POINT screen);
-    void LoopKeyDown(TLoopState& state, MSG& msg);
+    void LoopKeyDown(MSG& msg);
     void LoopChar(char ch);
     void LoopMouseWheel(const MSG& msg);
     TTBView* ViewAtScreenPoint(POINT screen);
@@ -283,14 +279,11 @@ private:
     int wrapOffset_ = 0;
 
     bool inModalLoop_ = false;
-    bool mouseInWindow_ = false;
-    bool paintAll_ = false;
     bool ignoreNextUp_ = false;
     bool showAccels_ = false;
     bool menuBar_ = false;
     bool openOnNavigate_ = false;
     bool childClosedByDestruction_ = false;
-    bool inDestructor_ = false;
     int timerSlot_ = -1;  // this view's slot in the process-wide timer list
     unsigned runningTimers_ = 0;  // bit per TTBViewTimer
     TLoopState* loop_ = nullptr;  // on the loop's view while it runs

@@ -51,8 +51,7 @@ std::function<int()>& MenuDelaySeam() {
 
 // --- selection ------------------------------------------------------------------------------
 
-void TTBView::Select(TTBItemViewer* viewer, bool viaMouse) {
-    (void)viaMouse;
+void TTBView::Select(TTBItemViewer* viewer) {
     TTBItemViewer* old = selected_;
     const bool changed = viewer != old;
     if (changed) {
@@ -90,24 +89,24 @@ void TTBView::Select(TTBItemViewer* viewer, bool viaMouse) {
 void TTBView::UpdateSelection(const POINT* screenPoint, bool allowNewSelection) {
     TTBItemViewer* candidate = (IsPopup() || LoopView()) ? selected_ : nullptr;
     HWND hwnd = window_ && window_->HandleAllocated() ? window_->HandleOrNull() : nullptr;
-    mouseInWindow_ = screenPoint && hwnd && WindowFromPoint(*screenPoint) == hwnd;
+    const bool mouseInWindow = screenPoint && hwnd && WindowFromPoint(*screenPoint) == hwnd;
     POINT p{};
-    if (mouseInWindow_) {
+    if (mouseInWindow) {
         p = *screenPoint;
         ScreenToClient(hwnd, &p);
     }
-    PointerAt(mouseInWindow_ ? &p : nullptr);
-    if (mouseInWindow_ && (allowNewSelection || candidate)) candidate = ViewerFromPoint(p);
+    PointerAt(mouseInWindow ? &p : nullptr);
+    if (mouseInWindow && (allowNewSelection || candidate)) candidate = ViewerFromPoint(p);
     if (capture_) candidate = selected_;  // a pressed button stays hot while the mouse is away
     if (IsPopup()) {
-        if (!mouseInWindow_ && !(selected_ && selected_ == openViewer_ && openPopup_)) candidate = nullptr;
-        if (mouseInWindow_ && parentView_) {
-            parentView_->Select(parentView_->openViewer_, true);
+        if (!mouseInWindow && !(selected_ && selected_ == openViewer_ && openPopup_)) candidate = nullptr;
+        if (mouseInWindow && parentView_) {
+            parentView_->Select(parentView_->openViewer_);
             parentView_->StopTimer(vtOpen);
             parentView_->StopTimer(vtClose);
         }
     }
-    Select(candidate, true);
+    Select(candidate);
 }
 
 TTBItemViewer* TTBView::NextSelectable(TTBItemViewer* from, bool forward) const {

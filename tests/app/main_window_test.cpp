@@ -212,14 +212,14 @@ namespace {
 TEST_F(MainWindowTest, RepaintingTheToolbarsLeavesNoGdiObjectsBehind) {
     TTBView* view = form->TBToolbar1->View();
     auto paintAll = [&](int round) {
-        view->Select(view->Find(round % 2 ? form->TBItem1 : form->TB_AlreadyInstallFont), false);
+        view->Select(view->Find(round % 2 ? form->TBItem1 : form->TB_AlreadyInstallFont));
         for (TTBToolbar* bar : {form->TBToolbar1, form->TBToolbar2})
             RedrawWindow(bar->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
     };
     paintAll(0);
     const long gdi = HandleCounters::GdiObjects(), dcs = HandleCounters::DeviceContexts();
     for (int round = 1; round <= 500; ++round) paintAll(round);
-    view->Select(nullptr, false);
+    view->Select(nullptr);
     EXPECT_EQ(HandleCounters::GdiObjects(), gdi);
     EXPECT_EQ(HandleCounters::DeviceContexts(), dcs);
 }
@@ -274,7 +274,7 @@ TEST_F(MainWindowTest, OpeningTheChevronList200TimesLeavesNoWindowsOrGdiObjects)
     PumpFor(30);
     TTBView* bar = form->TBToolbar1->View();
     auto cycle = [&] {
-        bar->Select(bar->Find(form->TBToolbar1->ChevronItem()), false);
+        bar->Select(bar->Find(form->TBToolbar1->ChevronItem()));
         bar->OpenChildPopup(false);
         PumpFor(2);  // painted, its shadows shown
         bar->CloseChildPopups();
@@ -284,7 +284,7 @@ TEST_F(MainWindowTest, OpeningTheChevronList200TimesLeavesNoWindowsOrGdiObjects)
     const int windows = CountThreadWindows();
     const long gdi = HandleCounters::GdiObjects(), dcs = HandleCounters::DeviceContexts();
     for (int i = 0; i < 200; ++i) cycle();
-    bar->Select(nullptr, false);
+    bar->Select(nullptr);
     EXPECT_EQ(CountThreadWindows(), windows);
     EXPECT_EQ(HandleCounters::GdiObjects(), gdi);
     EXPECT_EQ(HandleCounters::DeviceContexts(), dcs);
@@ -298,9 +298,9 @@ namespace {
 TEST_F(MainWindowTest, AButtonLeftByThePointerTakesTheToolbarsBackgroundAgain) {
     TTBToolbar* bar = form->TBToolbar1;
     TTBView* view = bar->View();
-    view->Select(view->Find(form->TBItem2), false);
+    view->Select(view->Find(form->TBItem2));
     UpdateWindow(bar->Handle());
-    view->Select(nullptr, false);
+    view->Select(nullptr);
     UpdateWindow(bar->Handle());
     const RECT& r = view->Find(form->TBItem2)->BoundsRect;
     const RECT& gap = view->Find(form->TBSeparatorItem1)->BoundsRect;  // painted with the whole bar

@@ -69,7 +69,7 @@ protected:
     // Opens the popup of `item`, as the tracking loop does.
     TTBPopupWindow* Open(TTBView* view, TTBCustomItem* item, bool selectFirst = false, int paintMs = 20) {
         view->ValidatePositions();
-        view->Select(view->Find(item), false);
+        view->Select(view->Find(item));
         view->OpenChildPopup(selectFirst);
         if (paintMs > 0) PumpFor(paintMs);
         return PopupOf(view);
@@ -261,7 +261,7 @@ TEST_F(PopupTest, AnErrorAfterThePopupIsBuiltLeavesNothingOpenOrAlive) {
     TTBItem* menu = Submenu("Menu");
     AddTo(menu, "Faulty")->OnSelect = [](TTBCustomItem*, TTBItemViewer*, bool) { throw ETBItemError("select failed"); };
     bar.view->ValidatePositions();
-    bar.view->Select(bar.view->Find(menu), false);
+    bar.view->Select(bar.view->Find(menu));
     const int windows = CountThreadWindows(), views = TTBView::LiveViewCount();
     EXPECT_THROW(bar.view->OpenChildPopup(true), ETBItemError);
     EXPECT_EQ(bar.view->OpenPopup(), nullptr);

@@ -21,7 +21,7 @@ public:
         POINT at = parentView->IsToolbar() ? POINT{r.left, r.bottom} : POINT{r.right, r.top};
         bar = std::make_unique<TestBar>(RECT{at.x, at.y, at.x + 120, at.y + 200}, false, item, parentView);
         bar->view->ValidatePositions();
-        if (selectFirst) bar->view->Select(bar->view->FirstSelectable(), false);
+        if (selectFirst) bar->view->Select(bar->view->FirstSelectable());
         ++opened();
     }
     ~TestPopup() override { ++closed(); }
@@ -60,7 +60,7 @@ protected:
         SetCursorPos(0, 0);  // hot tracking must not move the selection
         PumpFor(20);
         bar.view->ValidatePositions();
-        bar.view->Select(bar.ViewerOf(item), false);
+        bar.view->Select(bar.ViewerOf(item));
         Script script(std::move(steps));
         lastResult = bar.view->EnterToolbarLoop(0);
         PumpFor(20);

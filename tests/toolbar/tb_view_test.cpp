@@ -178,7 +178,7 @@ TEST(ViewNotifications, ViewersFollowTheTreeAndFreedViewersLeaveNoReference) {
     ASSERT_EQ(bar.view->ViewerCount(), 3);
     EXPECT_EQ(bar.view->Viewers(1)->Item(), c);
 
-    bar.view->Select(bar.ViewerOf(b), false);
+    bar.view->Select(bar.ViewerOf(b));
     bar.view->MoveToFrontOfPriorityList(bar.ViewerOf(b));
     bar.root->Remove(b);
     delete b;
@@ -223,9 +223,9 @@ TEST(ViewPainting, AHotButtonIsRaisedAndADisabledOneIsNot) {
     };
     COLORREF face = GetSysColor(COLOR_BTNFACE);
     EXPECT_EQ(edgeOf(enabled), face);
-    bar.view->Select(bar.ViewerOf(enabled), false);
+    bar.view->Select(bar.ViewerOf(enabled));
     EXPECT_EQ(edgeOf(enabled), GetSysColor(COLOR_BTNHIGHLIGHT));
-    bar.view->Select(bar.ViewerOf(disabled), false);
+    bar.view->Select(bar.ViewerOf(disabled));
     EXPECT_EQ(edgeOf(enabled), face) << "the highlight leaves with the selection";
     EXPECT_EQ(edgeOf(disabled), face) << "a disabled item never highlights";
 }
