@@ -6,6 +6,7 @@
 #include "toolbar/tb_common.h"
 #include "toolbar/tb_skin.h"
 #include "widgets/handles.h"
+#include "widgets/paint_buffer.h"
 
 namespace {
 int liveViews = 0;
@@ -376,31 +377,28 @@ void TTBView::PaintViewer(TCanvas& canvas, TTBItemViewer* viewer) {
     const bool menuStyle = !viewer->IsToolbarStyle();
     const bool selected = viewer == selected_;
     const bool pushed = selected && (viewer == openViewer_ || (mouseInsideSelected_ && capture_));
-    const int width = r.right - r.left, height = r.bottom - r.top;
-    const RECT client{0, 0, width, height};
-
-    if (viewer->RepaintPending) {
-        // Off-screen, over the window's own background, so the change shows in one copy.
-        viewer->RepaintPending = false;
-        MemoryDC memory(dc);
-        BitmapHandle bitmap(CreateCompatibleBitmap(dc, width, height));
-        ScopedSelect select(memory.get(), bitmap.get());
-        SetWindowOrgEx(memory.get(), r.left, r.top, nullptr);
-        EraseInto(memory.get(), r);
-        SetWindowOrgEx(memory.get(), 0, 0, nullptr);
-        {
-            TCanvas offscreen(memory.get());
-            viewer->Paint(offscreen, client, selected, pushed, menuStyle);
+    const RECT client{0, 0, r.right - r.left, r.bottom - r.top};
+    // The viewer paints at (0, 0): the origin moves to its corner, and on the window's own
+    // device the brush origin too, so that patterns start at the viewer.
+    auto paintOn = [&](HDC target, bool alignBrush) {
+        POINT origin;
+        GetWindowOrgEx(target, &origin);
+        SetWindowOrgEx(target, origin.x - r.left, origin.y - r.top, nullptr);
+        if (alignBrush) {
+            POINT brush;
+            GetBrushOrgEx(target, &brush);
+            SetBrushOrgEx(target, brush.x + r.left, brush.y + r.top, nullptr);
         }
-        BitBlt(dc, r.left, r.top, width, height, memory.get(), 0, 0, SRCCOPY);
+        TCanvas canvas(target);
+        viewer->Paint(canvas, client, selected, pushed, menuStyle);
+    };
+    if (!viewer->RepaintPending) {
+        paintOn(dc, true);
         return;
     }
-    POINT origin;
-    GetWindowOrgEx(dc, &origin);
-    SetWindowOrgEx(dc, origin.x - r.left, origin.y - r.top, nullptr);
-    POINT brush;
-    GetBrushOrgEx(dc, &brush);
-    SetBrushOrgEx(dc, brush.x + r.left, brush.y + r.top, nullptr);
-    TCanvas direct(dc);
-    viewer->Paint(direct, client, selected, pushed, menuStyle);
+    // Off-screen, over the window's own background, so the change shows in one copy.
+    viewer->RepaintPending = false;
+    TBufferedPaint buffer(dc, r);
+    EraseInto(buffer.dc(), r);
+    paintOn(buffer.dc(), false);
 }
