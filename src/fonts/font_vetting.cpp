@@ -222,7 +222,6 @@ void TFontVetter::Prefetch(const TFontDrawing& drawing) {
 TFontVerdict TFontVetter::Vet(const TFontDrawing& drawing) {
     Prefetch(drawing);
     for (;;) {
-        Poll();  // the answer may be waiting in the pipe already
         auto known = verdicts_.find(drawing);
         if (known != verdicts_.end()) return known->second;
         if (unavailable_) return TFontVerdict::NoHelper;
@@ -232,6 +231,8 @@ TFontVerdict TFontVetter::Vet(const TFontDrawing& drawing) {
             Prefetch(drawing);
             continue;
         }
+        Poll();  // the answer may be waiting in the pipe already
+        if (unavailable_ || verdicts_.count(drawing)) continue;
         // Answers come through a pipe, which cannot be waited on: wake for input or after 1 ms.
         HANDLE process = helper_.process;
         MsgWaitForMultipleObjects(process ? 1 : 0, process ? &process : nullptr, FALSE, 1, QS_ALLINPUT);

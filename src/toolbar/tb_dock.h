@@ -12,6 +12,7 @@
 #include "toolbar/tb_skin.h"
 #include "widgets/control.h"
 #include "widgets/enum_set.h"
+#include "widgets/handles.h"
 
 class TTBBaseSkin;
 class TTBDock;
@@ -96,6 +97,15 @@ public:
     // A dockable window's client background, before its own painting.
     virtual void PaintWindowBackground(TTBCustomDockableWindow& window, HDC dc, const RECT& client);
     virtual void PaintFloatingFrame(TTBFloatingWindowParent& parent, HDC dc, const TTBFloatingFrame& frame);
+};
+
+// Limits painting on `dc` to the frame between `outer` and `inner` for the scope.
+class TFrameClip {
+public:
+    TFrameClip(HDC dc, const RECT& outer, const RECT& inner);
+
+private:
+    ScopedSaveDC saved_;
 };
 
 TTBDockPainter& DockPainter();
@@ -372,9 +382,6 @@ protected:
 
     // Repaints the frame (after a change of its parts or of the hot or pushed close button).
     void RedrawNCArea();
-    // Between the two, Arrange only marks itself pending.
-    void BeginArrange() { ++arrangeDepth_; }
-    void EndArrange();
 
 private:
     friend class TTBDock;
@@ -427,13 +434,10 @@ private:
     bool useLastDock_ = true;
     bool closePushed_ = false;
     bool closeHot_ = false;
-    int arrangeDepth_ = 0;
-    bool arrangePending_ = false;
     bool inLoop_ = false;            // the drag or close-button loop runs
     bool captureLost_ = false;       // the loop's capture went elsewhere
     bool appInactive_ = false;       // hidden with the application
     bool destroying_ = false;
-    bool hooked_ = false;  // registered with the thread hooks
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 

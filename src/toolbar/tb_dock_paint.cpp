@@ -12,8 +12,6 @@ TTBDockPainter& PlainPainter() {
 
 TTBDockPainter* currentPainter = nullptr;
 
-bool IsEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
-
 // The dock's background shows on its windows: offsets put the pattern where the dock has it.
 bool DockBackgroundOnWindow(const TTBCustomDockableWindow& window) {
     TTBDock* dock = window.CurrentDock();
@@ -28,13 +26,20 @@ void PaintDockBackgroundOn(TTBCustomDockableWindow& window, HDC dc, const RECT& 
 
 // One grip bar: a raised edge 3 pixels across with a highlight pixel closing its far end.
 void PaintGripBar(HDC dc, RECT bar, bool vertical) {
-    if (IsEmpty(bar)) return;
+    if (IsRectEmpty(&bar)) return;
     DrawEdge(dc, &bar, BDR_RAISEDINNER, BF_RECT);
     if (vertical) SetPixel(dc, bar.right - 1, bar.top, ColorToRGB(clBtnHighlight));
     else SetPixel(dc, bar.left, bar.bottom - 1, ColorToRGB(clBtnHighlight));
 }
 
 }  // namespace
+
+TFrameClip::TFrameClip(HDC dc, const RECT& outer, const RECT& inner) : saved_(dc) {
+    RegionHandle area(CreateRectRgnIndirect(&outer));
+    RegionHandle hole(CreateRectRgnIndirect(&inner));
+    CombineRgn(area.get(), area.get(), hole.get(), RGN_DIFF);
+    ExtSelectClipRgn(dc, area.get(), RGN_AND);
+}
 
 TTBDockPainter& DockPainter() { return currentPainter ? *currentPainter : PlainPainter(); }
 
@@ -69,11 +74,8 @@ void TTBDockPainter::PaintDockFrame(TTBDock& dock, HDC dc, const RECT& window) {
                 window.right - lines.contains(blRight), window.bottom - lines.contains(blBottom)};
     // The frame is what lies outside the client area; the lines only while something is docked.
     {
-        RegionHandle frame(CreateRectRgnIndirect(&window));
-        RegionHandle inner(CreateRectRgnIndirect(&client));
-        CombineRgn(frame.get(), frame.get(), inner.get(), RGN_DIFF);
-        BrushHandle brush(CreateSolidBrush(ColorToRGB(dock.Color())));
-        FillRgn(dc, frame.get(), brush.get());
+        TFrameClip clip(dc, window, client);
+        FillSolid(dc, window, dock.Color());
     }
     if (dock.VisibleList().empty()) return;
     if (lines.contains(blTop)) FillSolid(dc, RECT{window.left, window.top, window.right, window.top + 1}, clBtnShadow);
@@ -87,11 +89,7 @@ void TTBDockPainter::PaintDockFrame(TTBDock& dock, HDC dc, const RECT& window) {
 void TTBDockPainter::PaintDockedFrame(TTBCustomDockableWindow& window, HDC dc, const TTBDockedFrame& frame) {
     // Everything outside the client area first: the inner ring and the strip.
     {
-        RegionHandle area(CreateRectRgnIndirect(&frame.Window));
-        RegionHandle client(CreateRectRgnIndirect(&frame.Client));
-        CombineRgn(area.get(), area.get(), client.get(), RGN_DIFF);
-        ScopedSaveDC saved(dc);
-        ExtSelectClipRgn(dc, area.get(), RGN_AND);
+        TFrameClip clip(dc, frame.Window, frame.Client);
         if (DockBackgroundOnWindow(window)) PaintDockBackgroundOn(window, dc, frame.Window, POINT{0, 0});
         else FillSolid(dc, frame.Window, window.Color());
     }
@@ -102,8 +100,8 @@ void TTBDockPainter::PaintDockedFrame(TTBCustomDockableWindow& window, HDC dc, c
 }
 
 void TTBDockPainter::PaintDragHandle(TTBCustomDockableWindow& window, HDC dc, const TTBDockedFrame& frame) {
-    if (IsEmpty(frame.Handle) || window.DragHandleStyle() == dhNone) return;
-    const bool withClose = !IsEmpty(frame.CloseButton);
+    if (IsRectEmpty(&frame.Handle) || window.DragHandleStyle() == dhNone) return;
+    const bool withClose = !IsRectEmpty(&frame.CloseButton);
     const bool single = window.DragHandleStyle() == dhSingle;
     const int start = 2 + (single ? (withClose ? 5 : 1) : (withClose ? 3 : 2));
     const int shorten = single ? 1 : 0;
@@ -148,16 +146,12 @@ void TTBDockPainter::PaintWindowBackground(TTBCustomDockableWindow& window, HDC 
 void TTBDockPainter::PaintFloatingFrame(TTBFloatingWindowParent& parent, HDC dc, const TTBFloatingFrame& frame) {
     TTBCustomDockableWindow* window = parent.DockableWindow();
     {
-        RegionHandle area(CreateRectRgnIndirect(&frame.Window));
-        RegionHandle client(CreateRectRgnIndirect(&frame.Client));
-        CombineRgn(area.get(), area.get(), client.get(), RGN_DIFF);
-        ScopedSaveDC saved(dc);
-        ExtSelectClipRgn(dc, area.get(), RGN_AND);
+        TFrameClip clip(dc, frame.Window, frame.Client);
         FillSolid(dc, frame.Window, window ? window->Color() : clBtnFace);
     }
     RECT edge = frame.Window;
     DrawEdge(dc, &edge, EDGE_RAISED, BF_RECT);
-    if (IsEmpty(frame.Caption)) return;
+    if (IsRectEmpty(&frame.Caption)) return;
     bool active = GetForegroundWindow() == GetAncestor(parent.HandleOrNull(), GA_ROOTOWNER) ||
                   GetForegroundWindow() == parent.HandleOrNull();
     FillSolid(dc, frame.Caption, clSystemColor | (active ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION));
@@ -171,13 +165,13 @@ void TTBDockPainter::PaintFloatingFrame(TTBFloatingWindowParent& parent, HDC dc,
         SetTextColor(dc, ColorToRGB(clSystemColor | (active ? COLOR_CAPTIONTEXT : COLOR_INACTIVECAPTIONTEXT)));
         RECT text = frame.Caption;
         text.left += 2;
-        text.right = (IsEmpty(frame.CloseButton) ? frame.Caption.right : frame.CloseButton.left) - 1;
+        text.right = (IsRectEmpty(&frame.CloseButton) ? frame.Caption.right : frame.CloseButton.left) - 1;
         static constexpr UINT aligns[] = {DT_LEFT, DT_RIGHT, DT_CENTER};
         std::string caption = window->Caption();
         DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &text,
                   DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS | aligns[window->DockTextAlign()]);
     }
-    if (!IsEmpty(frame.CloseButton)) {
+    if (!IsRectEmpty(&frame.CloseButton)) {
         RECT button = frame.CloseButton;
         DrawFrameControl(dc, &button, DFC_CAPTION, DFCS_CAPTIONCLOSE | (frame.ClosePushed ? DFCS_PUSHED : 0));
     }

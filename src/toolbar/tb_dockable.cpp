@@ -16,8 +16,6 @@ std::vector<TTBCustomDockableWindow*>& LiveWindows() {
     return windows;
 }
 
-bool IsEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
-
 RECT WindowRectOf(HWND window) {
     RECT r{};
     GetWindowRect(window, &r);
@@ -37,7 +35,7 @@ TTBCustomDockableWindow::~TTBCustomDockableWindow() {
     destroying_ = true;
     auto& live = LiveWindows();
     live.erase(std::remove(live.begin(), live.end(), this), live.end());
-    if (hooked_) RemoveHookClient(HookProc);
+    if (floating_) RemoveHookClient(HookProc);
     ReleaseTrackMouseEventRef();
     if (currentDock_) currentDock_->RemoveFromDockList(this);
     if (lastDock_ && lastDock_ != currentDock_) lastDock_->RemoveFromDockList(this);
@@ -71,16 +69,14 @@ void TTBCustomDockableWindow::NoteParent() {
     TTBDock* oldDock = currentDock_;
     auto* newDock = dynamic_cast<TTBDock*>(Parent());
     docked_ = newDock != nullptr;
+    const bool wasFloating = floating_;
     floating_ = Parent() && Parent() == floatingParent_.get();
     // The hooks serve floating windows only (hiding with the application, keeping above the
     // form). A call-window hook costs every message the thread sends, so docked windows hold none.
-    if (floating_ != hooked_) {
-        if (floating_)
-            InstallHookClient(HookProc, {hkActivateApp, hkWindowPosChanged, hkWindowDestroyed}, false);
-        else
-            RemoveHookClient(HookProc);
-        hooked_ = floating_;
-    }
+    if (floating_ && !wasFloating)
+        InstallHookClient(HookProc, {hkActivateApp, hkWindowPosChanged, hkWindowDestroyed}, false);
+    else if (!floating_ && wasFloating)
+        RemoveHookClient(HookProc);
     if (oldDock != newDock) {
         // A window that floats off keeps its place in the dock it came from while that is its
         // last dock.
@@ -351,11 +347,7 @@ SIZE TTBCustomDockableWindow::SizeFor(TTBDock* dock) {
 }
 
 void TTBCustomDockableWindow::Arrange() {
-    if (arrangeDepth_ > 0 || Loading() || !Parent()) {
-        arrangePending_ = true;
-        return;
-    }
-    arrangePending_ = false;
+    if (Loading() || !Parent()) return;  // Loaded and SetParent arrange again
     if (docked_) {
         currentDock_->ArrangeToolbars();
         return;
@@ -373,10 +365,6 @@ void TTBCustomDockableWindow::Arrange() {
     int width = size.cx + nc.cx, height = size.cy + nc.cy;
     if (width != Width() || height != Height()) SizeChanging(width, height);
     SetBounds(Left(), Top(), width, height);
-}
-
-void TTBCustomDockableWindow::EndArrange() {
-    if (arrangeDepth_ > 0 && --arrangeDepth_ == 0 && arrangePending_) Arrange();
 }
 
 void TTBCustomDockableWindow::BoundsChanged() {
@@ -452,7 +440,7 @@ void TTBCustomDockableWindow::DrawNCArea(HDC dc, const RECT& windowRect) {
     TTBDockPainter& painter = DockPainter();
     painter.PaintDockedFrame(*this, dc, frame);
     painter.PaintDragHandle(*this, dc, frame);
-    if (!IsEmpty(frame.CloseButton)) painter.PaintDockedCloseButton(*this, dc, frame.CloseButton, closePushed_, closeHot_);
+    if (!IsRectEmpty(&frame.CloseButton)) painter.PaintDockedCloseButton(*this, dc, frame.CloseButton, closePushed_, closeHot_);
 }
 
 bool TTBCustomDockableWindow::PaintNonClient(HRGN update) {

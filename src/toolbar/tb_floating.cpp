@@ -9,7 +9,6 @@
 #include "toolbar/tb_dock.h"
 
 namespace {
-bool IsEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
 }  // namespace
 
 TTBFloatingWindowParent::TTBFloatingWindowParent(TComponent* owner, TTBCustomDockableWindow* window)
@@ -117,7 +116,7 @@ void TTBFloatingWindowParent::RunCloseLoop() {
         GetWindowRect(window, &r);
         RECT button = Frame().CloseButton;
         POINT p{screen.x - r.left, screen.y - r.top};
-        return !IsEmpty(button) && PtInRect(&button, p);
+        return !IsRectEmpty(&button) && PtInRect(&button, p);
     };
     closeLoop_ = true;
     closeCaptureLost_ = false;

@@ -1,10 +1,9 @@
 #include "toolbar/tb_item.h"
 
-#include <mmsystem.h>
-
 #include <algorithm>
 #include <deque>
 
+#include "toolbar/tb_common.h"
 #include "toolbar/tb_consts.h"
 #include "widgets/application.h"
 #include "widgets/deferred_call.h"
@@ -52,40 +51,6 @@ std::unique_ptr<TTBImageChangeLink> MakeImageChangeLink(TImageList* list, std::f
     link->OnChange = [raw, changed](TImageList*) { changed(*raw); };
     list->RegisterChanges(raw);
     return link;
-}
-
-class RegistryKey {
-public:
-    RegistryKey(HKEY root, const std::string& path) {
-        if (RegOpenKeyExA(root, path.c_str(), 0, KEY_QUERY_VALUE, &key_) != ERROR_SUCCESS) key_ = nullptr;
-    }
-    ~RegistryKey() {
-        if (key_) RegCloseKey(key_);
-    }
-    RegistryKey(const RegistryKey&) = delete;
-    RegistryKey& operator=(const RegistryKey&) = delete;
-    HKEY get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
-
-// Whether the user's sound scheme gives the event a sound: playing an alias without one would
-// fall back to the default beep.
-bool SoundConfigured(const char* event) {
-    RegistryKey key(HKEY_CURRENT_USER, std::string("AppEvents\\Schemes\\Apps\\.Default\\") + event + "\\.Current");
-    if (!key.get()) return false;
-    char value[MAX_PATH] = {};
-    DWORD size = sizeof value - 1;
-    DWORD type = 0;
-    return RegQueryValueExA(key.get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) ==
-               ERROR_SUCCESS &&
-           value[0] != '\0';
-}
-
-void PlayMenuCommandSound() {
-    if (SoundConfigured("MenuCommand"))
-        PlaySoundA("MenuCommand", nullptr, SND_ALIAS | SND_ASYNC | SND_NODEFAULT | SND_NOSTOP);
 }
 
 void ClickNextPendingItem() {
@@ -787,7 +752,7 @@ void RunTrackResult(const TTBTrackResult& result) {
     switch (result.Kind) {
     case trClickItem:
         if (!result.ClickItem) return;
-        if (result.Sound) PlayMenuCommandSound();
+        if (result.Sound) PlaySystemSound(MenuCommandSound);
         QueueItemClick(result.ClickItem);
         return;
     case trSystemMenu:

@@ -7,6 +7,7 @@
 
 #include "toolbar/tb_common.h"
 #include "toolbar/tb_popup_skin.h"
+#include "toolbar/tb_skin_paint.h"
 #include "widgets/handles.h"
 
 namespace {
@@ -14,36 +15,22 @@ namespace {
 constexpr UINT ScrollIntervalMs = 100;
 constexpr int AnimationMs = 150;
 
-void FrameSolid(HDC dc, const RECT& r, TColor color) {
-    BrushHandle brush(CreateSolidBrush(ColorToRGB(color)));
-    FrameRect(dc, &r, brush.get());
-}
-
 // The frame without skin: a flat one when the system draws flat menus, else a raised edge.
 void PaintPlainPopupFrame(HDC dc, RECT r, TColor popupColor) {
     if (FlatMenusEnabled()) {
-        FrameSolid(dc, r, clBtnShadow);
-        InflateRect(&r, -1, -1);
-        FrameSolid(dc, r, popupColor);
-        InflateRect(&r, -1, -1);
-        FrameSolid(dc, r, popupColor);
+        FramePopupRings(dc, r, ColorToRGB(clBtnShadow), ColorToRGB(popupColor));
         return;
     }
     DrawEdge(dc, &r, EDGE_RAISED, BF_RECT | BF_ADJUST);
-    FrameSolid(dc, r, clBtnFace);
+    SkinFrame(dc, r, ColorToRGB(clBtnFace));
 }
 
 void PaintScrollArrow(HDC dc, const RECT& band, bool up, TColor background) {
     FillSolid(dc, band, background);
     const int cx = (band.left + band.right) / 2, cy = (band.top + band.bottom) / 2;
     const int tip = up ? -2 : 2;
-    POINT points[3] = {{cx - 4, cy - tip}, {cx + 4, cy - tip}, {cx, cy + tip}};
-    const COLORREF color = GetSysColor(COLOR_MENUTEXT);
-    BrushHandle brush(CreateSolidBrush(color));
-    PenHandle pen(CreatePen(PS_SOLID, 1, color));
-    ScopedSelect selectBrush(dc, brush.get());
-    ScopedSelect selectPen(dc, pen.get());
-    Polygon(dc, points, 3);
+    const POINT points[3] = {{cx - 4, cy - tip}, {cx + 4, cy - tip}, {cx, cy + tip}};
+    FillTriangle(dc, points, ColorToRGB(clMenuText));
 }
 
 RECT ScreenRectOf(TTBView* view, const TTBItemViewer* viewer) {
@@ -287,7 +274,7 @@ void TTBPopupWindow::PaintBackground(HDC dc, const RECT& area) {
         ScopedSaveDC saved(dc);
         IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
         // The image column's band is as wide as the first shown row is high.
-        if (PaintSkinnedPopupBackground(dc, ClientRect(), skin_, view_->FirstShownViewerHeight() + 2)) return;
+        if (PaintSkinnedPopupBackground(dc, ClientRect(), skin_, view_->FirstShownViewerHeight())) return;
     }
     FillSolid(dc, area, Color());
 }

@@ -15,8 +15,7 @@ bool OfType(const TTBBaseSkin* skin, TTBSkins type) { return skin && skin->SkinT
 }  // namespace
 
 TTBBaseSkin* ChoosePopupSkin(TTBBaseSkin* parentViewSkin, bool parentViewSkinActive, TTBBaseSkin* itemSkin) {
-    if (parentViewSkin && parentViewSkinActive && Active(parentViewSkin)) return parentViewSkin;
-    return PopupWindowSkin(nullptr, Active(itemSkin) ? itemSkin : nullptr);
+    return PopupWindowSkin(parentViewSkinActive ? parentViewSkin : nullptr, itemSkin);
 }
 
 TTBBaseSkin* DefaultPopupMenuSkin() { return DefaultSkin; }
@@ -74,16 +73,19 @@ void PaintSkinnedPopupFrame(HDC dc, const RECT& frame, const TTBBaseSkin* skin, 
             SkinLine(dc, opened.From.x, opened.From.y, opened.To.x, opened.To.y, skin->SkinColor(tcImageList));
         return;
     }
-    RECT r = frame;
-    SkinFrame(dc, r, border);
-    InflateRect(&r, -1, -1);
-    SkinFrame(dc, r, popup);
-    InflateRect(&r, -1, -1);
-    SkinFrame(dc, r, popup);
+    FramePopupRings(dc, frame, border, popup);
 }
 
-bool PaintSkinnedPopupBackground(HDC dc, const RECT& client, const TTBBaseSkin* skin, int imageColumnWidth) {
+void FramePopupRings(HDC dc, RECT r, COLORREF outer, COLORREF inner) {
+    SkinFrame(dc, r, outer);
+    InflateRect(&r, -1, -1);
+    SkinFrame(dc, r, inner);
+    InflateRect(&r, -1, -1);
+    SkinFrame(dc, r, inner);
+}
+
+bool PaintSkinnedPopupBackground(HDC dc, const RECT& client, const TTBBaseSkin* skin, int firstRowHeight) {
     if (!Active(skin) || OfType(skin, tbsNativeXP)) return false;
-    PaintSkinPopupBackground(dc, client, skin, false, imageColumnWidth - 2);
+    PaintSkinPopupBackground(dc, client, skin, false, firstRowHeight);
     return true;
 }

@@ -7,8 +7,7 @@
 class TTBBaseSkin;
 class TTBCustomItem;
 
-// Everything a popup asks of a skin, in one place. No skin is ever active yet: each answer
-// here is the plain one, and the skins are wired in by filling these in.
+// Everything a popup asks of a skin, in one place.
 
 // The popup's skin: the parent view's when that is active, else the item's, else the default
 // skin unless that is disabled or native-XP (then none).
@@ -48,5 +47,8 @@ TTBBaseSkin* PopupFrameSkin(TTBBaseSkin* popupSkin, TTBBaseSkin* parentViewSkin)
 // The skinned frame on the window's device context (`frame` is the window rectangle at 0,0),
 // opening the border where the popup meets its button.
 void PaintSkinnedPopupFrame(HDC dc, const RECT& frame, const TTBBaseSkin* skin, const TOpenedBorder& opened);
-// A gradient background of the skin; false leaves the plain one.
-bool PaintSkinnedPopupBackground(HDC dc, const RECT& client, const TTBBaseSkin* skin, int imageColumnWidth);
+// A gradient background of the skin, its image band as wide as the first shown row is high
+// (-1: none); false leaves the plain one.
+bool PaintSkinnedPopupBackground(HDC dc, const RECT& client, const TTBBaseSkin* skin, int firstRowHeight);
+// The flat frame: one ring in `outer`, two inside it in `inner`.
+void FramePopupRings(HDC dc, RECT r, COLORREF outer, COLORREF inner);

@@ -8,8 +8,6 @@
 
 namespace {
 
-bool IsEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
-
 const TTBBaseSkin* SkinOf(const TTBCustomDockableWindow& window) { return EffectiveSkin(window.Skin()); }
 
 bool IsMenuBar(const TTBCustomDockableWindow& window) {
@@ -20,6 +18,15 @@ bool IsMenuBar(const TTBCustomDockableWindow& window) {
 bool DockShowsPicture(const TTBCustomDockableWindow& window) {
     TTBDock* dock = window.CurrentDock();
     return window.Docked() && dock && dock->UsingBackground() && dock->BackgroundOnToolbars();
+}
+
+TTBToolbarBackground BackgroundOf(TTBCustomDockableWindow& window) {
+    TTBToolbarBackground background;
+    background.Docked = window.Docked();
+    background.DockShowsPicture = DockShowsPicture(window);
+    background.MenuBar = IsMenuBar(window);
+    background.MenuBarColor = window.Color();
+    return background;
 }
 
 TTBSkinFrameState FrameStateOf(const TTBCustomDockableWindow& window) {
@@ -55,17 +62,9 @@ void TTBSkinDockPainter::PaintDockedFrame(TTBCustomDockableWindow& window, HDC d
     if (!skin) return TTBDockPainter::PaintDockedFrame(window, dc, frame);
     // The frame and strip get the toolbar's colour first, so that the grip's gaps match it.
     {
-        RegionHandle area(CreateRectRgnIndirect(&frame.Window));
-        RegionHandle client(CreateRectRgnIndirect(&frame.Client));
-        CombineRgn(area.get(), area.get(), client.get(), RGN_DIFF);
-        ScopedSaveDC saved(dc);
-        ExtSelectClipRgn(dc, area.get(), RGN_AND);
-        TTBToolbarBackground background;
-        background.Docked = window.Docked();
-        background.DockShowsPicture = DockShowsPicture(window);
-        background.MenuBar = IsMenuBar(window);
-        background.MenuBarColor = window.Color();
-        if (!PaintSkinToolbarBackground(dc, frame.Window, skin, background)) FillSolid(dc, frame.Window, window.Color());
+        TFrameClip clip(dc, frame.Window, frame.Client);
+        if (!PaintSkinToolbarBackground(dc, frame.Window, skin, BackgroundOf(window)))
+            FillSolid(dc, frame.Window, window.Color());
     }
     PaintSkinDockedBorder(dc, frame.Window, *skin, FrameStateOf(window),
                           window.BorderStyle() == TTBBorderStyle::bsSingle, window.HandleOrNull());
@@ -74,9 +73,9 @@ void TTBSkinDockPainter::PaintDockedFrame(TTBCustomDockableWindow& window, HDC d
 void TTBSkinDockPainter::PaintDragHandle(TTBCustomDockableWindow& window, HDC dc, const TTBDockedFrame& frame) {
     const TTBBaseSkin* skin = SkinOf(window);
     if (!skin) return TTBDockPainter::PaintDragHandle(window, dc, frame);
-    if (IsEmpty(frame.Handle) || window.DragHandleStyle() == dhNone) return;
+    if (IsRectEmpty(&frame.Handle) || window.DragHandleStyle() == dhNone) return;
     TTBSkinFrameState state = FrameStateOf(window);
-    const bool withClose = !IsEmpty(frame.CloseButton);
+    const bool withClose = !IsRectEmpty(&frame.CloseButton);
     if (DockedCaptions(window, *skin)) {
         RECT caption{2, 2, frame.Client.right, 2 + GetSystemMetrics(SM_CYSMCAPTION)};
         PaintSkinDockedCaption(dc, caption, *skin, state, window.Caption(), window.DockTextAlign(), withClose,
@@ -109,12 +108,7 @@ void TTBSkinDockPainter::PaintDockedCloseButton(TTBCustomDockableWindow& window,
 
 void TTBSkinDockPainter::PaintWindowBackground(TTBCustomDockableWindow& window, HDC dc, const RECT& client) {
     const TTBBaseSkin* skin = SkinOf(window);
-    TTBToolbarBackground background;
-    background.Docked = window.Docked();
-    background.DockShowsPicture = DockShowsPicture(window);
-    background.MenuBar = IsMenuBar(window);
-    background.MenuBarColor = window.Color();
-    if (!skin || !PaintSkinToolbarBackground(dc, client, skin, background))
+    if (!skin || !PaintSkinToolbarBackground(dc, client, skin, BackgroundOf(window)))
         TTBDockPainter::PaintWindowBackground(window, dc, client);
 }
 
@@ -123,16 +117,20 @@ void TTBSkinDockPainter::PaintFloatingFrame(TTBFloatingWindowParent& parent, HDC
     const TTBBaseSkin* skin = window ? SkinOf(*window) : nullptr;
     if (!skin) return TTBDockPainter::PaintFloatingFrame(parent, dc, frame);
     PaintSkinFloatingBorder(dc, frame.Window, frame.Client, *skin, parent.HandleOrNull());
-    if (!IsEmpty(frame.Caption)) {
-        NONCLIENTMETRICSA metrics{};
-        metrics.cbSize = sizeof(metrics);
-        SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
-        FontHandle font(CreateFontIndirectA(&metrics.lfSmCaptionFont));
+    if (!IsRectEmpty(&frame.Caption)) {
+        // The system's small-caption font serves only while the skin follows the system's.
+        FontHandle font;
+        if (skin->ParentFont()) {
+            NONCLIENTMETRICSA metrics{};
+            metrics.cbSize = sizeof(metrics);
+            SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+            font.reset(CreateFontIndirectA(&metrics.lfSmCaptionFont));
+        }
         RECT caption = frame.Caption;
-        if (!IsEmpty(frame.CloseButton)) caption.right = frame.CloseButton.left - 1;
+        if (!IsRectEmpty(&frame.CloseButton)) caption.right = frame.CloseButton.left - 1;
         PaintSkinFloatingCaption(dc, caption, *skin, window->Color(), window->Caption(), window->DockTextAlign(),
                                  font.get());
     }
-    if (!IsEmpty(frame.CloseButton))
+    if (!IsRectEmpty(&frame.CloseButton))
         PaintSkinFloatingCloseButton(dc, frame.CloseButton, *skin, frame.CloseHot, frame.ClosePushed);
 }

@@ -169,12 +169,9 @@ void PaintSkinFloatingCaption(HDC dc, const RECT& caption, const TTBBaseSkin& sk
         SkinRoundRect(dc, caption, skin.SkinColor(tcSelBar), skin.SkinColor(tcSelBarBorder));
     }
     const RECT textArea{caption.left + 2, caption.top, caption.right - 1, caption.bottom};
-    if (skin.ParentFont()) {
-        WriteCaption(dc, textArea, text, align, smallCaptionFont, skin.SkinColor(tcCaptionText));
-    } else {
-        const FontHandle font = CreateCaptionFont(skin);
-        WriteCaption(dc, textArea, text, align, font.get(), skin.SkinColor(tcCaptionText));
-    }
+    const FontHandle own = skin.ParentFont() ? FontHandle() : CreateCaptionFont(skin);
+    WriteCaption(dc, textArea, text, align, skin.ParentFont() ? smallCaptionFont : own.get(),
+                 skin.SkinColor(tcCaptionText));
 }
 
 void PaintSkinFloatingCloseButton(HDC dc, const RECT& button, const TTBBaseSkin& skin, bool hot, bool pushed) {

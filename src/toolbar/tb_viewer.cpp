@@ -113,6 +113,10 @@ void DrawDropdownArrow(HDC dc, const RECT& r, bool pointLeft, COLORREF color) {
         points[1] = {cx + 2, cy - 1};
         points[2] = {cx, cy + 1};
     }
+    FillTriangle(dc, points, color);
+}
+
+void FillTriangle(HDC dc, const POINT (&points)[3], COLORREF color) {
     BrushHandle brush(CreateSolidBrush(color));
     PenHandle pen(CreatePen(PS_SOLID, 1, color));
     ScopedSelect selectBrush(dc, brush.get());

@@ -104,3 +104,5 @@ public:
 
 // Draws the filled arrow of a drop-down, centred in `r`.
 void DrawDropdownArrow(HDC dc, const RECT& r, bool pointLeft, COLORREF color);
+// A triangle filled and outlined in one colour.
+void FillTriangle(HDC dc, const POINT (&points)[3], COLORREF color);

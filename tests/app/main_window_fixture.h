@@ -31,6 +31,11 @@ protected:
         const RECT& r = bar->View()->Find(item)->BoundsRect;
         return bar->ClientToScreen(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
     }
+    // Narrower than its toolbar (420), the first bar cuts buttons off behind its chevron.
+    void SetFormWidth(int width) {
+        form->SetBounds(form->Left(), form->Top(), width, form->Height());
+        PumpFor(30);
+    }
     // Clicks a toolbar item where a user would: the system's mouse input on its button.
     void ClickItem(TTBToolbar* bar, TTBCustomItem* item) { SystemClick(ItemCentre(bar, item)); }
 

@@ -191,15 +191,13 @@ TEST_F(MainWindowTest, ANarrowWindowCutsTheLastButtonsOffBehindTheChevron) {
     auto chevronShown = [&] { return form->TBToolbar1->View()->Find(form->TBToolbar1->ChevronItem())->Show; };
     auto offEdge = [&](TTBCustomItem* item) { return form->TBToolbar1->View()->Find(item)->OffEdge; };
     EXPECT_FALSE(chevronShown());
-    form->SetBounds(form->Left(), form->Top(), 420, form->Height());
-    PumpFor(30);
+    SetFormWidth(420);
     EXPECT_TRUE(chevronShown());
     EXPECT_TRUE(offEdge(form->TBItem2));
     EXPECT_FALSE(offEdge(form->TB_NotInstallFont));
     EXPECT_TRUE(form->TBToolbar1->ChevronItem()->Enabled());
     EXPECT_LE(form->TBToolbar1->Left() + form->TBToolbar1->Width(), form->TBDock1->Width());
-    form->SetBounds(form->Left(), form->Top(), 767, form->Height());
-    PumpFor(30);
+    SetFormWidth(767);
     EXPECT_FALSE(chevronShown());
     EXPECT_FALSE(offEdge(form->TBItem2));
 }
@@ -231,8 +229,7 @@ namespace {
 // The chevron lists the buttons cut off; a click there runs the command, Escape runs none. The
 // list's loop is modal: the steps run from a timer inside it.
 TEST_F(MainWindowTest, TheChevronListsTheHiddenButtonsAndRunsTheirCommands) {
-    form->SetBounds(form->Left(), form->Top(), 420, form->Height());
-    PumpFor(30);
+    SetFormWidth(420);
     TTBView* bar = form->TBToolbar1->View();
     HWND toolbar = form->TBToolbar1->Handle();
     const POINT chevron = ItemCentre(form->TBToolbar1, form->TBToolbar1->ChevronItem());
@@ -270,8 +267,7 @@ TEST_F(MainWindowTest, TheChevronListsTheHiddenButtonsAndRunsTheirCommands) {
 namespace {
 
 TEST_F(MainWindowTest, OpeningTheChevronList200TimesLeavesNoWindowsOrGdiObjects) {
-    form->SetBounds(form->Left(), form->Top(), 420, form->Height());
-    PumpFor(30);
+    SetFormWidth(420);
     TTBView* bar = form->TBToolbar1->View();
     auto cycle = [&] {
         bar->Select(bar->Find(form->TBToolbar1->ChevronItem()));

@@ -120,8 +120,8 @@ std::map<UINT_PTR, InputScript*>& Scripts() {
 }
 }  // namespace
 
-InputScript::InputScript(std::vector<std::function<void()>> steps) : steps_(std::move(steps)) {
-    id_ = SetTimer(nullptr, 0, 40, Tick);
+InputScript::InputScript(std::vector<std::function<void()>> steps, UINT intervalMs) : steps_(std::move(steps)) {
+    id_ = SetTimer(nullptr, 0, intervalMs, Tick);
     Scripts()[id_] = this;
 }
 

@@ -58,7 +58,7 @@ void PressKey(WORD key, bool down);
 // pumps the messages then (a drag, a resize, a close-button loop).
 class InputScript {
 public:
-    explicit InputScript(std::vector<std::function<void()>> steps);
+    explicit InputScript(std::vector<std::function<void()>> steps, UINT intervalMs = 40);
     ~InputScript();
     InputScript(const InputScript&) = delete;
     InputScript& operator=(const InputScript&) = delete;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "support/test_env.h"
+#include "support/ui_driver.h"
 #include "toolbar/tb_view.h"
 
 // A view whose chevron the test supplies and whose window keeps the size the test gave it.
@@ -86,32 +87,7 @@ private:
 };
 
 // Steps run one per timer tick, so that they arrive while a modal loop runs.
-class Script {
-public:
-    explicit Script(std::vector<std::function<void()>> steps, UINT ms = 40) : steps_(std::move(steps)) {
-        current() = this;
-        timer_ = SetTimer(nullptr, 0, ms, Tick);
-    }
-    ~Script() {
-        KillTimer(nullptr, timer_);
-        current() = nullptr;
-    }
-    bool Done() const { return next_ >= steps_.size(); }
-
-private:
-    static Script*& current() {
-        static Script* script = nullptr;
-        return script;
-    }
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        Script* self = current();
-        if (!self || self->Done()) return;
-        self->steps_[self->next_++]();
-    }
-    std::vector<std::function<void()>> steps_;
-    size_t next_ = 0;
-    UINT_PTR timer_;
-};
+using Script = InputScript;
 
 // Mouse input as the loop reads it: the cursor is placed first, the message carries its position.
 inline void PostMouse(HWND window, UINT msg, POINT screen) {
