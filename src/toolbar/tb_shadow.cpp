@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "toolbar/tb_common.h"
+#include "toolbar/tb_skin.h"
 #include "widgets/application.h"
 #include "widgets/handles.h"
 
@@ -96,14 +97,6 @@ TShadowEffect HorizontalEffect(const TShadowShape& s, int x, int y) {
     return office ? Subtract(60 - 15 * y) : Mix((50.0L - 15 * y) / 100);
 }
 
-// (1 - w)·a + w·b rounded to nearest, ties to even; an overflow keeps a.
-int BlendChannel(int a, int b, long double weight) {
-    const long value = std::lrint((1 - weight) * a + weight * b);
-    if (value < 0) return 0;
-    if (value > 255) return a;
-    return static_cast<int>(value);
-}
-
 }  // namespace
 
 TShadowEffect ShadowEffectAt(const TShadowShape& shape, int x, int y) {
@@ -111,16 +104,12 @@ TShadowEffect ShadowEffectAt(const TShadowShape& shape, int x, int y) {
 }
 
 COLORREF ApplyShadowEffect(COLORREF color, const TShadowEffect& effect) {
-    const int r = GetRValue(color), g = GetGValue(color), b = GetBValue(color);
+    // The skins' own colour rules: darkening by an amount, or mixing towards the shadow colour.
     switch (effect.Kind) {
-    case TShadowEffect::seSubtract: {
-        const int n = effect.Amount;
-        return RGB(std::max(0, r - n), std::max(0, g - n), std::max(0, b - n));
-    }
+    case TShadowEffect::seSubtract:
+        return static_cast<COLORREF>(Darken(static_cast<TColor>(color), effect.Amount));
     case TShadowEffect::seMix:
-        return RGB(BlendChannel(r, GetRValue(kShadowDark), effect.Weight),
-                   BlendChannel(g, GetGValue(kShadowDark), effect.Weight),
-                   BlendChannel(b, GetBValue(kShadowDark), effect.Weight));
+        return static_cast<COLORREF>(Blend(static_cast<TColor>(color), static_cast<TColor>(kShadowDark), effect.Weight));
     case TShadowEffect::seNone:
         break;
     }

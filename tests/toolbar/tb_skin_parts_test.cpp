@@ -56,6 +56,8 @@ TEST_F(SkinParts, OfficeXPButtonsByState) {
          C(tcSelPushed)},
         {"checked, not hot", state([](auto& s) { s.Checked = true; }), C(tcSelBarBorder), C(tcChecked),
          C(tcChecked)},
+        {"checked and hot", state([](auto& s) { s.Checked = s.Selected = true; }), C(tcSelBarBorder),
+         C(tcCheckedOver), C(tcCheckedOver)},
         {"open submenu", state([](auto& s) { s.Selected = s.Pushed = s.DroppedDown = s.HasSubmenu = true; }),
          C(tcBorder), C(tcImageList), C(tcImageList)},
         {"pushed chevron item", state([](auto& s) { s.Selected = s.Pushed = s.HasSubmenu = s.ChevronSubmenu = true; }),

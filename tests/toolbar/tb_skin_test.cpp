@@ -80,8 +80,9 @@ TEST_F(SkinColors, OfficeXPSetUnderWindowsXPColoursIsTheMainWindowsLayoutTable) 
 TEST_F(SkinColors, WindowsXPSetAndLookUpOrder) {
     TTBBaseSkin skin(nullptr);
     skin.SetColorSet(tbcWindowsXP);
-    EXPECT_EQ(skin.SkinColor(tcSelItem), Lighten(clHighlight, 13));
-    EXPECT_EQ(skin.SkinColor(tcSelPushed), Darken(Lighten(clHighlight, 13), 20));
+    // The highlight (49, 106, 197) lightened by 13 %, then darkened by 20.
+    EXPECT_EQ(skin.SkinColor(tcSelItem), Rgb(75, 125, 204));
+    EXPECT_EQ(skin.SkinColor(tcSelPushed), Rgb(55, 105, 184));
     EXPECT_EQ(skin.SkinColor(tcSelPushedBorder), skin.SkinColor(tcSelItem));
     EXPECT_EQ(skin.SkinColor(tcPopupGradEnd), Rgb(255, 255, 255));
     EXPECT_EQ(skin.SkinColor(tcImgGradEnd), Rgb(255, 255, 255));
@@ -130,7 +131,7 @@ TEST_F(SkinSetters, ColoursChangeOnlyUnderCustomAndTheDefaultSkinFollows) {
     EXPECT_EQ(skin.SkinColor(tcSelBar), officeSelBar);
 
     skin.SetColorSet(tbcCustom);  // starts from the Windows-XP colours
-    EXPECT_EQ(skin.SkinColor(tcSelItem), Lighten(clHighlight, 13));
+    EXPECT_EQ(skin.SkinColor(tcSelItem), Rgb(75, 125, 204));
     EXPECT_EQ(DefaultSkin->ColorSet(), tbcCustom);
     skin.Colors().SetColor(tcSelBar, clHighlight);
     EXPECT_EQ(skin.Colors().Color(tcSelBar), clHighlight);
