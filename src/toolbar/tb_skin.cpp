@@ -12,11 +12,6 @@ TTBBaseSkin* DefaultSkin = nullptr;
 TTBSkinManager* SkinManager = nullptr;
 int ChevronSize = 12;
 
-const std::array<TTBSkinColorIndex, TTBSkinColorCount> TTBColorsPublishedOrder = {
-    tcFace, tcPopup, tcBorder, tcToolbar, tcImageList, tcDragHandle, tcChecked, tcCheckedOver, tcDockBorderIn,
-    tcDockBorderOut, tcDockBorderTitle, tcSelBar, tcSelBarBorder, tcSelItem, tcSelItemBorder, tcSelPushed,
-    tcSelPushedBorder, tcImgListShadow, tcSeparator, tcGradStart, tcGradEnd, tcPopupGradStart, tcPopupGradEnd,
-    tcImgGradStart, tcImgGradEnd, tcMenuText, tcHighlightText, tcCaptionText};
 
 // ---- Colour helpers ------------------------------------------------------------------------
 

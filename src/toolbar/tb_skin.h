@@ -42,8 +42,6 @@ enum TTBSkinColorIndex : int {
     tcImgGradStart, tcImgGradEnd, tcMenuText, tcHighlightText, tcCaptionText
 };
 inline constexpr int TTBSkinColorCount = 28;
-// The slots in the order they are published and written to a stored layout.
-extern const std::array<TTBSkinColorIndex, TTBSkinColorCount> TTBColorsPublishedOrder;
 
 // ---- Colour helpers ------------------------------------------------------------------------
 // Every argument colour is turned into RGB first, system colours resolved.

@@ -6,6 +6,7 @@
 #include "toolbar/tb_common.h"
 #include "toolbar/tb_image_list.h"
 #include "toolbar/tb_skin_paint.h"
+#include "toolbar/tb_theme.h"
 #include "toolbar/tb_view.h"
 #include "widgets/handles.h"
 #include "widgets/hint_text.h"
@@ -489,7 +490,16 @@ void TTBItemViewer::PaintMenuRowContent(TCanvas& canvas, RECT r, const TPaintSta
         GetTextExtentPoint32A(dc, shortCut.c_str(), static_cast<int>(shortCut.size()), &extent);
         int left = r.right - rowHeight - extent.cx;
         SetTextColor(dc, textColor);
-        DrawItemCaption(canvas, textBox(left, left + extent.cx), shortCut, format | DT_NOPREFIX, s.drawDisabled);
+        const RECT box = textBox(left, left + extent.cx);
+        if (skin && skin->SkinType() == tbsNativeXP) {
+            // The visual theme writes it as the system's menus do.
+            constexpr int MENU_POPUPITEM = 14, MPI_NORMAL = 1, MPI_HOT = 2, MPI_DISABLED = 3;
+            ThemeHandle theme(view_->Window() ? view_->Window()->HandleOrNull() : nullptr, ThemeClassMenu);
+            theme.DrawText(dc, MENU_POPUPITEM, s.drawDisabled ? MPI_DISABLED : s.selected ? MPI_HOT : MPI_NORMAL,
+                           shortCut.c_str(), format | DT_NOPREFIX, box);
+        } else {
+            DrawItemCaption(canvas, box, shortCut, format | DT_NOPREFIX, s.drawDisabled);
+        }
     }
 
     if (item_->ItemStyle() & isfSubmenu) {
