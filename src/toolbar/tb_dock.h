@@ -482,10 +482,10 @@ private:
     TTBCustomDockableWindow* window_;
     bool closeHot_ = false;
     bool closePushed_ = false;
-    bool closeLoop_ = false;
-    bool closeCaptureLost_ = false;
+    // One loop at a time holds the mouse: the close button's or the border resize's.
+    bool inLoop_ = false;
     bool resizing_ = false;
-    bool resizeCaptureLost_ = false;
+    bool captureLost_ = false;
     // The pointer's last hit test was on the border, which then could (or could not) resize.
     bool onBorder_ = false;
     bool borderResizes_ = false;

@@ -118,15 +118,15 @@ void TTBFloatingWindowParent::RunCloseLoop() {
         POINT p{screen.x - r.left, screen.y - r.top};
         return !IsRectEmpty(&button) && PtInRect(&button, p);
     };
-    closeLoop_ = true;
-    closeCaptureLost_ = false;
+    inLoop_ = true;
+    captureLost_ = false;
     const bool clicked = TrackCloseButtonPress(
-        window, closeCaptureLost_, [window] { return !IsWindow(window); }, isOver, [this](bool pushed) {
+        window, captureLost_, [window] { return !IsWindow(window); }, isOver, [this](bool pushed) {
             closePushed_ = pushed;
             Redraw();
         });
     if (!IsWindow(window)) return;
-    closeLoop_ = false;
+    inLoop_ = false;
     if (clicked) window_->Close();
 }
 
@@ -145,9 +145,8 @@ LRESULT TTBFloatingWindowParent::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         break;
     case WM_CAPTURECHANGED:
         // The close and resize loops wait for messages: wake them to see the capture gone.
-        if ((resizing_ || closeLoop_) && reinterpret_cast<HWND>(lParam) != HandleOrNull()) {
-            resizeCaptureLost_ = resizing_;
-            closeCaptureLost_ = closeLoop_;
+        if (inLoop_ && reinterpret_cast<HWND>(lParam) != HandleOrNull()) {
+            captureLost_ = true;
             PostMessageA(HandleOrNull(), WM_NULL, 0, 0);
         }
         break;

@@ -161,11 +161,11 @@ void TTBFloatingResize::Run() {
     started_ = true;
     ::SetCursor(cursor_);
     SetCapture(handle_);
-    parent_.resizing_ = true;
-    parent_.resizeCaptureLost_ = false;
+    parent_.inLoop_ = parent_.resizing_ = true;
+    parent_.captureLost_ = false;
     // A capture taken away (another window, the system) ends the resize as a cancel, as does
     // the window leaving its floating parent.
-    RunCaptureLoop(handle_, parent_.resizeCaptureLost_, [this] { return !*alive_ || !window_.Floating(); },
+    RunCaptureLoop(handle_, parent_.captureLost_, [this] { return !*alive_ || !window_.Floating(); },
                    [this](const MSG& msg) { return HandleMessage(msg); });
 }
 
@@ -209,7 +209,7 @@ void TTBFloatingResize::Show(SIZE size) {
 }
 
 void TTBFloatingResize::End() {
-    parent_.resizing_ = false;
+    parent_.inLoop_ = parent_.resizing_ = false;
     parent_.onBorder_ = false;
     if (GetCapture() == handle_) ReleaseCapture();
     window_.EndFloatingResize(!kept_);
