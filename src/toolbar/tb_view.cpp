@@ -45,29 +45,28 @@ TTBView::TTBView(TComponent* owner, TTBView* parentView, TTBCustomItem* parentIt
 TTBView::~TTBView() {
     *alive_ = false;
     for (int kind = vtOpen; kind <= vtScrollDown; ++kind) StopTimer(static_cast<TTBViewTimer>(kind));
+    DetachFromItems(nullptr);
+    --liveViews;
+}
+
+// Lets go of the viewers and of the items the view follows; `going` is an item being freed,
+// which is not told anything more.
+void TTBView::DetachFromItems(const TComponent* going) {
     CloseChildPopups();
     selected_ = nullptr;
     priorityList_.clear();
     viewers_.clear();
-    if (effectiveParentItem_ && effectiveParentItem_ != parentItem_)
+    if (effectiveParentItem_ && effectiveParentItem_ != parentItem_ && effectiveParentItem_ != going)
         effectiveParentItem_->UnregisterNotification(this);
-    if (parentItem_) parentItem_->UnregisterNotification(this);
-    --liveViews;
+    if (parentItem_ && parentItem_ != going) parentItem_->UnregisterNotification(this);
+    parentItem_ = effectiveParentItem_ = nullptr;
 }
 
 void TTBView::Notification(TComponent* component, TOperation operation) {
     TComponent::Notification(component, operation);
     if (operation != opRemove) return;
     // The items outlive their views in every normal teardown; this guards the others.
-    if (component == parentItem_ || component == effectiveParentItem_) {
-        CloseChildPopups();
-        selected_ = nullptr;
-        priorityList_.clear();
-        viewers_.clear();
-        if (effectiveParentItem_ && effectiveParentItem_ != component) effectiveParentItem_->UnregisterNotification(this);
-        if (parentItem_ && parentItem_ != component) parentItem_->UnregisterNotification(this);
-        parentItem_ = effectiveParentItem_ = nullptr;
-    }
+    if (component == parentItem_ || component == effectiveParentItem_) DetachFromItems(component);
 }
 
 bool TTBView::ParentLoading() const {

@@ -217,6 +217,7 @@ private:
     void SubmenuImagesChanged();
     void SetEffectiveParent();
     bool ParentLoading() const;
+    void DetachFromItems(const TComponent* going);
     void AfterNotification();
 
     // layout (tb_view_layout.cpp)
