@@ -137,6 +137,12 @@ std::string TfrmMain::GetFontFaceName(const std::string& path) {
     return FontFaceNameOf(path, Handle(), scanBaseline_.get());
 }
 
+const TFamilyBaseline& TfrmMain::ScanBaseline() {
+    // Taken when the scan first needs it, which is never while the helper names the faces.
+    if (!scanBaseline_) scanBaseline_ = std::make_unique<TFamilyBaseline>(TFamilyBaseline::Capture(Handle()));
+    return *scanBaseline_;
+}
+
 void TfrmMain::ShellTreeView1Change(TComponent*, HTREEITEM) {
     if (scanning_) return;  // the tree is disabled during a scan; only a program can get here
     scanning_ = true;
@@ -146,10 +152,12 @@ void TfrmMain::ShellTreeView1Change(TComponent*, HTREEITEM) {
         TB_FontListGetStop->SetEnabled(true);
         StopFlag = false;
         ShellTreeView1->SetEnabled(false);
-        Application->ProcessMessages();
         std::string folder = ShellTreeView1->Path();
         // A virtual folder (the computer) has no path and holds no files.
         int count = folder.empty() ? 0 : CountFiles(AddBackslash(folder) + "*.ttf");
+        // The helper's start overlaps the repaint of the emptied list.
+        if (count > 0) vetter_.StartHelper();
+        Application->ProcessMessages();
         if (count > 0) {
             ImagesClear();
             StatusBar1->SetPanelText(0, std::string());
@@ -157,7 +165,6 @@ void TfrmMain::ShellTreeView1Change(TComponent*, HTREEITEM) {
             FindFile1->SetFolderName(folder);
             FindFile1->SetIsFindSub(false);
             FindFile1->SetFileMask({"*.ttf"});
-            scanBaseline_ = std::make_unique<TFamilyBaseline>(TFamilyBaseline::Capture(Handle()));
             // The helper works through the folder ahead of the scan.
             PrefetchThumbnails(folder);
             TScanDisplay display({ListView1, StatusBar1, StatusProgressBar1}, scanDisplay_);
@@ -169,6 +176,8 @@ void TfrmMain::ShellTreeView1Change(TComponent*, HTREEITEM) {
     // process outlives the scan.
     SilentCall([this] { vetter_.StopHelper(); });
     scanBaseline_.reset();
+    // The hourglass stays from the first file to the last, instead of flickering between files.
+    Screen->SetCursor(crDefault);
     ShellTreeView1->SetEnabled(true);
     TB_FontListGetStop->SetEnabled(false);
     StatusProgressBar1->SetPosition(0);
@@ -189,32 +198,40 @@ void TfrmMain::FindFile1Find(const std::string& FileName, const std::string& Pat
     SilentCall([&] {
         Application->ProcessMessages();
         Screen->SetCursor(crHourGlass);
-        Application->ProcessMessages();
         int row = ListView1->AddItem();
         ListView1->AddSubItem(row, FileName);
-        Application->ProcessMessages();
         const std::string path = Path + FileName;
+        const TFontDrawing thumbnail = ThumbnailDrawing(path);
         // A file the helper could not draw counts as one the system cannot register.
-        const bool drawable = MayDraw(ThumbnailDrawing(path));
+        const bool drawable = MayDraw(thumbnail);
+        // The helper sends the face name and the thumbnail it drew; only without a helper does
+        // this process register the file itself.
+        const std::optional<TFontPicture> drawn = drawable ? vetter_.TakePicture(thumbnail) : std::nullopt;
         // The lookup leaves the file registered for the thumbnail: registering twice in a row
         // costs as much again as the lookup itself.
         const std::string face =
-            drawable ? FontFaceNameOf(path, Handle(), scanBaseline_.get(), TRegistrationAfterLookup::Keep)
-                     : std::string();
+            drawn      ? drawn->face
+            : drawable ? FontFaceNameOf(path, Handle(), &ScanBaseline(), TRegistrationAfterLookup::Keep)
+                       : std::string();
         ListView1->AddSubItem(row, face);
-        Application->ProcessMessages();
-        // A handler that ran during the pumping may have swapped the registered file.
-        if (drawable && ((TempFontLoaded && TempFontPath == path) || LoadTempFont(path))) {
-            AddThumbnail(face);
-            UnloadTempFont();
+        if (drawn) {
+            AddThumbnail(face, &*drawn);
+        } else if (drawable) {
+            Application->ProcessMessages();
+            // A handler that ran during the pumping may have swapped the registered file.
+            if ((TempFontLoaded && TempFontPath == path) || LoadTempFont(path)) {
+                AddThumbnail(face, nullptr);
+                UnloadTempFont();
+            }
         }
         FontImageCount += 1;
     });
-    Screen->SetCursor(crDefault);
     Application->ProcessMessages();
 }
 
-TFontDrawing TfrmMain::ThumbnailDrawing(const std::string& path) { return TFontDrawing{path, "", "", kThumbnailPoints}; }
+TFontDrawing TfrmMain::ThumbnailDrawing(const std::string& path) const {
+    return TFontDrawing{path, "", "", kThumbnailPoints, ImageList1->Width(), ImageList1->Height()};
+}
 
 void TfrmMain::PrefetchThumbnails(const std::string& folder) {
     for (const std::string& path : FilesIn(folder, "*.ttf")) vetter_.Prefetch(ThumbnailDrawing(path));
@@ -222,20 +239,28 @@ void TfrmMain::PrefetchThumbnails(const std::string& folder) {
 
 bool TfrmMain::MayDraw(const TFontDrawing& drawing) { return vetter_.Vet(drawing) != TFontVerdict::Unsafe; }
 
-void TfrmMain::AddThumbnail(const std::string& face) {
+void TfrmMain::AddThumbnail(const std::string& face, const TFontPicture* drawn) {
     // Slots past the table's end get no hidden image; the row still gets its thumbnail.
     const bool keep = FontImageCount >= 0 && FontImageCount < std::min(FontImageLimit, kFontImageSlots);
     auto image = std::make_unique<TImage>(this);
-    DrawFontText(face, image->Canvas(), std::string(), 0, 0, kThumbnailPoints);
-    Application->ProcessMessages();
-    if (TBitmap* picture = image->Picture().Bitmap()) {
-        int index = ImageList1->Add(*picture);
-        if (index >= 0 && ListView1->Count() > 0) ListView1->SetImageIndex(ListView1->Count() - 1, ImageList1->Count() - 1);
+    if (drawn) {
+        // The helper drew only what the list keeps of a picture drawn here: its cell.
+        TBitmap picture;
+        if (picture.SetPixels(drawn->width, drawn->height, drawn->pixels)) AddToImageList(picture);
+    } else {
+        DrawFontText(face, image->Canvas(), std::string(), 0, 0, kThumbnailPoints);
+        Application->ProcessMessages();
+        if (TBitmap* picture = image->Picture().Bitmap()) AddToImageList(*picture);
+        // The list holds its own copy; a bitmap kept per file would exhaust the GDI objects of
+        // a large folder.
+        image->Picture().Clear();
     }
-    // The list holds its own copy; a bitmap kept per file would exhaust the GDI objects of a
-    // large folder.
-    image->Picture().Clear();
     if (keep) (*FontImages)[FontImageCount] = image.release();
+}
+
+void TfrmMain::AddToImageList(TBitmap& picture) {
+    int index = ImageList1->Add(picture);
+    if (index >= 0 && ListView1->Count() > 0) ListView1->SetImageIndex(ListView1->Count() - 1, ImageList1->Count() - 1);
 }
 
 void TfrmMain::DrawFontText(const std::string& faceName, TCanvas& canvas, const std::string& text, int x, int y,

@@ -137,10 +137,13 @@ public:
 private:
     void BuildLayout();
     void BindHandlers();
-    void AddThumbnail(const std::string& face);
+    // Adds the helper's drawing of `face` when there is one, else draws it here.
+    void AddThumbnail(const std::string& face, const TFontPicture* drawn);
     void DrawPreviewPass();
-    static TFontDrawing ThumbnailDrawing(const std::string& path);
+    TFontDrawing ThumbnailDrawing(const std::string& path) const;
+    void AddToImageList(TBitmap& picture);
     void PrefetchThumbnails(const std::string& folder);
+    const TFamilyBaseline& ScanBaseline();
     // Whether the helper process made `drawing` without trouble (or none could be started).
     bool MayDraw(const TFontDrawing& drawing);
 

@@ -12,9 +12,13 @@ namespace {
 constexpr DWORD kHelperStartTimeoutMs = 15000;
 // Drawings sent ahead of the program; enough to keep the helper busy between two questions.
 constexpr size_t kMaxSent = 16;
-constexpr DWORD kPipeBuffer = 1 << 16;
+constexpr DWORD kRequestPipeBuffer = 1 << 16;
+// Answers carry pictures: room for many, so that the helper never waits for the program to read.
+constexpr DWORD kAnswerPipeBuffer = 1 << 22;
 constexpr uint32_t kReadyId = 0;
 constexpr uint32_t kMaxRequestBytes = 1 << 20;
+// A picture of a 4096 x 1024 bitmap and then some; more is a helper gone wrong.
+constexpr uint32_t kMaxAnswerBytes = 16 << 20;
 // Helpers that may die in a row before saying they are ready until the program does without:
 // one may be killed from outside, three in a row cannot start.
 constexpr int kStartsBeforeGivingUp = 3;
@@ -23,7 +27,8 @@ constexpr int kStartsBeforeGivingUp = 3;
 constexpr int kCrashesToCondemn = 2;
 
 // --- the wire: little-endian words and length-prefixed byte strings ---------------------------
-// A request is [length][id][size][path][face][text]; an answer is [id][verdict byte].
+// A request is [length][id][size][picture width][picture height][path][face][text]; an answer
+// is [length][id][safe][face][width][height][pixels].
 
 void PutWord(std::string& out, uint32_t value) {
     for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<char>((value >> shift) & 0xFF));
@@ -90,16 +95,22 @@ bool WriteAll(HANDLE pipe, const std::string& bytes) {
     return true;
 }
 
+std::string Framed(const std::string& body) {
+    std::string message;
+    PutWord(message, static_cast<uint32_t>(body.size()));
+    return message + body;
+}
+
 std::string EncodeRequest(uint32_t id, const TFontDrawing& drawing) {
     std::string body;
     PutWord(body, id);
     PutWord(body, static_cast<uint32_t>(drawing.size));
+    PutWord(body, static_cast<uint32_t>(drawing.pictureWidth));
+    PutWord(body, static_cast<uint32_t>(drawing.pictureHeight));
     PutString(body, drawing.path);
     PutString(body, drawing.face);
     PutString(body, drawing.text);
-    std::string message;
-    PutWord(message, static_cast<uint32_t>(body.size()));
-    return message + body;
+    return Framed(body);
 }
 
 bool ReadRequest(HANDLE input, uint32_t& id, TFontDrawing& drawing) {
@@ -112,19 +123,24 @@ bool ReadRequest(HANDLE input, uint32_t& id, TFontDrawing& drawing) {
     WireReader reader(body);
     id = reader.Word();
     drawing.size = static_cast<int>(reader.Word());
+    drawing.pictureWidth = static_cast<int>(reader.Word());
+    drawing.pictureHeight = static_cast<int>(reader.Word());
     drawing.path = reader.String();
     drawing.face = reader.String();
     drawing.text = reader.String();
     return reader.Ok();
 }
 
-std::string EncodeAnswer(uint32_t id, bool safe) {
-    std::string answer;
-    PutWord(answer, id);
-    answer.push_back(safe ? 1 : 0);
-    return answer;
+std::string EncodeAnswer(uint32_t id, bool safe, const TFontPicture& picture = {}) {
+    std::string body;
+    PutWord(body, id);
+    PutWord(body, safe ? 1 : 0);
+    PutString(body, picture.face);
+    PutWord(body, static_cast<uint32_t>(picture.width));
+    PutWord(body, static_cast<uint32_t>(picture.height));
+    PutString(body, picture.pixels);
+    return Framed(body);
 }
-constexpr size_t kAnswerBytes = 5;
 
 // --- the helper -------------------------------------------------------------------------------
 
@@ -135,19 +151,27 @@ LONG WINAPI EndOnFault(EXCEPTION_POINTERS* fault) {
     return EXCEPTION_EXECUTE_HANDLER;
 }
 
-// Registers the file, draws the text as the program will (into a bitmap that holds all of it),
-// unregisters. False when the file cannot be registered.
-bool DrawsSafely(const TFontDrawing& drawing, const TFamilyBaseline& baseline) {
+bool WantsPicture(const TFontDrawing& drawing) { return drawing.pictureWidth > 0 && drawing.pictureHeight > 0; }
+
+// Registers the file, draws the text as the program will, unregisters. Without a picture to send
+// back, the bitmap holds all of the text. False when the file cannot be registered.
+bool DrawsSafely(const TFontDrawing& drawing, const TFamilyBaseline& baseline, TFontPicture& picture) {
     if (!LoadTempFont(drawing.path)) return false;
     const std::string face =
         drawing.face.empty() ? FaceNameOfRegisteredFile(drawing.path, nullptr, baseline) : drawing.face;
     TBitmap bitmap;
-    bitmap.SetSize(1, 1);
-    if (SelectFaceFont(bitmap.Canvas(), nullptr, face, drawing.size)) {
-        const std::string text = drawing.text.empty() ? face : drawing.text;
-        const SIZE extent = bitmap.Canvas().TextExtent(text);
-        bitmap.SetSize(std::clamp<int>(extent.cx, 1, 4096), std::clamp<int>(extent.cy, 1, 1024));
-        bitmap.Canvas().TextOut(0, 0, text);
+    if (WantsPicture(drawing)) {
+        bitmap.SetSize(std::min(drawing.pictureWidth, 4096), std::min(drawing.pictureHeight, 1024));
+        DrawFaceText(bitmap.Canvas(), nullptr, face, drawing.text, 0, 0, drawing.size);
+        picture = TFontPicture{face, bitmap.Width(), bitmap.Height(), bitmap.Pixels()};
+    } else {
+        bitmap.SetSize(1, 1);
+        if (SelectFaceFont(bitmap.Canvas(), nullptr, face, drawing.size)) {
+            const std::string text = drawing.text.empty() ? face : drawing.text;
+            const SIZE extent = bitmap.Canvas().TextExtent(text);
+            bitmap.SetSize(std::clamp<int>(extent.cx, 1, 4096), std::clamp<int>(extent.cy, 1, 1024));
+            bitmap.Canvas().TextOut(0, 0, text);
+        }
     }
     UnloadTempFont();
     return true;
@@ -180,13 +204,14 @@ int RunFontVettingHelper(HANDLE input, HANDLE output, const std::function<void(c
     TFontDrawing drawing;
     while (ReadRequest(input, id, drawing)) {
         bool safe = false;
+        TFontPicture picture;
         try {
             if (beforeEach) beforeEach(drawing);
-            safe = DrawsSafely(drawing, baseline);
+            safe = DrawsSafely(drawing, baseline, picture);
         } catch (...) {
             UnloadTempFont();
         }
-        if (!WriteAll(output, EncodeAnswer(id, safe))) break;
+        if (!WriteAll(output, EncodeAnswer(id, safe, picture))) break;
     }
     return 0;
 }
@@ -214,7 +239,7 @@ std::string TFontVetter::OwnHelperCommandLine() {
 
 void TFontVetter::Prefetch(const TFontDrawing& drawing) {
     lastActivity_ = GetTickCount();
-    if (unavailable_ || verdicts_.count(drawing) || Queued(drawing)) return;
+    if (unavailable_ || verdicts_.count(drawing) || !queued_.insert(drawing).second) return;
     waiting_.push_back(Pending{nextId_++, drawing});
     Poll();
 }
@@ -244,16 +269,26 @@ void TFontVetter::StopHelper() {
     RequeueSent();
     EndHelper(true);
     verdicts_.clear();
+    pictures_.clear();
+}
+
+void TFontVetter::StartHelper() {
+    lastActivity_ = GetTickCount();
+    EnsureHelper();
+}
+
+std::optional<TFontPicture> TFontVetter::TakePicture(const TFontDrawing& drawing) {
+    auto drawn = pictures_.find(drawing);
+    if (drawn == pictures_.end()) return std::nullopt;
+    TFontPicture picture = std::move(drawn->second);
+    pictures_.erase(drawn);
+    return picture;
 }
 
 void TFontVetter::StopHelperIfIdle(DWORD idleMs) {
     if (helper_.process && sent_.empty() && waiting_.empty() && GetTickCount() - lastActivity_ >= idleMs) StopHelper();
 }
 
-bool TFontVetter::Queued(const TFontDrawing& drawing) const {
-    auto same = [&](const Pending& pending) { return pending.drawing == drawing; };
-    return std::any_of(sent_.begin(), sent_.end(), same) || std::any_of(waiting_.begin(), waiting_.end(), same);
-}
 
 // Puts what the helper was given back ahead of what it was not, in order.
 void TFontVetter::RequeueSent() {
@@ -270,8 +305,8 @@ bool TFontVetter::EnsureHelper() {
 
     SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
     HANDLE childInput = nullptr, childOutput = nullptr;
-    if (!CreatePipe(&childInput, &helper_.toHelper, &inheritable, kPipeBuffer)) return unavailable_ = true, false;
-    if (!CreatePipe(&helper_.fromHelper, &childOutput, &inheritable, kPipeBuffer)) {
+    if (!CreatePipe(&childInput, &helper_.toHelper, &inheritable, kRequestPipeBuffer)) return unavailable_ = true, false;
+    if (!CreatePipe(&helper_.fromHelper, &childOutput, &inheritable, kAnswerPipeBuffer)) {
         CloseHandle(childInput);
         EndHelper(false);
         return unavailable_ = true, false;
@@ -352,6 +387,7 @@ void TFontVetter::Poll() {
         for (const Pending& pending : waiting_) verdicts_.emplace(pending.drawing, TFontVerdict::NoHelper);
         sent_.clear();
         waiting_.clear();
+        queued_.clear();
         return;
     }
     SendWaiting();
@@ -361,7 +397,7 @@ bool TFontVetter::ReadAnswers() {
     DWORD available = 0;
     if (!PeekNamedPipe(helper_.fromHelper, nullptr, 0, nullptr, &available, nullptr)) return false;
     while (available > 0) {
-        char buffer[4096];
+        char buffer[1 << 16];
         DWORD read = 0;
         if (!ReadFile(helper_.fromHelper, buffer, std::min<DWORD>(available, sizeof(buffer)), &read, nullptr) ||
             read == 0) {
@@ -370,10 +406,22 @@ bool TFontVetter::ReadAnswers() {
         partialAnswer_.append(buffer, read);
         available -= read;
     }
-    while (partialAnswer_.size() >= kAnswerBytes) {
-        const uint32_t id = WordAt(partialAnswer_.data());
-        const bool safe = partialAnswer_[4] != 0;
-        partialAnswer_.erase(0, kAnswerBytes);
+    size_t at = 0;
+    while (partialAnswer_.size() - at >= 4) {
+        const uint32_t length = WordAt(partialAnswer_.data() + at);
+        if (length > kMaxAnswerBytes) return false;
+        if (partialAnswer_.size() - at - 4 < length) break;
+        const std::string body = partialAnswer_.substr(at + 4, length);
+        at += 4 + length;
+        WireReader reader(body);
+        const uint32_t id = reader.Word();
+        const bool safe = reader.Word() != 0;
+        TFontPicture picture;
+        picture.face = reader.String();
+        picture.width = static_cast<int>(reader.Word());
+        picture.height = static_cast<int>(reader.Word());
+        picture.pixels = reader.String();
+        if (!reader.Ok()) return false;
         oldestSince_ = lastActivity_ = GetTickCount();
         if (id == kReadyId) {
             helper_.ready = true;
@@ -382,9 +430,12 @@ bool TFontVetter::ReadAnswers() {
         }
         // Answers come in the order of the requests; anything else is a helper gone wrong.
         if (sent_.empty() || sent_.front().id != id) return false;
-        Settle(sent_.front().drawing, safe ? TFontVerdict::Safe : TFontVerdict::Unsafe);
+        const TFontDrawing& drawing = sent_.front().drawing;
+        if (safe && WantsPicture(drawing) && !picture.pixels.empty()) pictures_[drawing] = std::move(picture);
+        Settle(drawing, safe ? TFontVerdict::Safe : TFontVerdict::Unsafe);
         sent_.pop_front();
     }
+    partialAnswer_.erase(0, at);
     return true;
 }
 
@@ -410,4 +461,7 @@ void TFontVetter::HandleLostHelper(bool hung) {
     }
 }
 
-void TFontVetter::Settle(const TFontDrawing& drawing, TFontVerdict verdict) { verdicts_[drawing] = verdict; }
+void TFontVetter::Settle(const TFontDrawing& drawing, TFontVerdict verdict) {
+    verdicts_[drawing] = verdict;
+    queued_.erase(drawing);
+}

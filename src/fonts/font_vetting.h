@@ -6,6 +6,8 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
+#include <set>
 #include <string>
 
 // A damaged font file can pass every structural check, register and measure fine, and still
@@ -24,8 +26,18 @@ struct TFontDrawing {
     std::string face;  // the face to draw; empty: the face the file's registration adds
     std::string text;  // empty: the face name
     int size = 30;     // points
+    // Non-zero: the helper draws at (0, 0) on a white picture of this size and sends it back,
+    // with the face it drew, so that the program need not register the file at all.
+    int pictureWidth = 0, pictureHeight = 0;
 
     auto operator<=>(const TFontDrawing&) const = default;
+};
+
+// What the helper drew for a drawing that asked for a picture.
+struct TFontPicture {
+    std::string face;
+    int width = 0, height = 0;
+    std::string pixels;  // as TBitmap::Pixels gives them
 };
 
 enum class TFontVerdict : uint8_t {
@@ -60,6 +72,11 @@ public:
     void Prefetch(const TFontDrawing& drawing);
     // Whether making `drawing` is safe; waits for the helper, pumping, as long as needed.
     TFontVerdict Vet(const TFontDrawing& drawing);
+    // The picture the helper drew for a safe `drawing` that asked for one; handed out once.
+    std::optional<TFontPicture> TakePicture(const TFontDrawing& drawing);
+
+    // Starts the helper ahead of the first question, so that its start overlaps the caller's work.
+    void StartHelper();
 
     // Ends the helper and forgets the verdicts (the files may change before the next use);
     // drawings still asked for go to a fresh helper on the next question.
@@ -93,7 +110,6 @@ private:
     bool ReadAnswers();  // false when the helper is gone or talks nonsense
     void HandleLostHelper(bool hung);
     void Settle(const TFontDrawing& drawing, TFontVerdict verdict);
-    bool Queued(const TFontDrawing& drawing) const;
     void RequeueSent();
 
     std::function<void()> pump_;
@@ -105,8 +121,10 @@ private:
     uint32_t nextId_ = 1;
     std::deque<Pending> sent_;     // written to the helper, oldest first
     std::deque<Pending> waiting_;  // not yet written
+    std::set<TFontDrawing> queued_;  // the drawings of both
     std::string partialAnswer_;
     DWORD oldestSince_ = 0;        // when the helper started on the oldest sent drawing
     DWORD lastActivity_ = 0;
     std::map<TFontDrawing, TFontVerdict> verdicts_;
+    std::map<TFontDrawing, TFontPicture> pictures_;  // drawn, not yet taken
 };

@@ -327,7 +327,8 @@ TBitmap::TBitmap() : canvas_(std::make_unique<BitmapCanvas>(*this)) {}
 
 TBitmap::~TBitmap() { canvas_->Free(); }
 
-static HBITMAP CreateDib24(int width, int height) {
+namespace {
+BITMAPINFO Info24(int width, int height) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = width;
@@ -335,14 +336,18 @@ static HBITMAP CreateDib24(int width, int height) {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 24;
     info.bmiHeader.biCompression = BI_RGB;
+    info.bmiHeader.biSizeImage = static_cast<DWORD>(((width * 3 + 3) & ~3) * height);
+    return info;
+}
+
+HBITMAP CreateDib24(int width, int height) {
+    const BITMAPINFO info = Info24(width, height);
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (bitmap && bits) {
-        size_t stride = ((static_cast<size_t>(width) * 3 + 3) & ~size_t{3});
-        std::memset(bits, 0xFF, stride * height);  // white
-    }
+    if (bitmap && bits) std::memset(bits, 0xFF, info.bmiHeader.biSizeImage);  // white
     return bitmap;
 }
+}  // namespace
 
 void TBitmap::SetSize(int width, int height) {
     if (width == width_ && height == height_ && bitmap_) return;
@@ -387,23 +392,30 @@ struct TempFileGuard {
 };
 }  // namespace
 
+std::string TBitmap::Pixels() {
+    if (Empty()) return std::string();
+    BITMAPINFO info = Info24(width_, height_);
+    std::string pixels(info.bmiHeader.biSizeImage, '\0');
+    HBITMAP handle = Handle();
+    MemoryDC dc;
+    if (GetDIBits(dc.get(), handle, 0, height_, pixels.data(), &info, DIB_RGB_COLORS) != height_) return std::string();
+    return pixels;
+}
+
+bool TBitmap::SetPixels(int width, int height, const std::string& pixels) {
+    BITMAPINFO info = Info24(width, height);
+    if (width <= 0 || height <= 0 || pixels.size() != info.bmiHeader.biSizeImage) return false;
+    SetSize(width, height);
+    HBITMAP handle = Handle();
+    MemoryDC dc;
+    return SetDIBits(dc.get(), handle, 0, height, pixels.data(), &info, DIB_RGB_COLORS) == height;
+}
+
 bool TBitmap::SaveToFile(const std::string& path) {
     if (Empty() || path.empty()) return false;
-    const int stride = (width_ * 3 + 3) & ~3;
-    std::vector<char> pixels(static_cast<size_t>(stride) * height_);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width_;
-    info.bmiHeader.biHeight = height_;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
-    {
-        HBITMAP handle = Handle();
-        MemoryDC dc;
-        if (GetDIBits(dc.get(), handle, 0, height_, pixels.data(), &info, DIB_RGB_COLORS) != height_) return false;
-    }
-    info.bmiHeader.biSizeImage = static_cast<DWORD>(pixels.size());
+    const std::string pixels = Pixels();
+    if (pixels.empty()) return false;
+    const BITMAPINFO info = Info24(width_, height_);
 
     BITMAPFILEHEADER header{};
     header.bfType = 0x4D42;  // "BM"

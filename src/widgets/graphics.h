@@ -179,6 +179,10 @@ public:
     // Takes a loaded bitmap (for example a resource); the bitmap owns it from now on.
     void Adopt(HBITMAP bitmap);
     bool LoadFromResource(HINSTANCE instance, const char* name);
+    // The image as 24-bit rows, bottom-up, each padded to four bytes (a file's pixel array);
+    // SetPixels takes the same and fails, changing nothing, when the size does not fit.
+    std::string Pixels();
+    bool SetPixels(int width, int height, const std::string& pixels);
 
     // Writes a Windows bitmap file (24 bits per pixel). Writes a temporary file beside the target
     // and replaces the target only after the whole file was written, so that a failed save

@@ -31,9 +31,12 @@ int TImageList::Add(TBitmap& bitmap) {
     if (!list_ || bitmap.Empty()) return -1;
     // The list takes exactly one image, so hand it a bitmap of exactly one image's size.
     TBitmap cell;
-    cell.SetSize(width_, height_);
-    cell.Canvas().Draw(0, 0, bitmap);
-    int index = ImageList_Add(list_, cell.Handle(), nullptr);
+    const bool fits = bitmap.Width() == width_ && bitmap.Height() == height_;
+    if (!fits) {
+        cell.SetSize(width_, height_);
+        cell.Canvas().Draw(0, 0, bitmap);
+    }
+    int index = ImageList_Add(list_, fits ? bitmap.Handle() : cell.Handle(), nullptr);
     if (index >= 0) Change();
     return index;
 }

@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "fonts/face_text.h"
 #include "fonts/font_vetting.h"
 #include "fonts/temp_font.h"
 #include "widgets/directory.h"
@@ -85,6 +86,40 @@ TEST_F(MainWindowTest, ScanListsEveryFontWithItsFaceNameThumbnailAndProgress) {
     EXPECT_FALSE(form->TB_FontListGetStop->Enabled());
     EXPECT_FALSE(TempFontLoaded);
     EXPECT_EQ(Screen->Cursor(), crDefault);
+}
+
+// The image of the list as 24-bit rows, drawn on white.
+std::string PixelsOfThumbnail(TImageList& list, int index) {
+    TBitmap cell;
+    cell.SetSize(list.Width(), list.Height());
+    list.Draw(cell.Canvas().Handle(), 0, 0, index);
+    return cell.Pixels();
+}
+
+TEST_F(MainWindowTest, TheHelpersFaceNamesAndThumbnailsAreThoseThisProcessWouldDraw) {
+    const std::string dir = FreshTempDir("scan-helper-drawn");
+    CopyTestFont("SorvaneTestA.ttf", dir, "a.ttf");
+    CopyTestFont("japanese.ttf", dir, "j.ttf");
+    ASSERT_TRUE(ScanFolder(dir));
+    ASSERT_EQ(form->ListView1->Count(), 2);
+    ASSERT_EQ(form->ImageList1->Count(), 2);
+
+    for (int row = 0; row < 2; ++row) {
+        const std::string path = dir + "\\" + form->ListView1->SubItem(row, 0);
+        // What the scan did in this process before a helper drew for it: register, name,
+        // draw on the image's own white bitmap, hand that to a list of the same cells.
+        const TFamilyBaseline before = TFamilyBaseline::Capture(nullptr);
+        ASSERT_TRUE(LoadTempFont(path));
+        const std::string face = FaceNameOfRegisteredFile(path, nullptr, before);
+        TImage image(nullptr);
+        DrawFaceText(image.Canvas(), nullptr, face, "", 0, 0, kThumbnailPoints);
+        UnloadTempFont();
+        TImageList reference(nullptr, form->ImageList1->Width(), form->ImageList1->Height(), false, clWhite);
+        ASSERT_EQ(reference.Add(*image.Picture().Bitmap()), 0);
+
+        EXPECT_EQ(form->ListView1->SubItem(row, 1), face) << path;
+        EXPECT_TRUE(PixelsOfThumbnail(*form->ImageList1, row) == PixelsOfThumbnail(reference, 0)) << path;
+    }
 }
 
 TEST_F(MainWindowTest, FolderWithoutFontsLeavesTheListEmptyAndTheStatusAlone) {
