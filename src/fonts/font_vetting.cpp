@@ -15,6 +15,9 @@ constexpr size_t kMaxSent = 16;
 constexpr DWORD kRequestPipeBuffer = 1 << 16;
 // Answers carry pictures: room for many, so that the helper never waits for the program to read.
 constexpr DWORD kAnswerPipeBuffer = 1 << 22;
+constexpr DWORD kReadChunk = 1 << 16;
+// The longest sleep while waiting for an answer, between checks of the helper's time.
+constexpr DWORD kWaitSliceMs = 50;
 constexpr uint32_t kReadyId = 0;
 constexpr uint32_t kMaxRequestBytes = 1 << 20;
 // A picture of a 4096 x 1024 bitmap and then some; more is a helper gone wrong.
@@ -258,9 +261,9 @@ TFontVerdict TFontVetter::Vet(const TFontDrawing& drawing) {
         }
         Poll();  // the answer may be waiting in the pipe already
         if (unavailable_ || verdicts_.count(drawing)) continue;
-        // Answers come through a pipe, which cannot be waited on: wake for input or after 1 ms.
-        HANDLE process = helper_.process;
-        MsgWaitForMultipleObjects(process ? 1 : 0, process ? &process : nullptr, FALSE, 1, QS_ALLINPUT);
+        // Wakes for an answer, the helper's end, input, or to check the helper's time.
+        HANDLE events[] = {answers_.ArrivalEvent(), helper_.process};
+        MsgWaitForMultipleObjects(helper_.process ? 2 : 1, events, FALSE, kWaitSliceMs, QS_ALLINPUT);
         if (pump_) pump_();
     }
 }
@@ -306,14 +309,13 @@ bool TFontVetter::EnsureHelper() {
     SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
     HANDLE childInput = nullptr, childOutput = nullptr;
     if (!CreatePipe(&childInput, &helper_.toHelper, &inheritable, kRequestPipeBuffer)) return unavailable_ = true, false;
-    if (!CreatePipe(&helper_.fromHelper, &childOutput, &inheritable, kAnswerPipeBuffer)) {
+    if (!answers_.Open(childOutput)) {
         CloseHandle(childInput);
         EndHelper(false);
         return unavailable_ = true, false;
     }
-    // Our ends stay here, or a helper started later would hold them open.
+    // Our end stays here, or a helper started later would hold it open.
     SetHandleInformation(helper_.toHelper, HANDLE_FLAG_INHERIT, 0);
-    SetHandleInformation(helper_.fromHelper, HANDLE_FLAG_INHERIT, 0);
 
     STARTUPINFOA startup{};
     startup.cb = sizeof(startup);
@@ -349,7 +351,7 @@ void TFontVetter::EndHelper(bool kill) {
         WaitForSingleObject(helper_.process, kill ? 5000 : 0);
     }
     CloseIfOpen(helper_.process);
-    CloseIfOpen(helper_.fromHelper);
+    answers_.Close();
     helper_ = Helper{};
 }
 
@@ -394,18 +396,8 @@ void TFontVetter::Poll() {
 }
 
 bool TFontVetter::ReadAnswers() {
-    DWORD available = 0;
-    if (!PeekNamedPipe(helper_.fromHelper, nullptr, 0, nullptr, &available, nullptr)) return false;
-    while (available > 0) {
-        char buffer[1 << 16];
-        DWORD read = 0;
-        if (!ReadFile(helper_.fromHelper, buffer, std::min<DWORD>(available, sizeof(buffer)), &read, nullptr) ||
-            read == 0) {
-            return false;
-        }
-        partialAnswer_.append(buffer, read);
-        available -= read;
-    }
+    // What an ended helper wrote before it went still counts.
+    const bool open = answers_.Drain(partialAnswer_);
     size_t at = 0;
     while (partialAnswer_.size() - at >= 4) {
         const uint32_t length = WordAt(partialAnswer_.data() + at);
@@ -436,7 +428,63 @@ bool TFontVetter::ReadAnswers() {
         sent_.pop_front();
     }
     partialAnswer_.erase(0, at);
+    return open;
+}
+
+// --- the answer pipe ---------------------------------------------------------------------------
+
+TFontVetter::AnswerPipe::AnswerPipe() : buffer_(kReadChunk, '\0') {}
+
+bool TFontVetter::AnswerPipe::Open(HANDLE& childEnd) {
+    Close();
+    // Anonymous pipes cannot be read asynchronously; a named one, private to this process by its
+    // name and to one client, can.
+    char name[96];
+    wsprintfA(name, "\\\\.\\pipe\\sorvane-vetting-%lu-%p-%d", GetCurrentProcessId(), static_cast<void*>(this), ++opened_);
+    pipe_ = CreateNamedPipeA(name, PIPE_ACCESS_INBOUND | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
+                             PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT, 1, 0, kAnswerPipeBuffer, 0, nullptr);
+    if (pipe_ == INVALID_HANDLE_VALUE) pipe_ = nullptr;
+    arrived_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
+    childEnd = pipe_ && arrived_ ? CreateFileA(name, GENERIC_WRITE, 0, &inheritable, OPEN_EXISTING, 0, nullptr)
+                                 : INVALID_HANDLE_VALUE;
+    if (childEnd == INVALID_HANDLE_VALUE) {
+        childEnd = nullptr;
+        Close();
+        return false;
+    }
     return true;
+}
+
+bool TFontVetter::AnswerPipe::Drain(std::string& to) {
+    if (!pipe_) return false;
+    for (;;) {
+        if (!pending_) {
+            read_ = OVERLAPPED{};
+            read_.hEvent = arrived_;
+            if (!ReadFile(pipe_, buffer_.data(), static_cast<DWORD>(buffer_.size()), nullptr, &read_) &&
+                GetLastError() != ERROR_IO_PENDING) {
+                return false;
+            }
+            pending_ = true;
+        }
+        DWORD read = 0;
+        if (!GetOverlappedResult(pipe_, &read_, &read, FALSE)) return GetLastError() == ERROR_IO_INCOMPLETE;
+        pending_ = false;
+        to.append(buffer_.data(), read);
+    }
+}
+
+void TFontVetter::AnswerPipe::Close() {
+    if (pending_) {
+        // The read writes into our buffer until it is cancelled for good.
+        CancelIo(pipe_);
+        DWORD read = 0;
+        GetOverlappedResult(pipe_, &read_, &read, TRUE);
+        pending_ = false;
+    }
+    CloseIfOpen(pipe_);
+    CloseIfOpen(arrived_);
 }
 
 void TFontVetter::HandleLostHelper(bool hung) {

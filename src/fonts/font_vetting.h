@@ -93,9 +93,32 @@ private:
         HANDLE process = nullptr;
         DWORD processId = 0;
         HANDLE toHelper = nullptr;    // its standard input
-        HANDLE fromHelper = nullptr;  // its standard output
         bool ready = false;           // it has said so: what it reads now, it draws
         DWORD startedAt = 0;
+    };
+    // The program's end of the helper's standard output, read asynchronously, so that a wait
+    // for an answer ends the moment bytes arrive.
+    class AnswerPipe {
+    public:
+        AnswerPipe();
+        ~AnswerPipe() { Close(); }
+        AnswerPipe(const AnswerPipe&) = delete;
+        AnswerPipe& operator=(const AnswerPipe&) = delete;
+
+        // Makes a fresh pipe; `childEnd` receives the inheritable end for the helper.
+        bool Open(HANDLE& childEnd);
+        // Appends what has arrived to `to`; false once the helper's end is closed.
+        bool Drain(std::string& to);
+        HANDLE ArrivalEvent() const { return arrived_; }
+        void Close();
+
+    private:
+        HANDLE pipe_ = nullptr;
+        HANDLE arrived_ = nullptr;
+        OVERLAPPED read_{};
+        bool pending_ = false;
+        int opened_ = 0;  // makes each pipe's name new
+        std::string buffer_;
     };
     struct Pending {
         uint32_t id;
@@ -116,6 +139,7 @@ private:
     std::string commandLine_;
     HANDLE job_ = nullptr;
     Helper helper_;
+    AnswerPipe answers_;
     bool unavailable_ = false;
     int failedStarts_ = 0;  // helpers in a row that died before they were ready
     uint32_t nextId_ = 1;
