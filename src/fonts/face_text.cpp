@@ -5,10 +5,13 @@
 
 bool SelectFaceFont(TCanvas& canvas, HWND window, const std::string& face, int size) {
     LOGFONTA found{};
-    {
+    if (window) {
         WindowDC dc(window);
-        if (!dc || !FindFaceLogFont(dc.get(), face, found) || found.lfFaceName[0] == '\0') return false;
+        if (!dc || !FindFaceLogFont(dc.get(), face, found)) return false;
+    } else if (!FindFaceLogFont(canvas.Handle(), face, found)) {
+        return false;
     }
+    if (found.lfFaceName[0] == '\0') return false;
     canvas.Font().SetCharset(found.lfCharSet);
     canvas.Font().SetName(face);
     canvas.Font().SetSize(size);

@@ -7,7 +7,7 @@
 
 // Makes `canvas`'s font the installed family `face` at `size` points, in the character set
 // FindFaceLogFont picks for it. False, leaving the font alone, when `window`'s device context
-// has no family named exactly `face`.
+// (the canvas's own without a window) has no family named exactly `face`.
 bool SelectFaceFont(TCanvas& canvas, HWND window, const std::string& face, int size);
 
 // Draws `text` (the face name when empty) at (x, y) of `canvas` in `face` at `size` points with

@@ -11,7 +11,7 @@ namespace {
 // A helper that has not said it is ready by then never will: the program does without one.
 constexpr DWORD kHelperStartTimeoutMs = 15000;
 // Drawings sent ahead of the program; enough to keep the helper busy between two questions.
-constexpr size_t kMaxSent = 16;
+constexpr size_t kMaxSent = 32;
 constexpr DWORD kRequestPipeBuffer = 1 << 16;
 // Answers carry pictures: room for many, so that the helper never waits for the program to read.
 constexpr DWORD kAnswerPipeBuffer = 1 << 22;
@@ -76,16 +76,6 @@ private:
     bool ok_ = true;
 };
 
-bool ReadExactly(HANDLE pipe, char* buffer, DWORD count) {
-    while (count > 0) {
-        DWORD read = 0;
-        if (!ReadFile(pipe, buffer, count, &read, nullptr) || read == 0) return false;
-        buffer += read;
-        count -= read;
-    }
-    return true;
-}
-
 bool WriteAll(HANDLE pipe, const std::string& bytes) {
     const char* at = bytes.data();
     DWORD left = static_cast<DWORD>(bytes.size());
@@ -97,6 +87,35 @@ bool WriteAll(HANDLE pipe, const std::string& bytes) {
     }
     return true;
 }
+
+}  // namespace
+
+void TFrameBuffer::Append(const char* bytes, size_t count) {
+    // What was taken goes before the buffer grows, so the buffer never holds more than the
+    // frames still unread.
+    if (taken_ > 0) {
+        bytes_.erase(0, taken_);
+        taken_ = 0;
+    }
+    bytes_.append(bytes, count);
+}
+
+TFrameBuffer::Result TFrameBuffer::Next(std::string& body, uint32_t maxBytes) {
+    if (bytes_.size() - taken_ < 4) return Result::Incomplete;
+    const uint32_t length = WordAt(bytes_.data() + taken_);
+    if (length > maxBytes) return Result::Bad;
+    if (bytes_.size() - taken_ - 4 < length) return Result::Incomplete;
+    body.assign(bytes_, taken_ + 4, length);
+    taken_ += 4 + length;
+    return Result::Frame;
+}
+
+void TFrameBuffer::Clear() {
+    bytes_.clear();
+    taken_ = 0;
+}
+
+namespace {
 
 std::string Framed(const std::string& body) {
     std::string message;
@@ -116,13 +135,18 @@ std::string EncodeRequest(uint32_t id, const TFontDrawing& drawing) {
     return Framed(body);
 }
 
-bool ReadRequest(HANDLE input, uint32_t& id, TFontDrawing& drawing) {
-    char header[4];
-    if (!ReadExactly(input, header, 4)) return false;
-    const uint32_t length = WordAt(header);
-    if (length > kMaxRequestBytes) return false;
-    std::string body(length, '\0');
-    if (!ReadExactly(input, body.data(), length)) return false;
+bool ReadRequest(HANDLE input, TFrameBuffer& frames, uint32_t& id, TFontDrawing& drawing) {
+    std::string body;
+    for (;;) {
+        const TFrameBuffer::Result next = frames.Next(body, kMaxRequestBytes);
+        if (next == TFrameBuffer::Result::Bad) return false;
+        if (next == TFrameBuffer::Result::Frame) break;
+        // Whatever has arrived, often several requests in one read.
+        char chunk[1 << 16];
+        DWORD read = 0;
+        if (!ReadFile(input, chunk, sizeof(chunk), &read, nullptr) || read == 0) return false;
+        frames.Append(chunk, read);
+    }
     WireReader reader(body);
     id = reader.Word();
     drawing.size = static_cast<int>(reader.Word());
@@ -205,7 +229,8 @@ int RunFontVettingHelper(HANDLE input, HANDLE output, const std::function<void(c
     if (!WriteAll(output, EncodeAnswer(kReadyId, true))) return 1;
     uint32_t id = 0;
     TFontDrawing drawing;
-    while (ReadRequest(input, id, drawing)) {
+    TFrameBuffer requests;
+    while (ReadRequest(input, requests, id, drawing)) {
         bool safe = false;
         TFontPicture picture;
         try {
@@ -339,7 +364,7 @@ bool TFontVetter::EnsureHelper() {
     helper_.processId = created.dwProcessId;
     helper_.ready = false;
     helper_.startedAt = GetTickCount();
-    partialAnswer_.clear();
+    partialAnswers_.Clear();
     return true;
 }
 
@@ -356,16 +381,17 @@ void TFontVetter::EndHelper(bool kill) {
 }
 
 void TFontVetter::SendWaiting() {
+    // In batches: each write and each read of the pipe costs a call to the system's server.
+    if (waiting_.empty() || sent_.size() > kMaxSent / 2 || !EnsureHelper()) return;
+    std::string batch;
+    const size_t wasSent = sent_.size();
     while (!waiting_.empty() && sent_.size() < kMaxSent) {
-        if (!EnsureHelper()) break;
-        if (!WriteAll(helper_.toHelper, EncodeRequest(waiting_.front().id, waiting_.front().drawing))) {
-            HandleLostHelper(false);
-            return;
-        }
-        if (sent_.empty()) oldestSince_ = GetTickCount();
+        batch += EncodeRequest(waiting_.front().id, waiting_.front().drawing);
         sent_.push_back(std::move(waiting_.front()));
         waiting_.pop_front();
     }
+    if (wasSent == 0) oldestSince_ = GetTickCount();
+    if (!WriteAll(helper_.toHelper, batch)) HandleLostHelper(false);
 }
 
 void TFontVetter::Poll() {
@@ -397,14 +423,12 @@ void TFontVetter::Poll() {
 
 bool TFontVetter::ReadAnswers() {
     // What an ended helper wrote before it went still counts.
-    const bool open = answers_.Drain(partialAnswer_);
-    size_t at = 0;
-    while (partialAnswer_.size() - at >= 4) {
-        const uint32_t length = WordAt(partialAnswer_.data() + at);
-        if (length > kMaxAnswerBytes) return false;
-        if (partialAnswer_.size() - at - 4 < length) break;
-        const std::string body = partialAnswer_.substr(at + 4, length);
-        at += 4 + length;
+    const bool open = answers_.Drain(partialAnswers_);
+    std::string body;
+    for (;;) {
+        const TFrameBuffer::Result next = partialAnswers_.Next(body, kMaxAnswerBytes);
+        if (next == TFrameBuffer::Result::Bad) return false;
+        if (next == TFrameBuffer::Result::Incomplete) break;
         WireReader reader(body);
         const uint32_t id = reader.Word();
         const bool safe = reader.Word() != 0;
@@ -427,7 +451,6 @@ bool TFontVetter::ReadAnswers() {
         Settle(drawing, safe ? TFontVerdict::Safe : TFontVerdict::Unsafe);
         sent_.pop_front();
     }
-    partialAnswer_.erase(0, at);
     return open;
 }
 
@@ -456,7 +479,7 @@ bool TFontVetter::AnswerPipe::Open(HANDLE& childEnd) {
     return true;
 }
 
-bool TFontVetter::AnswerPipe::Drain(std::string& to) {
+bool TFontVetter::AnswerPipe::Drain(TFrameBuffer& to) {
     if (!pipe_) return false;
     for (;;) {
         if (!pending_) {
@@ -471,7 +494,7 @@ bool TFontVetter::AnswerPipe::Drain(std::string& to) {
         DWORD read = 0;
         if (!GetOverlappedResult(pipe_, &read_, &read, FALSE)) return GetLastError() == ERROR_IO_INCOMPLETE;
         pending_ = false;
-        to.append(buffer_.data(), read);
+        to.Append(buffer_.data(), read);
     }
 }
 

@@ -46,6 +46,22 @@ enum class TFontVerdict : uint8_t {
     NoHelper,  // no helper could be started: the caller decides in its own process
 };
 
+// Bytes received from a pipe, taken off as whole frames: a little-endian length, then as many
+// bytes of body.
+class TFrameBuffer {
+public:
+    enum class Result : uint8_t { Frame, Incomplete, Bad };
+
+    void Append(const char* bytes, size_t count);
+    // Bad when the next frame claims more than `maxBytes`.
+    Result Next(std::string& body, uint32_t maxBytes);
+    void Clear();
+
+private:
+    std::string bytes_;
+    size_t taken_ = 0;  // bytes at the front already handed out
+};
+
 // The helper's side: answers the requests read from `input` on `output` until the input
 // closes, and returns the exit code. `beforeEach` runs before each drawing (tests use it to make
 // the helper misbehave).
@@ -108,7 +124,7 @@ private:
         // Makes a fresh pipe; `childEnd` receives the inheritable end for the helper.
         bool Open(HANDLE& childEnd);
         // Appends what has arrived to `to`; false once the helper's end is closed.
-        bool Drain(std::string& to);
+        bool Drain(TFrameBuffer& to);
         HANDLE ArrivalEvent() const { return arrived_; }
         void Close();
 
@@ -146,7 +162,7 @@ private:
     std::deque<Pending> sent_;     // written to the helper, oldest first
     std::deque<Pending> waiting_;  // not yet written
     std::set<TFontDrawing> queued_;  // the drawings of both
-    std::string partialAnswer_;
+    TFrameBuffer partialAnswers_;
     DWORD oldestSince_ = 0;        // when the helper started on the oldest sent drawing
     DWORD lastActivity_ = 0;
     std::map<TFontDrawing, TFontVerdict> verdicts_;

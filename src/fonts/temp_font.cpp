@@ -81,11 +81,18 @@ void UnloadTempFont() {
 }
 
 void CollectTrueTypeFamilies(std::vector<std::string>& list, HWND window) {
-    WindowDC dc(window);
-    if (!dc) return;
-    EnumFontFamilies(dc.get(), nullptr, [&](const LOGFONTA& font, DWORD fontType) {
-        if (fontType & TRUETYPE_FONTTYPE) list.push_back(FaceName(font));
-    });
+    auto collect = [&](HDC dc) {
+        EnumFontFamilies(dc, nullptr, [&](const LOGFONTA& font, DWORD fontType) {
+            if (fontType & TRUETYPE_FONTTYPE) list.push_back(FaceName(font));
+        });
+    };
+    if (window) {
+        WindowDC dc(window);
+        if (dc) collect(dc.get());
+    } else {
+        MemoryDC dc;
+        if (dc.get()) collect(dc.get());
+    }
 }
 
 TFamilyBaseline TFamilyBaseline::Capture(HWND window) {
