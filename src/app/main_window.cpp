@@ -54,7 +54,7 @@ void TfrmMain::Timer1Timer(TComponent*) {
     SilentCall([this] {
         btnFontPreview->SetEnabled(!lblSelectedFontName->Caption().empty());
         // Previews in a row share one helper; it goes once the user has stopped drawing.
-        if (!scanning_) vetter_.StopHelperIfIdle(kIdleHelperMs);
+        if (!scanning_) vetter_.StopHelpersIfIdle(kIdleHelperMs);
     });
 }
 
@@ -108,7 +108,7 @@ void TfrmMain::FormCloseQuery(TComponent*, bool& CanClose) {
 
 void TfrmMain::FormClose(TComponent*, TCloseAction&) {
     ImagesClear();
-    SilentCall([this] { vetter_.StopHelper(); });
+    SilentCall([this] { vetter_.StopHelpers(); });
 }
 
 void TfrmMain::ListView1SelectItem(TComponent*, int, bool) {
@@ -155,8 +155,8 @@ void TfrmMain::ShellTreeView1Change(TComponent*, HTREEITEM) {
         std::string folder = ShellTreeView1->Path();
         // A virtual folder (the computer) has no path and holds no files.
         int count = folder.empty() ? 0 : CountFiles(AddBackslash(folder) + "*.ttf");
-        // The helper's start overlaps the repaint of the emptied list.
-        if (count > 0) vetter_.StartHelper();
+        // The helpers' start overlaps the repaint of the emptied list.
+        if (count > 0) vetter_.StartHelpers(count);
         Application->ProcessMessages();
         if (count > 0) {
             ImagesClear();
@@ -174,7 +174,7 @@ void TfrmMain::ShellTreeView1Change(TComponent*, HTREEITEM) {
     });
     // Whatever happened above, the user must be able to pick the next folder, and no helper
     // process outlives the scan.
-    SilentCall([this] { vetter_.StopHelper(); });
+    SilentCall([this] { vetter_.StopHelpers(); });
     scanBaseline_.reset();
     // The hourglass stays from the first file to the last, instead of flickering between files.
     Screen->SetCursor(crDefault);
@@ -198,35 +198,41 @@ void TfrmMain::FindFile1Find(const std::string& FileName, const std::string& Pat
     SilentCall([&] {
         Application->ProcessMessages();
         Screen->SetCursor(crHourGlass);
-        int row = ListView1->AddItem();
-        ListView1->AddSubItem(row, FileName);
         const std::string path = Path + FileName;
         const TFontDrawing thumbnail = ThumbnailDrawing(path);
         // A file the helper could not draw counts as one the system cannot register.
         const bool drawable = MayDraw(thumbnail);
-        // The helper sends the face name and the thumbnail it drew; only without a helper does
-        // this process register the file itself.
-        const std::optional<TFontPicture> drawn = drawable ? vetter_.TakePicture(thumbnail) : std::nullopt;
-        // The lookup leaves the file registered for the thumbnail: registering twice in a row
-        // costs as much again as the lookup itself.
-        const std::string face =
-            drawn      ? drawn->face
-            : drawable ? FontFaceNameOf(path, Handle(), &ScanBaseline(), TRegistrationAfterLookup::Keep)
-                       : std::string();
-        ListView1->AddSubItem(row, face);
-        if (drawn) {
-            AddThumbnail(face, &*drawn);
-        } else if (drawable) {
-            Application->ProcessMessages();
-            // A handler that ran during the pumping may have swapped the registered file.
-            if ((TempFontLoaded && TempFontPath == path) || LoadTempFont(path)) {
-                AddThumbnail(face, nullptr);
-                UnloadTempFont();
-            }
+        // The helper sends the face name and the thumbnail it drew, so the row comes whole;
+        // only without a helper does this process register the file itself.
+        if (const std::optional<TFontPicture> drawn = drawable ? vetter_.TakePicture(thumbnail) : std::nullopt) {
+            const int image = AddThumbnail(drawn->face, &*drawn);
+            const int row = ListView1->AddItem(std::string(), image >= 0 ? image : I_IMAGENONE);
+            ListView1->AddSubItem(row, FileName);
+            ListView1->AddSubItem(row, drawn->face);
+        } else {
+            AddRowDrawnHere(FileName, path, drawable);
         }
         FontImageCount += 1;
     });
     Application->ProcessMessages();
+}
+
+void TfrmMain::AddRowDrawnHere(const std::string& fileName, const std::string& path, bool drawable) {
+    const int row = ListView1->AddItem();
+    ListView1->AddSubItem(row, fileName);
+    // The lookup leaves the file registered for the thumbnail: registering twice in a row
+    // costs as much again as the lookup itself.
+    const std::string face =
+        drawable ? FontFaceNameOf(path, Handle(), &ScanBaseline(), TRegistrationAfterLookup::Keep) : std::string();
+    ListView1->AddSubItem(row, face);
+    if (!drawable) return;
+    Application->ProcessMessages();
+    // A handler that ran during the pumping may have swapped the registered file.
+    if ((TempFontLoaded && TempFontPath == path) || LoadTempFont(path)) {
+        const int image = AddThumbnail(face, nullptr);
+        if (image >= 0) ListView1->SetImageIndex(row, image);
+        UnloadTempFont();
+    }
 }
 
 TFontDrawing TfrmMain::ThumbnailDrawing(const std::string& path) const {
@@ -239,28 +245,25 @@ void TfrmMain::PrefetchThumbnails(const std::string& folder) {
 
 bool TfrmMain::MayDraw(const TFontDrawing& drawing) { return vetter_.Vet(drawing) != TFontVerdict::Unsafe; }
 
-void TfrmMain::AddThumbnail(const std::string& face, const TFontPicture* drawn) {
+int TfrmMain::AddThumbnail(const std::string& face, const TFontPicture* drawn) {
     // Slots past the table's end get no hidden image; the row still gets its thumbnail.
     const bool keep = FontImageCount >= 0 && FontImageCount < std::min(FontImageLimit, kFontImageSlots);
     auto image = std::make_unique<TImage>(this);
+    int index = -1;
     if (drawn) {
         // The helper drew only what the list keeps of a picture drawn here: its cell.
         TBitmap picture;
-        if (picture.SetPixels(drawn->width, drawn->height, drawn->pixels)) AddToImageList(picture);
+        if (picture.SetPixels(drawn->width, drawn->height, drawn->pixels)) index = ImageList1->Add(picture);
     } else {
         DrawFontText(face, image->Canvas(), std::string(), 0, 0, kThumbnailPoints);
         Application->ProcessMessages();
-        if (TBitmap* picture = image->Picture().Bitmap()) AddToImageList(*picture);
+        if (TBitmap* picture = image->Picture().Bitmap()) index = ImageList1->Add(*picture);
         // The list holds its own copy; a bitmap kept per file would exhaust the GDI objects of
         // a large folder.
         image->Picture().Clear();
     }
     if (keep) (*FontImages)[FontImageCount] = image.release();
-}
-
-void TfrmMain::AddToImageList(TBitmap& picture) {
-    int index = ImageList1->Add(picture);
-    if (index >= 0 && ListView1->Count() > 0) ListView1->SetImageIndex(ListView1->Count() - 1, ImageList1->Count() - 1);
+    return index;
 }
 
 void TfrmMain::DrawFontText(const std::string& faceName, TCanvas& canvas, const std::string& text, int x, int y,

@@ -137,11 +137,13 @@ public:
 private:
     void BuildLayout();
     void BindHandlers();
-    // Adds the helper's drawing of `face` when there is one, else draws it here.
-    void AddThumbnail(const std::string& face, const TFontPicture* drawn);
+    // Adds the helper's drawing of `face` to the list's images when there is one, else draws it
+    // here; returns its index there, -1 for none.
+    int AddThumbnail(const std::string& face, const TFontPicture* drawn);
+    // The row of a file the helper did not draw: named, and drawn when `drawable`, here.
+    void AddRowDrawnHere(const std::string& fileName, const std::string& path, bool drawable);
     void DrawPreviewPass();
     TFontDrawing ThumbnailDrawing(const std::string& path) const;
-    void AddToImageList(TBitmap& picture);
     void PrefetchThumbnails(const std::string& folder);
     const TFamilyBaseline& ScanBaseline();
     // Whether the helper process made `drawing` without trouble (or none could be started).

@@ -10,8 +10,9 @@ namespace {
 
 // A helper that has not said it is ready by then never will: the program does without one.
 constexpr DWORD kHelperStartTimeoutMs = 15000;
-// Drawings sent ahead of the program; enough to keep the helper busy between two questions.
-constexpr size_t kMaxSent = 32;
+// Drawings sent to a helper at once; it gets more when no more than this many are left, which
+// keeps it busy between two questions of the program.
+constexpr size_t kBatch = 8;
 constexpr DWORD kRequestPipeBuffer = 1 << 16;
 // Answers carry pictures: room for many, so that the helper never waits for the program to read.
 constexpr DWORD kAnswerPipeBuffer = 1 << 22;
@@ -246,12 +247,21 @@ int RunFontVettingHelper(HANDLE input, HANDLE output, const std::function<void(c
 
 // --- the program's side -------------------------------------------------------------------------
 
+TFontVetter::Helper::~Helper() {
+    CloseIfOpen(toHelper);
+    CloseIfOpen(process);
+}
+
 TFontVetter::TFontVetter(std::function<void()> pump, std::string helperCommandLine)
     : pump_(std::move(pump)),
-      commandLine_(helperCommandLine.empty() ? OwnHelperCommandLine() : std::move(helperCommandLine)) {}
+      commandLine_(helperCommandLine.empty() ? OwnHelperCommandLine() : std::move(helperCommandLine)) {
+    SYSTEM_INFO system{};
+    GetSystemInfo(&system);
+    maxHelpers_ = std::clamp<int>(static_cast<int>(system.dwNumberOfProcessors), 1, kMaxHelpers);
+}
 
 TFontVetter::~TFontVetter() {
-    EndHelper(true);
+    EndHelpers();
     CloseIfOpen(job_);
 }
 
@@ -269,7 +279,9 @@ void TFontVetter::Prefetch(const TFontDrawing& drawing) {
     lastActivity_ = GetTickCount();
     if (unavailable_ || verdicts_.count(drawing) || !queued_.insert(drawing).second) return;
     waiting_.push_back(Pending{nextId_++, drawing});
-    Poll();
+    // Only hands out work: a folder's worth of drawings is prefetched in a row, and answers are
+    // read when the program asks.
+    SendWaiting();
 }
 
 TFontVerdict TFontVetter::Vet(const TFontDrawing& drawing) {
@@ -278,31 +290,23 @@ TFontVerdict TFontVetter::Vet(const TFontDrawing& drawing) {
         auto known = verdicts_.find(drawing);
         if (known != verdicts_.end()) return known->second;
         if (unavailable_) return TFontVerdict::NoHelper;
-        // A handler that ran in the pump may have stopped the helper after this drawing was
-        // settled, which forgets the verdict: ask again once nothing else is queued.
-        if (sent_.empty() && waiting_.empty()) {
+        // A handler that ran in the pump may have stopped the helpers after this drawing was
+        // settled, which forgets the verdict: ask again.
+        if (!queued_.count(drawing)) {
             Prefetch(drawing);
             continue;
         }
-        Poll();  // the answer may be waiting in the pipe already
+        Poll();  // the answer may be waiting in a pipe already
         if (unavailable_ || verdicts_.count(drawing)) continue;
-        // Wakes for an answer, the helper's end, input, or to check the helper's time.
-        HANDLE events[] = {answers_.ArrivalEvent(), helper_.process};
-        MsgWaitForMultipleObjects(helper_.process ? 2 : 1, events, FALSE, kWaitSliceMs, QS_ALLINPUT);
+        // Wakes for an answer, a helper's end, input, or to check the helpers' time.
+        std::vector<HANDLE> events;
+        for (const auto& helper : helpers_) {
+            events.push_back(helper->answers.ArrivalEvent());
+            events.push_back(helper->process);
+        }
+        MsgWaitForMultipleObjects(static_cast<DWORD>(events.size()), events.data(), FALSE, kWaitSliceMs, QS_ALLINPUT);
         if (pump_) pump_();
     }
-}
-
-void TFontVetter::StopHelper() {
-    RequeueSent();
-    EndHelper(true);
-    verdicts_.clear();
-    pictures_.clear();
-}
-
-void TFontVetter::StartHelper() {
-    lastActivity_ = GetTickCount();
-    EnsureHelper();
 }
 
 std::optional<TFontPicture> TFontVetter::TakePicture(const TFontDrawing& drawing) {
@@ -313,34 +317,48 @@ std::optional<TFontPicture> TFontVetter::TakePicture(const TFontDrawing& drawing
     return picture;
 }
 
-void TFontVetter::StopHelperIfIdle(DWORD idleMs) {
-    if (helper_.process && sent_.empty() && waiting_.empty() && GetTickCount() - lastActivity_ >= idleMs) StopHelper();
-}
-
-
-// Puts what the helper was given back ahead of what it was not, in order.
-void TFontVetter::RequeueSent() {
-    while (!sent_.empty()) {
-        waiting_.push_front(std::move(sent_.back()));
-        sent_.pop_back();
+void TFontVetter::StartHelpers(size_t drawings) {
+    lastActivity_ = GetTickCount();
+    const size_t wanted = drawings > kBatch ? static_cast<size_t>(maxHelpers_) : 1;
+    while (helpers_.size() < wanted && StartHelper()) {
     }
 }
 
-bool TFontVetter::EnsureHelper() {
-    if (helper_.process) return true;
+void TFontVetter::StopHelpers() {
+    EndHelpers();
+    verdicts_.clear();
+    pictures_.clear();
+}
+
+void TFontVetter::StopHelpersIfIdle(DWORD idleMs) {
+    if (!helpers_.empty() && queued_.empty() && GetTickCount() - lastActivity_ >= idleMs) StopHelpers();
+}
+
+size_t TFontVetter::SentCount() const {
+    size_t sent = 0;
+    for (const auto& helper : helpers_) sent += helper->sent.size();
+    return sent;
+}
+
+// Puts drawings back ahead of those not yet sent, oldest first.
+void TFontVetter::Requeue(std::deque<Pending> pending) {
+    for (auto at = pending.rbegin(); at != pending.rend(); ++at) waiting_.push_front(std::move(*at));
+}
+
+bool TFontVetter::StartHelper() {
     if (unavailable_ || commandLine_.empty()) return unavailable_ = true, false;
     if (!job_) job_ = CreateKillOnCloseJob();
 
+    auto helper = std::make_unique<Helper>();
     SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
     HANDLE childInput = nullptr, childOutput = nullptr;
-    if (!CreatePipe(&childInput, &helper_.toHelper, &inheritable, kRequestPipeBuffer)) return unavailable_ = true, false;
-    if (!answers_.Open(childOutput)) {
+    if (!CreatePipe(&childInput, &helper->toHelper, &inheritable, kRequestPipeBuffer)) return unavailable_ = true, false;
+    if (!helper->answers.Open(childOutput)) {
         CloseHandle(childInput);
-        EndHelper(false);
         return unavailable_ = true, false;
     }
     // Our end stays here, or a helper started later would hold it open.
-    SetHandleInformation(helper_.toHelper, HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(helper->toHelper, HANDLE_FLAG_INHERIT, 0);
 
     STARTUPINFOA startup{};
     startup.cb = sizeof(startup);
@@ -353,67 +371,85 @@ bool TFontVetter::EnsureHelper() {
                                         CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr, nullptr, &startup, &created);
     CloseHandle(childInput);
     CloseHandle(childOutput);
-    if (!started) {
-        EndHelper(false);
-        return unavailable_ = true, false;
-    }
+    if (!started) return unavailable_ = true, false;
     if (job_) AssignProcessToJobObject(job_, created.hProcess);
     ResumeThread(created.hThread);
     CloseHandle(created.hThread);
-    helper_.process = created.hProcess;
-    helper_.processId = created.dwProcessId;
-    helper_.ready = false;
-    helper_.startedAt = GetTickCount();
-    partialAnswers_.Clear();
+    helper->process = created.hProcess;
+    helper->processId = created.dwProcessId;
+    helper->startedAt = GetTickCount();
+    helpers_.push_back(std::move(helper));
     return true;
 }
 
-void TFontVetter::EndHelper(bool kill) {
-    CloseIfOpen(helper_.toHelper);
-    if (helper_.process) {
-        if (kill) TerminateProcess(helper_.process, 0);
+void TFontVetter::EndHelper(Helper& helper) {
+    CloseIfOpen(helper.toHelper);
+    if (helper.process) {
+        TerminateProcess(helper.process, 0);
         // Gone before we return, so nothing of it holds a file the user may delete next.
-        WaitForSingleObject(helper_.process, kill ? 5000 : 0);
+        WaitForSingleObject(helper.process, 5000);
     }
-    CloseIfOpen(helper_.process);
-    answers_.Close();
-    helper_ = Helper{};
+    std::erase_if(helpers_, [&](const auto& h) { return h.get() == &helper; });
+}
+
+void TFontVetter::EndHelpers() {
+    // All told to go first, so that they go at once; then each is waited for.
+    std::deque<Pending> unanswered;
+    for (const auto& helper : helpers_) {
+        if (helper->process) TerminateProcess(helper->process, 0);
+        for (Pending& pending : helper->sent) unanswered.push_back(std::move(pending));
+    }
+    while (!helpers_.empty()) EndHelper(*helpers_.back());
+    std::sort(unanswered.begin(), unanswered.end(), [](const Pending& a, const Pending& b) { return a.id < b.id; });
+    Requeue(std::move(unanswered));
 }
 
 void TFontVetter::SendWaiting() {
-    // In batches: each write and each read of the pipe costs a call to the system's server.
-    if (waiting_.empty() || sent_.size() > kMaxSent / 2 || !EnsureHelper()) return;
-    std::string batch;
-    const size_t wasSent = sent_.size();
-    while (!waiting_.empty() && sent_.size() < kMaxSent) {
-        batch += EncodeRequest(waiting_.front().id, waiting_.front().drawing);
-        sent_.push_back(std::move(waiting_.front()));
-        waiting_.pop_front();
+    if (waiting_.empty()) return;
+    // A long list is shared between helpers; one drawing at a time needs one.
+    const size_t wanted = waiting_.size() + SentCount() > kBatch ? static_cast<size_t>(maxHelpers_) : 1;
+    while (helpers_.size() < wanted && StartHelper()) {
     }
-    if (wasSent == 0) oldestSince_ = GetTickCount();
-    if (!WriteAll(helper_.toHelper, batch)) HandleLostHelper(false);
+    // In small batches, so that each helper stays busy and answers for the drawings asked
+    // next come soon; each write and each read of a pipe costs a call to the system's server.
+    for (size_t i = 0; i < helpers_.size() && !waiting_.empty(); ++i) {
+        Helper& helper = *helpers_[i];
+        if (helper.sent.size() > kBatch) continue;
+        std::string batch;
+        if (helper.sent.empty()) helper.oldestSince = GetTickCount();
+        while (!waiting_.empty() && helper.sent.size() < 2 * kBatch) {
+            batch += EncodeRequest(waiting_.front().id, waiting_.front().drawing);
+            helper.sent.push_back(std::move(waiting_.front()));
+            waiting_.pop_front();
+        }
+        if (!WriteAll(helper.toHelper, batch)) {
+            HandleLostHelper(helper, false);
+            return;
+        }
+    }
 }
 
 void TFontVetter::Poll() {
-    if (helper_.process) {
-        const bool ended = WaitForSingleObject(helper_.process, 0) == WAIT_OBJECT_0;
+    for (size_t i = 0; i < helpers_.size();) {
+        Helper& helper = *helpers_[i];
+        const bool ended = WaitForSingleObject(helper.process, 0) == WAIT_OBJECT_0;
         // Read what an ended helper wrote before it went.
-        if (!ReadAnswers() || ended) {
-            HandleLostHelper(false);
+        const bool talking = ReadAnswers(helper);
+        const DWORD now = GetTickCount();  // after the answers, which restart the clock
+        if (!talking || ended) {
+            HandleLostHelper(helper, false);
+        } else if (!helper.ready && now - helper.startedAt > kHelperStartTimeoutMs) {
+            HandleLostHelper(helper, false);
+        } else if (helper.ready && !helper.sent.empty() && now - helper.oldestSince > kAnswerTimeoutMs) {
+            HandleLostHelper(helper, true);
         } else {
-            const DWORD now = GetTickCount();
-            if (!helper_.ready && now - helper_.startedAt > kHelperStartTimeoutMs) {
-                HandleLostHelper(false);
-            } else if (helper_.ready && !sent_.empty() && now - oldestSince_ > kAnswerTimeoutMs) {
-                HandleLostHelper(true);
-            }
+            ++i;
         }
     }
     if (unavailable_) {
         // Nothing more will be answered here: the caller decides in its own process.
-        for (const Pending& pending : sent_) verdicts_.emplace(pending.drawing, TFontVerdict::NoHelper);
+        EndHelpers();
         for (const Pending& pending : waiting_) verdicts_.emplace(pending.drawing, TFontVerdict::NoHelper);
-        sent_.clear();
         waiting_.clear();
         queued_.clear();
         return;
@@ -421,12 +457,12 @@ void TFontVetter::Poll() {
     SendWaiting();
 }
 
-bool TFontVetter::ReadAnswers() {
+bool TFontVetter::ReadAnswers(Helper& helper) {
     // What an ended helper wrote before it went still counts.
-    const bool open = answers_.Drain(partialAnswers_);
+    const bool open = helper.answers.Drain(helper.partialAnswers);
     std::string body;
     for (;;) {
-        const TFrameBuffer::Result next = partialAnswers_.Next(body, kMaxAnswerBytes);
+        const TFrameBuffer::Result next = helper.partialAnswers.Next(body, kMaxAnswerBytes);
         if (next == TFrameBuffer::Result::Bad) return false;
         if (next == TFrameBuffer::Result::Incomplete) break;
         WireReader reader(body);
@@ -438,18 +474,18 @@ bool TFontVetter::ReadAnswers() {
         picture.height = static_cast<int>(reader.Word());
         picture.pixels = reader.String();
         if (!reader.Ok()) return false;
-        oldestSince_ = lastActivity_ = GetTickCount();
+        helper.oldestSince = lastActivity_ = GetTickCount();
         if (id == kReadyId) {
-            helper_.ready = true;
+            helper.ready = true;
             failedStarts_ = 0;
             continue;
         }
         // Answers come in the order of the requests; anything else is a helper gone wrong.
-        if (sent_.empty() || sent_.front().id != id) return false;
-        const TFontDrawing& drawing = sent_.front().drawing;
+        if (helper.sent.empty() || helper.sent.front().id != id) return false;
+        const TFontDrawing& drawing = helper.sent.front().drawing;
         if (safe && WantsPicture(drawing) && !picture.pixels.empty()) pictures_[drawing] = std::move(picture);
         Settle(drawing, safe ? TFontVerdict::Safe : TFontVerdict::Unsafe);
-        sent_.pop_front();
+        helper.sent.pop_front();
     }
     return open;
 }
@@ -462,8 +498,11 @@ bool TFontVetter::AnswerPipe::Open(HANDLE& childEnd) {
     Close();
     // Anonymous pipes cannot be read asynchronously; a named one, private to this process by its
     // name and to one client, can.
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
     char name[96];
-    wsprintfA(name, "\\\\.\\pipe\\sorvane-vetting-%lu-%p-%d", GetCurrentProcessId(), static_cast<void*>(this), ++opened_);
+    wsprintfA(name, "\\\\.\\pipe\\sorvane-vetting-%lu-%p-%08lx%08lx", GetCurrentProcessId(), static_cast<void*>(this),
+              static_cast<unsigned long>(now.HighPart), static_cast<unsigned long>(now.LowPart));
     pipe_ = CreateNamedPipeA(name, PIPE_ACCESS_INBOUND | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
                              PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT, 1, 0, kAnswerPipeBuffer, 0, nullptr);
     if (pipe_ == INVALID_HANDLE_VALUE) pipe_ = nullptr;
@@ -510,21 +549,23 @@ void TFontVetter::AnswerPipe::Close() {
     CloseIfOpen(arrived_);
 }
 
-void TFontVetter::HandleLostHelper(bool hung) {
-    const bool wasReady = helper_.ready;
-    EndHelper(true);
+void TFontVetter::HandleLostHelper(Helper& helper, bool hung) {
+    const bool wasReady = helper.ready;
+    std::deque<Pending> sent = std::move(helper.sent);
+    helper.sent.clear();
+    EndHelper(helper);
     if (!wasReady) {
         // It had drawn nothing yet: what it was given goes to the next one, unless helpers
         // keep failing to come up, and then the program does without.
-        RequeueSent();
+        Requeue(std::move(sent));
         if (++failedStarts_ >= kStartsBeforeGivingUp) unavailable_ = true;
         return;
     }
-    if (sent_.empty()) return;
-    // The helper answers in order, so it was on the oldest drawing it had not answered.
-    Pending oldest = std::move(sent_.front());
-    sent_.pop_front();
-    RequeueSent();
+    if (sent.empty()) return;
+    // A helper answers in order, so it was on the oldest drawing it had not answered.
+    Pending oldest = std::move(sent.front());
+    sent.pop_front();
+    Requeue(std::move(sent));
     if (hung || ++oldest.crashes >= kCrashesToCondemn) {
         Settle(oldest.drawing, TFontVerdict::Unsafe);
     } else {

@@ -6,9 +6,11 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 // A damaged font file can pass every structural check, register and measure fine, and still
 // fault inside the system's text drawing. Inside a window procedure that fault is swallowed with
@@ -68,52 +70,55 @@ private:
 int RunFontVettingHelper(HANDLE input, HANDLE output,
                          const std::function<void(const TFontDrawing&)>& beforeEach = nullptr);
 
-// The program's side: one helper process, started on first use and ended by StopHelper or with
-// the object (or with this process: the helper belongs to a job that dies with it, and leaves
-// when its input pipe closes). Requests are answered in order; the helper works ahead on
-// prefetched drawings while the program does its own work, so on two cores a scan costs about
-// one registration and one drawing per file. Verdicts are kept until the helper stops.
+// The program's side: helper processes, started on first use and ended by StopHelpers or with
+// the object (or with this process: helpers belong to a job that dies with it, and leave when
+// their input pipe closes). A long list of prefetched drawings is shared out in small batches
+// between up to one helper per processor (kMaxHelpers at most), which work on it while the
+// program does its own work; each helper answers in order. Verdicts are kept until the helpers
+// stop.
 class TFontVetter {
 public:
-    // How long the helper may take over one drawing before it counts as hung.
+    // How long a helper may take over one drawing before it counts as hung.
     static constexpr DWORD kAnswerTimeoutMs = 3000;
+    // Helpers that work on a long list at once; more than the machine's processors never pays.
+    static constexpr int kMaxHelpers = 2;
 
-    // `pump` runs while waiting for the helper, so the program's windows keep answering.
+    // `pump` runs while waiting for a helper, so the program's windows keep answering.
     explicit TFontVetter(std::function<void()> pump = nullptr, std::string helperCommandLine = "");
     ~TFontVetter();
     TFontVetter(const TFontVetter&) = delete;
     TFontVetter& operator=(const TFontVetter&) = delete;
 
-    // Lets the helper work on `drawing` before the program asks for it.
+    // Lets a helper work on `drawing` before the program asks for it.
     void Prefetch(const TFontDrawing& drawing);
-    // Whether making `drawing` is safe; waits for the helper, pumping, as long as needed.
+    // Whether making `drawing` is safe; waits for the helpers, pumping, as long as needed.
     TFontVerdict Vet(const TFontDrawing& drawing);
-    // The picture the helper drew for a safe `drawing` that asked for one; handed out once.
+    // The picture a helper drew for a safe `drawing` that asked for one; handed out once.
     std::optional<TFontPicture> TakePicture(const TFontDrawing& drawing);
 
-    // Starts the helper ahead of the first question, so that its start overlaps the caller's work.
-    void StartHelper();
+    // Starts the helpers `drawings` drawings will need ahead of the first question, so that
+    // their start overlaps the caller's work.
+    void StartHelpers(size_t drawings);
 
-    // Ends the helper and forgets the verdicts (the files may change before the next use);
-    // drawings still asked for go to a fresh helper on the next question.
-    void StopHelper();
-    // StopHelper, once nothing was asked or answered for `idleMs`.
-    void StopHelperIfIdle(DWORD idleMs);
+    // Ends the helpers and forgets the verdicts (the files may change before the next use);
+    // drawings still asked for go to fresh helpers on the next question.
+    void StopHelpers();
+    // StopHelpers, once nothing was asked or answered for `idleMs`.
+    void StopHelpersIfIdle(DWORD idleMs);
 
-    DWORD HelperProcessId() const { return helper_.process ? helper_.processId : 0; }
+    // The first running helper's process, 0 when none runs.
+    DWORD HelperProcessId() const { return helpers_.empty() ? 0 : helpers_.front()->processId; }
     // This executable with the helper switch.
     static std::string OwnHelperCommandLine();
 
 private:
-    struct Helper {
-        HANDLE process = nullptr;
-        DWORD processId = 0;
-        HANDLE toHelper = nullptr;    // its standard input
-        bool ready = false;           // it has said so: what it reads now, it draws
-        DWORD startedAt = 0;
+    struct Pending {
+        uint32_t id;
+        TFontDrawing drawing;
+        int crashes = 0;  // helpers that died while this drawing was the oldest one they had
     };
-    // The program's end of the helper's standard output, read asynchronously, so that a wait
-    // for an answer ends the moment bytes arrive.
+    // The program's end of a helper's standard output, read asynchronously, so that a wait for
+    // an answer ends the moment bytes arrive.
     class AnswerPipe {
     public:
         AnswerPipe();
@@ -133,37 +138,42 @@ private:
         HANDLE arrived_ = nullptr;
         OVERLAPPED read_{};
         bool pending_ = false;
-        int opened_ = 0;  // makes each pipe's name new
         std::string buffer_;
     };
-    struct Pending {
-        uint32_t id;
-        TFontDrawing drawing;
-        int crashes = 0;  // helpers that died while this drawing was the oldest one sent
+    struct Helper {
+        ~Helper();
+        HANDLE process = nullptr;
+        DWORD processId = 0;
+        HANDLE toHelper = nullptr;  // its standard input
+        AnswerPipe answers;         // its standard output
+        TFrameBuffer partialAnswers;
+        std::deque<Pending> sent;   // written to it, not yet answered, oldest first
+        bool ready = false;         // it has said so: what it reads now, it draws
+        DWORD startedAt = 0;
+        DWORD oldestSince = 0;      // when it started on the oldest drawing it has
     };
 
-    bool EnsureHelper();
-    void EndHelper(bool kill);
+    bool StartHelper();
+    void EndHelpers();
+    void EndHelper(Helper& helper);
     void SendWaiting();
     void Poll();
-    bool ReadAnswers();  // false when the helper is gone or talks nonsense
-    void HandleLostHelper(bool hung);
+    bool ReadAnswers(Helper& helper);  // false when the helper is gone or talks nonsense
+    void HandleLostHelper(Helper& helper, bool hung);
     void Settle(const TFontDrawing& drawing, TFontVerdict verdict);
-    void RequeueSent();
+    void Requeue(std::deque<Pending> pending);
+    size_t SentCount() const;
 
     std::function<void()> pump_;
     std::string commandLine_;
     HANDLE job_ = nullptr;
-    Helper helper_;
-    AnswerPipe answers_;
+    int maxHelpers_;
+    std::vector<std::unique_ptr<Helper>> helpers_;
     bool unavailable_ = false;
     int failedStarts_ = 0;  // helpers in a row that died before they were ready
     uint32_t nextId_ = 1;
-    std::deque<Pending> sent_;     // written to the helper, oldest first
-    std::deque<Pending> waiting_;  // not yet written
-    std::set<TFontDrawing> queued_;  // the drawings of both
-    TFrameBuffer partialAnswers_;
-    DWORD oldestSince_ = 0;        // when the helper started on the oldest sent drawing
+    std::deque<Pending> waiting_;    // not yet written to a helper
+    std::set<TFontDrawing> queued_;  // the drawings waiting or sent
     DWORD lastActivity_ = 0;
     std::map<TFontDrawing, TFontVerdict> verdicts_;
     std::map<TFontDrawing, TFontPicture> pictures_;  // drawn, not yet taken

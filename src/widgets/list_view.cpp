@@ -55,13 +55,13 @@ int TListView::Count() const {
     return h ? static_cast<int>(SendMessageA(h, LVM_GETITEMCOUNT, 0, 0)) : 0;
 }
 
-int TListView::AddItem(const std::string& caption) {
+int TListView::AddItem(const std::string& caption, int image) {
     HWND h = Handle();
     LVITEMA item{};
     item.mask = LVIF_TEXT | LVIF_IMAGE;
     item.iItem = Count();
     item.pszText = const_cast<char*>(caption.c_str());
-    item.iImage = I_IMAGENONE;  // no picture until its own thumbnail is linked
+    item.iImage = image;
     int index = static_cast<int>(SendMessageA(h, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
     if (index >= 0) {
         RowsChangedFrom(index);
@@ -152,7 +152,12 @@ void TListView::SetItemIndex(int item) {
     }
 }
 
-bool TListView::Notify(NMHDR& header, LRESULT&) {
+bool TListView::Notify(NMHDR& header, LRESULT& result) {
+    if (header.code == LVN_DELETEALLITEMS) {
+        // Nothing here needs a notice per row; without this answer a clear sends one for each.
+        result = TRUE;
+        return true;
+    }
     if (header.code != LVN_ITEMCHANGED) return false;
     auto& change = reinterpret_cast<NMLISTVIEW&>(header);
     if (!(change.uChanged & LVIF_STATE)) return false;

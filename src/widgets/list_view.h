@@ -14,7 +14,9 @@ public:
     void SetSmallImages(TImageList* images);
 
     int Count() const;
-    int AddItem(const std::string& caption = std::string());  // returns the new row's index
+    // Returns the new row's index. Linking an image at once costs the list far less than
+    // SetImageIndex afterwards.
+    int AddItem(const std::string& caption = std::string(), int image = I_IMAGENONE);
     void AddSubItem(int item, const std::string& text);       // appends the next sub-item
     std::string SubItem(int item, int index) const;           // sub-item 0 is the second column
     void SetImageIndex(int item, int image);

@@ -64,7 +64,7 @@ TEST(FontVetting, FaultingHangingAndUnregistrableFilesAreCondemnedAndTheHelperCo
     EXPECT_EQ(vetter.Vet(TFontDrawing{TestFont("SorvaneTestA.ttf"), "SorvaneTestA", "abc", 90}), TFontVerdict::Safe);
     const DWORD pid = vetter.HelperProcessId();
     ASSERT_NE(pid, 0u);
-    vetter.StopHelper();
+    vetter.StopHelpers();
     EXPECT_EQ(vetter.HelperProcessId(), 0u);
     EXPECT_TRUE(ProcessEnded(pid));
     // Every file can be deleted at once: nothing of the helper holds one.
