@@ -1,6 +1,10 @@
 #include "fonts/font_vetting.h"
 
 #include <gtest/gtest.h>
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <cctype>
 
 #include "font_test_support.h"
 #include "support/test_env.h"
@@ -90,4 +94,25 @@ TEST(FontVetting, WithoutAHelperTheCallerDecides) {
     EXPECT_EQ(vetter.Vet(Thumbnail(TestFont("SorvaneTestA.ttf"))), TFontVerdict::NoHelper);
     EXPECT_EQ(vetter.Vet(Thumbnail(TestFont("notafont.ttf"))), TFontVerdict::NoHelper);
     EXPECT_EQ(vetter.HelperProcessId(), 0u);
+}
+
+// A helper starts for every scan, so its start is part of every scan's cost: it must not load
+// the libraries only the window needs.
+TEST(FontVetting, TheHelperLoadsNoneOfTheLibrariesOnlyTheWindowNeeds) {
+    TFontVetter vetter;
+    ASSERT_EQ(vetter.Vet(Thumbnail(TestFont("SorvaneTestA.ttf"))), TFontVerdict::Safe);
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, vetter.HelperProcessId());
+    ASSERT_NE(snapshot, INVALID_HANDLE_VALUE);
+    std::vector<std::string> modules;
+    MODULEENTRY32 module{};
+    module.dwSize = sizeof(module);
+    for (BOOL more = Module32First(snapshot, &module); more; more = Module32Next(snapshot, &module)) {
+        std::string name = module.szModule;
+        std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+        modules.push_back(name);
+    }
+    CloseHandle(snapshot);
+    EXPECT_NE(std::find(modules.begin(), modules.end(), "gdi32.dll"), modules.end());  // the list is real
+    for (const char* library : {"comctl32.dll", "comdlg32.dll", "shell32.dll", "ole32.dll", "winmm.dll"})
+        EXPECT_EQ(std::find(modules.begin(), modules.end(), library), modules.end()) << library;
 }
