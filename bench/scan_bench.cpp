@@ -1,11 +1,11 @@
 // The main window's folder scan against the platform's floor for the same folder.
 //
-//   scan_bench [--extra-families <folder>] <folder> [<folder>...]
+//   scan_bench <folder> [<folder>...]
 //
 // The floor registers each file, enumerates the families once, draws the face name at 30
 // points and unregisters. The scan is the main window's, thumbnails and font vetting included,
-// run as a user runs it by selecting the folder in the tree. --extra-families registers every
-// font of that folder first, to show how both grow with the number of installed families. With
+// run as a user runs it by selecting the folder in the tree. It prints how many families are
+// installed, since both grow with that number (bench/run_scan_bench --extra installs more). With
 // SORVANE_BENCH_HIDDEN set the main window is never shown, which separates painting from the
 // rest. Exits non-zero, printing no figure for the folder, when the scan cannot be run or lists
 // fewer faces and thumbnails than the floor drew.
@@ -179,10 +179,11 @@ void MeasureFolder(const std::string& folder, HWND window) {
     std::fflush(stdout);
 }
 
-int RegisterExtraFamilies(const std::string& folder) {
-    int added = 0;
-    for (const std::string& path : FilesIn(folder, "*.ttf")) added += AddFontResourceExA(path.c_str(), FR_PRIVATE, nullptr) > 0;
-    return added;
+int InstalledTrueTypeFamilies(HWND window) {
+    std::vector<std::string> families;
+    CollectTrueTypeFamilies(families, window);
+    std::sort(families.begin(), families.end());
+    return int(std::unique(families.begin(), families.end()) - families.begin());
 }
 
 }  // namespace
@@ -194,24 +195,14 @@ int main(int argc, char** argv) {
     TApplication application;
     application.Initialize();
     application.SetTitle("Sorvane");
-    std::vector<std::string> folders;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--extra-families") == 0 && i + 1 < argc) {
-            const int added = RegisterExtraFamilies(argv[++i]);
-            if (added == 0) Fail(std::string("no font registered from ") + argv[i]);
-            std::printf("%d extra families registered\n", added);
-        } else {
-            folders.push_back(argv[i]);
-        }
-    }
+    std::vector<std::string> folders(argv + 1, argv + argc);
     if (folders.empty()) {
-        std::fprintf(stderr, "usage: scan_bench [--extra-families <folder>] <folder of fonts>...\n");
+        std::fprintf(stderr, "usage: scan_bench <folder of fonts>...\n");
         return 2;
     }
     HWND window = MainWindow().Handle();
     // The first enumeration of a process builds the system's font cache; keep it out of the figures.
-    std::vector<std::string> warmUp;
-    CollectTrueTypeFamilies(warmUp, window);
+    std::printf("%d TrueType families installed\n", InstalledTrueTypeFamilies(window));
     for (const std::string& folder : folders) MeasureFolder(folder, window);
     return 0;
 }
