@@ -147,16 +147,20 @@ void TfrmMain::ShellTreeView1Change(TComponent*, HTREEITEM) {
     if (scanning_) return;  // the tree is disabled during a scan; only a program can get here
     scanning_ = true;
     SilentCall([this] {
+        const std::string folder = ShellTreeView1->Path();
+        // A virtual folder (the computer) has no path and holds no files.
+        const int count = folder.empty() ? 0 : CountFiles(AddBackslash(folder) + "*.ttf");
+        if (count > 0) {
+            // The helpers start first, so that their start overlaps all that comes before the
+            // first file, and work through the folder ahead of the scan.
+            vetter_.StartHelpers(count);
+            PrefetchThumbnails(folder);
+        }
         ImageList1->Clear();
         ListView1->Clear();
         TB_FontListGetStop->SetEnabled(true);
         StopFlag = false;
         ShellTreeView1->SetEnabled(false);
-        std::string folder = ShellTreeView1->Path();
-        // A virtual folder (the computer) has no path and holds no files.
-        int count = folder.empty() ? 0 : CountFiles(AddBackslash(folder) + "*.ttf");
-        // The helpers' start overlaps the repaint of the emptied list.
-        if (count > 0) vetter_.StartHelpers(count);
         Application->ProcessMessages();
         if (count > 0) {
             ImagesClear();
@@ -165,8 +169,6 @@ void TfrmMain::ShellTreeView1Change(TComponent*, HTREEITEM) {
             FindFile1->SetFolderName(folder);
             FindFile1->SetIsFindSub(false);
             FindFile1->SetFileMask({"*.ttf"});
-            // The helper works through the folder ahead of the scan.
-            PrefetchThumbnails(folder);
             TScanDisplay display({ListView1, StatusBar1, StatusProgressBar1}, scanDisplay_);
             FindFile1->Execute();
         }
