@@ -286,6 +286,7 @@ void TFontVetter::Prefetch(const TFontDrawing& drawing) {
 
 TFontVerdict TFontVetter::Vet(const TFontDrawing& drawing) {
     Prefetch(drawing);
+    MoveToFront(drawing);
     for (;;) {
         auto known = verdicts_.find(drawing);
         if (known != verdicts_.end()) return known->second;
@@ -332,6 +333,21 @@ void TFontVetter::StopHelpers() {
 
 void TFontVetter::StopHelpersIfIdle(DWORD idleMs) {
     if (!helpers_.empty() && queued_.empty() && GetTickCount() - lastActivity_ >= idleMs) StopHelpers();
+}
+
+// The caller waits for this drawing now: a preview asked for during a scan goes before the
+// rest of the folder.
+void TFontVetter::MoveToFront(const TFontDrawing& drawing) {
+    auto same = [&](const Pending& pending) { return pending.drawing == drawing; };
+    // A scan asks in the order it prefetched, so its drawing is usually with a helper already.
+    for (const auto& helper : helpers_)
+        if (std::any_of(helper->sent.begin(), helper->sent.end(), same)) return;
+    auto waiting = std::find_if(waiting_.begin(), waiting_.end(), same);
+    if (waiting == waiting_.end() || waiting == waiting_.begin()) return;
+    Pending pending = std::move(*waiting);
+    waiting_.erase(waiting);
+    waiting_.push_front(std::move(pending));
+    SendWaiting();
 }
 
 size_t TFontVetter::SentCount() const {

@@ -18,7 +18,8 @@
 // of ours can rule it out, so before the program registers a file or draws with it, a helper
 // process (this executable started with kFontVettingSwitch) registers it privately, draws exactly
 // what the program is about to draw, unregisters it and answers. A helper that crashes, does not
-// answer in time or cannot register the file condemns it.
+// answer in time or cannot register the file condemns it. For a thumbnail the helper's drawing
+// is the one the program shows: it comes back with the answer.
 
 inline constexpr char kFontVettingSwitch[] = "--vet-fonts";
 
@@ -162,6 +163,7 @@ private:
     void HandleLostHelper(Helper& helper, bool hung);
     void Settle(const TFontDrawing& drawing, TFontVerdict verdict);
     void Requeue(std::deque<Pending> pending);
+    void MoveToFront(const TFontDrawing& drawing);
     size_t SentCount() const;
 
     std::function<void()> pump_;
