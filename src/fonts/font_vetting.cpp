@@ -428,9 +428,12 @@ void TFontVetter::SendWaiting() {
     }
     // In small batches, so that each helper stays busy and answers for the drawings asked
     // next come soon; each write and each read of a pipe costs a call to the system's server.
+    // A helper still starting gets none while another is up: what it held would keep the
+    // program waiting for its start.
+    const bool anyReady = std::any_of(helpers_.begin(), helpers_.end(), [](const auto& h) { return h->ready; });
     for (size_t i = 0; i < helpers_.size() && !waiting_.empty(); ++i) {
         Helper& helper = *helpers_[i];
-        if (helper.sent.size() > kBatch) continue;
+        if (helper.sent.size() > kBatch || (!helper.ready && (anyReady || i > 0))) continue;
         std::string batch;
         if (helper.sent.empty()) helper.oldestSince = GetTickCount();
         while (!waiting_.empty() && helper.sent.size() < 2 * kBatch) {
