@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "widgets/graphics.h"
+
 #include "font_test_support.h"
 #include "support/test_env.h"
 
@@ -115,4 +117,52 @@ TEST(FontVetting, TheHelperLoadsNoneOfTheLibrariesOnlyTheWindowNeeds) {
     EXPECT_NE(std::find(modules.begin(), modules.end(), "gdi32.dll"), modules.end());  // the list is real
     for (const char* library : {"comctl32.dll", "comdlg32.dll", "shell32.dll", "ole32.dll", "winmm.dll"})
         EXPECT_EQ(std::find(modules.begin(), modules.end(), library), modules.end()) << library;
+}
+
+TEST(FontVetting, FramesComeOffTheBufferWholeHoweverTheBytesArrive) {
+    auto frame = [](const std::string& body) {
+        const uint32_t length = static_cast<uint32_t>(body.size());
+        return std::string(reinterpret_cast<const char*>(&length), 4) + body;
+    };
+    const std::string stream = frame("first") + frame("") + frame(std::string(300, 'x'));
+    // The same bytes in one piece, byte by byte and in uneven pieces give the same frames.
+    for (size_t piece : {stream.size(), size_t{1}, size_t{7}}) {
+        TFrameBuffer frames;
+        std::vector<std::string> bodies;
+        std::string body;
+        for (size_t at = 0; at < stream.size(); at += piece) {
+            frames.Append(stream.data() + at, std::min(piece, stream.size() - at));
+            while (frames.Next(body, 1000) == TFrameBuffer::Result::Frame) bodies.push_back(body);
+        }
+        EXPECT_EQ(bodies, (std::vector<std::string>{"first", "", std::string(300, 'x')})) << piece;
+        EXPECT_EQ(frames.Next(body, 1000), TFrameBuffer::Result::Incomplete);
+    }
+    // A frame longer than allowed is refused before any of its body arrives.
+    TFrameBuffer frames;
+    const std::string header = frame(std::string(2000, 'y')).substr(0, 4);
+    frames.Append(header.data(), header.size());
+    std::string body;
+    EXPECT_EQ(frames.Next(body, 1000), TFrameBuffer::Result::Bad);
+}
+
+TEST(FontVetting, AThumbnailComesBackOnceWithTheFaceTheHelperDrew) {
+    TFontVetter vetter;
+    const TFontDrawing good{TestFont("SorvaneTestA.ttf"), "", "", 30, 100, 50};
+    const TFontDrawing broken{TestFont("notafont.ttf"), "", "", 30, 100, 50};
+    vetter.Prefetch(good);
+    ASSERT_EQ(vetter.Vet(broken), TFontVerdict::Unsafe);
+    ASSERT_EQ(vetter.Vet(good), TFontVerdict::Safe);
+    EXPECT_FALSE(vetter.TakePicture(broken));
+
+    const std::optional<TFontPicture> drawn = vetter.TakePicture(good);
+    ASSERT_TRUE(drawn);
+    EXPECT_EQ(drawn->face, "SorvaneTestA");
+    TBitmap picture;
+    ASSERT_TRUE(picture.SetPixels(drawn->width, drawn->height, drawn->pixels));
+    EXPECT_EQ(picture.Width(), 100);
+    EXPECT_EQ(picture.Height(), 50);
+    EXPECT_EQ(picture.Canvas().Pixel(99, 49), RGB(255, 255, 255));  // white where no glyph reaches
+    EXPECT_NE(picture.Canvas().Pixel(20, 20), RGB(255, 255, 255));  // the first box glyph
+    EXPECT_FALSE(vetter.TakePicture(good));  // handed out once
+    EXPECT_EQ(vetter.Vet(good), TFontVerdict::Safe);  // the verdict stays
 }

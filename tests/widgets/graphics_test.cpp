@@ -27,6 +27,25 @@ TEST(Bitmap, NewBitmapIsWhiteAndSavesAsA24BitFile) {
     EXPECT_FALSE(FileExists(dir + "\\out.bmp.sorvane-tmp"));
 }
 
+TEST(Bitmap, PixelsCopyOneBitmapIntoAnotherAndAWrongSizeChangesNothing) {
+    TBitmap source;
+    source.SetSize(5, 2);  // rows padded to 16 bytes
+    source.Canvas().SetPixel(4, 0, clBlue);
+    const std::string pixels = source.Pixels();
+    ASSERT_EQ(pixels.size(), 2u * 16u);
+
+    TBitmap copy;
+    ASSERT_TRUE(copy.SetPixels(5, 2, pixels));
+    EXPECT_EQ(copy.Width(), 5);
+    EXPECT_EQ(copy.Canvas().Pixel(4, 0), RGB(0, 0, 255));
+    EXPECT_EQ(copy.Canvas().Pixel(0, 1), RGB(255, 255, 255));
+
+    EXPECT_FALSE(copy.SetPixels(6, 2, pixels));  // 6 pixels need 20-byte rows
+    EXPECT_FALSE(copy.SetPixels(5, 2, pixels.substr(1)));
+    EXPECT_EQ(copy.Width(), 5);
+    EXPECT_EQ(copy.Canvas().Pixel(4, 0), RGB(0, 0, 255));
+}
+
 TEST(Bitmap, FailedSaveKeepsTheExistingFileAndSaysSo) {
     std::string dir = FreshTempDir("bitmap-fail");
     std::string target = dir + "\\keep.bmp";
