@@ -295,9 +295,8 @@ void TfrmMain::DrawPreviewPass() {
     TCanvas& canvas = Image1->Canvas();
     canvas.Font().SetName(file);
     if (!notInstalled) Application->ProcessMessages();
-    // An empty text draws the face name, so that is what the preview must hold.
-    const std::string measured = text.empty() ? face : text;
-    SIZE extent = canvas.TextExtent(measured);
+    // The preview must hold what was drawn, the face name for an empty text.
+    SIZE extent = canvas.TextExtent(TextToDraw(face, text));
     Image1->SetBounds(Image1->Left(), Image1->Top(), extent.cx * 120 / 100, extent.cy);
     if (notInstalled) {
         Application->ProcessMessages();

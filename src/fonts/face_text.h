@@ -5,9 +5,14 @@
 
 #include "widgets/graphics.h"
 
+// What a drawing of `text` in `face` shows: an empty text draws the face name.
+inline const std::string& TextToDraw(const std::string& face, const std::string& text) {
+    return text.empty() ? face : text;
+}
+
 // Makes `canvas`'s font the installed family `face` at `size` points, in the character set
-// FindFaceLogFont picks for it. False, leaving the font alone, when `window`'s device context
-// (the canvas's own without a window) has no family named exactly `face`.
+// FindFaceLogFont picks for it. False, leaving the font alone, when the fonts `window`'s device
+// context sees (WithFontDC) hold no family named exactly `face`.
 bool SelectFaceFont(TCanvas& canvas, HWND window, const std::string& face, int size);
 
 // Draws `text` (the face name when empty) at (x, y) of `canvas` in `face` at `size` points with

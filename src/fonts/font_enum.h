@@ -5,6 +5,8 @@
 #include <exception>
 #include <string>
 
+#include "widgets/handles.h"
+
 // Font enumeration with a callable instead of a C callback.
 
 inline std::string FaceName(const LOGFONTA& logFont) {
@@ -39,6 +41,18 @@ void EnumFontFamilies(HDC dc, const char* family, F onFont) {
     font_enum_detail::Context<F> context{&onFont, nullptr};
     EnumFontFamiliesA(dc, family, font_enum_detail::Callback<F>, reinterpret_cast<LPARAM>(&context));
     if (context.error) std::rethrow_exception(context.error);
+}
+
+// Runs `use(dc)` with `window`'s device context, or without a window with a memory one: the
+// same fonts, and on Wine far cheaper than the screen's. False when there is no context.
+template <class F>
+bool WithFontDC(HWND window, F use) {
+    if (window) {
+        WindowDC dc(window);
+        return dc && (use(dc.get()), true);
+    }
+    MemoryDC dc;
+    return dc.get() && (use(dc.get()), true);
 }
 
 // The logical font that drawing the family `face` uses: its record in the system code page's

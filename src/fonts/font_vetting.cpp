@@ -190,17 +190,15 @@ bool DrawsSafely(const TFontDrawing& drawing, const TFamilyBaseline& baseline, T
     TBitmap bitmap;
     if (WantsPicture(drawing)) {
         bitmap.SetSize(std::min(drawing.pictureWidth, 4096), std::min(drawing.pictureHeight, 1024));
-        DrawFaceText(bitmap.Canvas(), nullptr, face, drawing.text, 0, 0, drawing.size);
-        picture = TFontPicture{face, bitmap.Width(), bitmap.Height(), bitmap.Pixels()};
     } else {
         bitmap.SetSize(1, 1);
         if (SelectFaceFont(bitmap.Canvas(), nullptr, face, drawing.size)) {
-            const std::string text = drawing.text.empty() ? face : drawing.text;
-            const SIZE extent = bitmap.Canvas().TextExtent(text);
+            const SIZE extent = bitmap.Canvas().TextExtent(TextToDraw(face, drawing.text));
             bitmap.SetSize(std::clamp<int>(extent.cx, 1, 4096), std::clamp<int>(extent.cy, 1, 1024));
-            bitmap.Canvas().TextOut(0, 0, text);
         }
     }
+    DrawFaceText(bitmap.Canvas(), nullptr, face, drawing.text, 0, 0, drawing.size);
+    if (WantsPicture(drawing)) picture = TFontPicture{face, bitmap.Width(), bitmap.Height(), bitmap.Pixels()};
     UnloadTempFont();
     return true;
 }
@@ -320,6 +318,11 @@ std::optional<TFontPicture> TFontVetter::TakePicture(const TFontDrawing& drawing
 
 void TFontVetter::StartHelpers(size_t drawings) {
     lastActivity_ = GetTickCount();
+    StartHelpersFor(drawings);
+}
+
+// A long list is shared between helpers; one drawing at a time needs one.
+void TFontVetter::StartHelpersFor(size_t drawings) {
     const size_t wanted = drawings > kBatch ? static_cast<size_t>(maxHelpers_) : 1;
     while (helpers_.size() < wanted && StartHelper()) {
     }
@@ -422,10 +425,7 @@ void TFontVetter::EndHelpers() {
 
 void TFontVetter::SendWaiting() {
     if (waiting_.empty()) return;
-    // A long list is shared between helpers; one drawing at a time needs one.
-    const size_t wanted = waiting_.size() + SentCount() > kBatch ? static_cast<size_t>(maxHelpers_) : 1;
-    while (helpers_.size() < wanted && StartHelper()) {
-    }
+    StartHelpersFor(waiting_.size() + SentCount());
     // In small batches, so that each helper stays busy and answers for the drawings asked
     // next come soon; each write and each read of a pipe costs a call to the system's server.
     // A helper still starting gets none while another is up: what it held would keep the

@@ -154,7 +154,8 @@ private:
         DWORD oldestSince = 0;      // when it started on the oldest drawing it has
     };
 
-    bool StartHelper();
+    void StartHelpersFor(size_t drawings);
+    bool StartHelper();  // one more
     void EndHelpers();
     void EndHelper(Helper& helper);
     void SendWaiting();

@@ -81,18 +81,11 @@ void UnloadTempFont() {
 }
 
 void CollectTrueTypeFamilies(std::vector<std::string>& list, HWND window) {
-    auto collect = [&](HDC dc) {
+    WithFontDC(window, [&](HDC dc) {
         EnumFontFamilies(dc, nullptr, [&](const LOGFONTA& font, DWORD fontType) {
             if (fontType & TRUETYPE_FONTTYPE) list.push_back(FaceName(font));
         });
-    };
-    if (window) {
-        WindowDC dc(window);
-        if (dc) collect(dc.get());
-    } else {
-        MemoryDC dc;
-        if (dc.get()) collect(dc.get());
-    }
+    });
 }
 
 TFamilyBaseline TFamilyBaseline::Capture(HWND window) {

@@ -26,3 +26,14 @@ bool FileExists(const std::string& path);
 std::string ReadFileBytes(const std::string& path);
 // Writes (replaces) a file with `bytes`; false when it cannot be written.
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
+
+// The message of the `E` that `action` throws; empty when it throws none.
+template <class E, class F>
+std::string ThrownMessage(F action) {
+    try {
+        action();
+    } catch (const E& error) {
+        return error.what();
+    }
+    return std::string();
+}

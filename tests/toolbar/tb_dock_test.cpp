@@ -178,24 +178,16 @@ TEST_F(DockTest, FreeingAFloatingWindowOrADockLeavesNothingBehind) {
 TEST_F(DockTest, PlacingAndRepositioningADockAreRefused) {
     TTBDock* dock = AddDock(dpTop);
     AddBar(dock, 0, 0);
-    try {
-        dock->SetPosition(dpLeft);
-        FAIL() << "no error";
-    } catch (const EInvalidOperation& e) {
-        EXPECT_STREQ(e.what(), "Cannot change Position of a TTBDock if it already contains controls");
-    }
+    EXPECT_EQ(ThrownMessage<EInvalidOperation>([&] { dock->SetPosition(dpLeft); }),
+              "Cannot change Position of a TTBDock if it already contains controls");
     EXPECT_EQ(dock->Position(), dpTop);
 
     auto* inner = TComponent::Create<TTBDock>(form.get());
     EXPECT_THROW(inner->SetParent(dock), EInvalidOperation);
     auto* bar = TComponent::Create<TestBar>(form.get());
     bar->SetParent(form.get());
-    try {
-        inner->SetParent(bar);
-        FAIL() << "no error";
-    } catch (const EInvalidOperation& e) {
-        EXPECT_STREQ(e.what(), "A TTBDock control cannot be placed inside a tool window or another TTBDock");
-    }
+    EXPECT_EQ(ThrownMessage<EInvalidOperation>([&] { inner->SetParent(bar); }),
+              "A TTBDock control cannot be placed inside a tool window or another TTBDock");
     EXPECT_EQ(inner->Parent(), nullptr);
 
     auto* empty = AddDock(dpTop);

@@ -249,20 +249,12 @@ TEST_F(SkinManagerTest, RemovingTheDefaultMarksTheNextWithoutCopyingIt) {
     EXPECT_EQ(DefaultSkin->SkinType(), tbsWindowsXP);
 
     TTBBaseSkin stranger(nullptr);
-    try {
-        SkinManager->SetDefaultSkin(&stranger);
-        ADD_FAILURE() << "an unregistered skin became the default";
-    } catch (const ESkinError& e) {
-        EXPECT_STREQ(e.what(), "This skin has not been added to the SkinManager.");
-    }
+    EXPECT_EQ(ThrownMessage<ESkinError>([&] { SkinManager->SetDefaultSkin(&stranger); }),
+              "This skin has not been added to the SkinManager.");
     EXPECT_THROW(stranger.SetIsDefaultSkin(true), ESkinError);
     EXPECT_FALSE(stranger.IsDefaultSkin());
-    try {
-        SkinManager->RemoveSkin(&stranger);
-        ADD_FAILURE() << "an unregistered skin was removed";
-    } catch (const ESkinError& e) {
-        EXPECT_STREQ(e.what(), "The skin cannot be removed because it's not part of the SkinManager");
-    }
+    EXPECT_EQ(ThrownMessage<ESkinError>([&] { SkinManager->RemoveSkin(&stranger); }),
+              "The skin cannot be removed because it's not part of the SkinManager");
     EXPECT_EQ(SkinManager->AddSkin(second.get()), 0);
     EXPECT_EQ(SkinManager->Count(), 1);
 }
