@@ -2,7 +2,7 @@
 
 #include "fonts/temp_font.h"
 #include "support/window_count.h"
-#include "toolbar/view_test_support.h"
+#include "toolbar/views/view_test_support.h"
 
 namespace {
 
