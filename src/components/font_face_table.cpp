@@ -9,6 +9,7 @@
 
 #include "widgets/graphics.h"
 #include "widgets/string_list.h"
+#include "widgets/system_library.h"
 
 // --- the rules -----------------------------------------------------------------------------
 
@@ -120,7 +121,7 @@ namespace {
 // without one simply has no printer.
 class Spooler {
 public:
-    Spooler() : module_(LoadLibraryA("winspool.drv")) {
+    Spooler() : module_(LoadSystemLibrary("winspool.drv")) {
         if (!module_) return;
         enumPrinters_ = Entry<EnumPrintersFn>("EnumPrintersA");
         defaultPrinter_ = Entry<DefaultPrinterFn>("GetDefaultPrinterA");

@@ -8,6 +8,7 @@
 #include "widgets/exception.h"
 #include "widgets/form.h"
 #include "widgets/hint_control.h"
+#include "widgets/system_library.h"
 
 TApplication* Application = nullptr;
 TScreen* Screen = nullptr;
@@ -60,6 +61,10 @@ void TApplication::Initialize() {
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS |
                                               ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES | ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&icc);
+    // The theme library binds msimg32 at its first drawing, and Wine looks for a library bound
+    // that way beside the program first, whatever the default search says. Loaded here from the
+    // system folder, it is found loaded. Kept for the life of the process.
+    LoadSystemLibrary("msimg32.dll");
 }
 
 HICON TApplication::Icon() const {

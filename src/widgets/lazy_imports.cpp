@@ -7,7 +7,9 @@
 // import slot ("__imp__Name@bytes"); here each slot is defined by us and starts out pointing at
 // a stub, which loads the library, puts the real function into the slot and calls it. Later
 // calls go straight to the function. A function used without an entry here fails to link, since
-// the program does not link these libraries.
+// the program does not link these libraries. The version library is bound here too, though the
+// helper never needs it either way: imported, it would be searched for in the program's folder
+// first, where the loader finds a planted copy before the system's.
 #include <windows.h>
 #include <commctrl.h>
 #include <commdlg.h>
@@ -16,11 +18,14 @@
 #include <shellapi.h>
 #include <shlobj.h>
 #include <shlwapi.h>
+#include <winver.h>
+
+#include "widgets/system_library.h"
 
 namespace {
 
 void* Resolve(const char* library, const char* name) {
-    HMODULE module = LoadLibraryA(library);
+    HMODULE module = LoadSystemLibrary(library);
     FARPROC function = module ? GetProcAddress(module, name) : nullptr;
     // A system library without its function: nothing sensible can go on.
     if (!function) FatalAppExitA(0, name);
@@ -44,6 +49,7 @@ constexpr char kComDlg32[] = "comdlg32.dll";
 constexpr char kOle32[] = "ole32.dll";
 constexpr char kShell32[] = "shell32.dll";
 constexpr char kShlwapi[] = "shlwapi.dll";
+constexpr char kVersion[] = "version.dll";
 constexpr char kWinMM[] = "winmm.dll";
 
 }  // namespace
@@ -79,4 +85,7 @@ SORVANE_LAZY_IMPORT(kShell32, SHGetPathFromIDListA, "SHGetPathFromIDListA@8")
 SORVANE_LAZY_IMPORT(kShell32, SHGetSpecialFolderLocation, "SHGetSpecialFolderLocation@12")
 SORVANE_LAZY_IMPORT(kShell32, ShellExecuteA, "ShellExecuteA@24")
 SORVANE_LAZY_IMPORT(kShlwapi, StrRetToBufA, "StrRetToBufA@16")
+SORVANE_LAZY_IMPORT(kVersion, GetFileVersionInfoA, "GetFileVersionInfoA@16")
+SORVANE_LAZY_IMPORT(kVersion, GetFileVersionInfoSizeA, "GetFileVersionInfoSizeA@8")
+SORVANE_LAZY_IMPORT(kVersion, VerQueryValueA, "VerQueryValueA@16")
 SORVANE_LAZY_IMPORT(kWinMM, PlaySoundA, "PlaySoundA@12")

@@ -22,6 +22,19 @@ bool PumpUntil(F done, int ms = 5000) {
     return true;
 }
 
+// Every test program started with this switch and a font file draws the file's face name in its
+// face, as a thumbnail, and exits with one of the codes below; a fault of the system's drawing
+// ends it with kDrawProbeFaulted.
+inline constexpr char kDrawProbeSwitch[] = "--draw-probe";
+inline constexpr int kDrawProbeDrawn = 0, kDrawProbeUnregistrable = 3, kDrawProbeFaulted = 4;
+
+// A way to start a test program as a child of a test: `switchName` followed by one argument
+// runs `run(argument)` (with the application initialised) instead of the tests. Registered by a
+// static object of the test file that needs it.
+struct TChildMode {
+    TChildMode(const char* switchName, int (*run)(const std::string& argument));
+};
+
 bool FileExists(const std::string& path);
 std::string ReadFileBytes(const std::string& path);
 // Writes (replaces) a file with `bytes`; false when it cannot be written.

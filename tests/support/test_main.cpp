@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 #include <string>
 
+#include "fonts/face_text.h"
 #include "fonts/font_vetting.h"
+#include "fonts/temp_font.h"
+#include "support/test_env.h"
 #include "widgets/application.h"
+#include "widgets/graphics.h"
 
 namespace {
 
@@ -16,15 +21,45 @@ void MisbehaveWhenAsked(const TFontDrawing& drawing) {
     if (drawing.path.find("helper-faults") != std::string::npos) RaiseException(EXCEPTION_ACCESS_VIOLATION, 0, 0, nullptr);
 }
 
+LONG WINAPI ExitOnFault(EXCEPTION_POINTERS*) {
+    TerminateProcess(GetCurrentProcess(), kDrawProbeFaulted);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
+// Registers a font file with the system and draws its face name as a thumbnail, in this fresh
+// process and without any check or vetting of the program's: the tests learn this way which
+// files fault the system's drawing.
+int DrawProbe(const std::string& path) {
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+    SetUnhandledExceptionFilter(ExitOnFault);
+    const TFamilyBaseline baseline = TFamilyBaseline::Capture(nullptr);
+    if (AddFontResourceExA(path.c_str(), FR_PRIVATE, nullptr) <= 0) return kDrawProbeUnregistrable;
+    const std::string face = FaceNameOfRegisteredFile(path, nullptr, baseline);
+    TBitmap bitmap;
+    bitmap.SetSize(100, 50);
+    DrawFaceText(bitmap.Canvas(), nullptr, face, std::string(), 0, 0, 30);
+    RemoveFontResourceExA(path.c_str(), FR_PRIVATE, nullptr);
+    return kDrawProbeDrawn;
+}
+
+std::map<std::string, int (*)(const std::string&)>& ChildModes() {
+    static std::map<std::string, int (*)(const std::string&)> modes;
+    return modes;
+}
+
 }  // namespace
+
+TChildMode::TChildMode(const char* switchName, int (*run)(const std::string& argument)) { ChildModes()[switchName] = run; }
 
 // Every test program is a GUI client: one application object, as in the program itself.
 int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], kFontVettingSwitch) == 0)
         return RunFontVettingHelper(GetStdHandle(STD_INPUT_HANDLE), GetStdHandle(STD_OUTPUT_HANDLE), MisbehaveWhenAsked);
+    if (argc == 3 && std::strcmp(argv[1], kDrawProbeSwitch) == 0) return DrawProbe(argv[2]);
     TApplication application;
     application.Initialize();
     application.SetTitle("Sorvane");
+    if (argc == 3 && ChildModes().count(argv[1])) return ChildModes()[argv[1]](argv[2]);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "widgets/control.h"
+#include "widgets/system_library.h"
 
 // ---- System inputs ------------------------------------------------------------------------
 
@@ -215,7 +216,7 @@ void AddTrackMouseEventRef() {
     if (use.References++ > 0) return;
     use.Entry = User32Entry<TrackMouseEventProc>("TrackMouseEvent");
     if (use.Entry) return;
-    use.CommonControls = LoadLibraryA("comctl32.dll");
+    use.CommonControls = LoadSystemLibrary("comctl32.dll");
     if (use.CommonControls)
         use.Entry = reinterpret_cast<TrackMouseEventProc>(
             reinterpret_cast<void*>(GetProcAddress(use.CommonControls, "_TrackMouseEvent")));

@@ -2,12 +2,14 @@
 
 #include <string>
 
+#include "widgets/system_library.h"
+
 namespace {
 
 // The library stays loaded for the life of the process once it was found.
 class ThemeLibrary {
 public:
-    ThemeLibrary() : module_(LoadLibraryA("uxtheme.dll")) {}
+    ThemeLibrary() : module_(LoadSystemLibrary("uxtheme.dll")) {}
     ~ThemeLibrary() { if (module_) FreeLibrary(module_); }
     ThemeLibrary(const ThemeLibrary&) = delete;
     ThemeLibrary& operator=(const ThemeLibrary&) = delete;

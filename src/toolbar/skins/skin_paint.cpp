@@ -9,6 +9,7 @@
 
 #include "widgets/handles.h"
 #include "widgets/image_list.h"
+#include "widgets/system_library.h"
 
 // ---- Solid shapes --------------------------------------------------------------------------
 
@@ -49,7 +50,7 @@ using GradientFillPointer = BOOL(WINAPI*)(HDC, PTRIVERTEX, ULONG, PVOID, ULONG, 
 
 // msimg32 stays loaded for the life of the process once found.
 GradientFillPointer LookUpGradientFill() {
-    static const HMODULE library = LoadLibraryA("msimg32.dll");
+    static const HMODULE library = LoadSystemLibrary("msimg32.dll");
     if (!library) return nullptr;
     return reinterpret_cast<GradientFillPointer>(reinterpret_cast<void*>(GetProcAddress(library, "GradientFill")));
 }
