@@ -86,7 +86,7 @@ void TfrmMain::BuildLayout() {
 
     StatusBar1 = b.Place<TStatusBar>("StatusBar1", this, 0, 500, 759, 16);
     StatusBar1->SetAlign(alBottom);
-    StatusBar1->AddPanel(50);
+    StatusBar1->AddPanel(kProgressTextPanelWidth);
     StatusBar1->AddPanel(50);
     StatusProgressBar1 = b.Make<TStatusProgressBar>("StatusProgressBar1");
     StatusProgressBar1->SetStatusBar(StatusBar1);

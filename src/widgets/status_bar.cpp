@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "widgets/handles.h"
+
 TStatusBar::TStatusBar(TComponent* owner) : TWinControl(owner) {
     SetBounds(0, 0, 200, 19);
     SetAlign(alBottom);
@@ -32,6 +34,27 @@ void TStatusBar::AddPanel(int width) {
     widths_.push_back(width);
     texts_.emplace_back();
     ApplyParts();
+}
+
+void TStatusBar::SetPanelWidth(int index, int width) {
+    if (widths_.at(index) == width) return;
+    widths_.at(index) = width;
+    ApplyParts();
+}
+
+int TStatusBar::PanelWidthFor(const std::string& text) const {
+    HWND h = HandleOrNull();
+    // The font the bar draws with; a bar given none draws with the system's.
+    HFONT font = h ? reinterpret_cast<HFONT>(SendMessageA(h, WM_GETFONT, 0, 0)) : nullptr;
+    WindowDC dc(h);
+    ScopedSelect selected(dc.get(), font ? font : GetStockObject(DEFAULT_GUI_FONT));
+    SIZE extent{};
+    GetTextExtentPoint32A(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent);
+    // Borders: [0] the space left and right of a panel's rectangle, [2] between two panels.
+    int borders[3] = {};
+    if (h) SendMessageA(h, SB_GETBORDERS, 0, reinterpret_cast<LPARAM>(borders));
+    // Inside the rectangle the sunken edge and the text's own padding, on both sides.
+    return extent.cx + 2 * (borders[0] + GetSystemMetrics(SM_CXEDGE) + kTextPadding) + borders[2];
 }
 
 std::string TStatusBar::PanelText(int index) const { return texts_.at(index); }

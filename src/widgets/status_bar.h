@@ -9,6 +9,10 @@ public:
     int PanelCount() const { return static_cast<int>(widths_.size()); }
     void AddPanel(int width);
     int PanelWidth(int index) const { return widths_.at(index); }
+    void SetPanelWidth(int index, int width);
+    // The width a panel needs to show all of `text`: the text in the bar's font, plus the panel's
+    // edges and the space the bar leaves around its text.
+    int PanelWidthFor(const std::string& text) const;
     std::string PanelText(int index) const;
     void SetPanelText(int index, const std::string& text);
     // The panel's rectangle in the bar's client coordinates, as the bar draws it.
@@ -22,6 +26,9 @@ protected:
     void UpdatesReleased() override;
 
 private:
+    // The common controls draw a panel's text this far inside its sunken edge.
+    static constexpr int kTextPadding = 3;
+
     void ApplyParts();
     void ApplyPanelText(int index);
     std::vector<int> widths_;
