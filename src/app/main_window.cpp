@@ -1,5 +1,8 @@
 #include "app/main_window.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "fonts/face_text.h"
 #include "fonts/temp_font.h"
 #include "widgets/directory.h"
@@ -42,9 +45,18 @@ TfrmMain::TfrmMain(TComponent* owner)
     FontImages->fill(nullptr);
     BuildLayout();
     DoCreate();
+    // The first scan or preview finds a helper ready: starting one costs a folder of a hundred
+    // fonts as much as scanning it. It starts once the window has shown itself and nothing is
+    // waiting, so that the window does not wait for it.
+    helperStartKey_ = Application->AddIdleHandler([this] {
+        Application->RemoveIdleHandler(std::exchange(helperStartKey_, 0));
+        SilentCall([this] { vetter_.StartHelpers(1); });
+    });
 }
 
-TfrmMain::~TfrmMain() = default;
+TfrmMain::~TfrmMain() {
+    if (helperStartKey_) Application->RemoveIdleHandler(helperStartKey_);
+}
 
 void TfrmMain::FormCreate(TComponent*) { FontImageCount = 0; }
 
@@ -53,8 +65,9 @@ void TfrmMain::FormShow(TComponent*) { lblSelectedFontName->SetCaption(std::stri
 void TfrmMain::Timer1Timer(TComponent*) {
     SilentCall([this] {
         btnFontPreview->SetEnabled(!lblSelectedFontName->Caption().empty());
-        // Previews in a row share one helper; it goes once the user has stopped drawing.
-        if (!scanning_) vetter_.StopHelpersIfIdle(kIdleHelperMs);
+        // Previews in a row share the helper's verdicts; they go once the user has stopped
+        // drawing, and the helper stays ready.
+        if (!scanning_) vetter_.StandByIfIdle(kIdleHelperMs);
     });
 }
 
@@ -165,6 +178,7 @@ void TfrmMain::ShellTreeView1Change(TComponent*, HTREEITEM) {
         if (count > 0) {
             ImagesClear();
             StatusBar1->SetPanelText(0, std::string());
+            FitProgressTextPanel(count);
             StatusProgressBar1->SetMax(count);
             FindFile1->SetFolderName(folder);
             FindFile1->SetIsFindSub(false);
@@ -174,9 +188,9 @@ void TfrmMain::ShellTreeView1Change(TComponent*, HTREEITEM) {
         }
         Application->ProcessMessages();  // paints the scan's last state
     });
-    // Whatever happened above, the user must be able to pick the next folder, and no helper
-    // process outlives the scan.
-    SilentCall([this] { vetter_.StopHelpers(); });
+    // Whatever happened above, the user must be able to pick the next folder, and only one
+    // idle helper outlives the scan: the next scan starts without waiting for one.
+    SilentCall([this] { vetter_.StandBy(); });
     scanBaseline_.reset();
     // The hourglass stays from the first file to the last, instead of flickering between files.
     Screen->SetCursor(crDefault);
@@ -189,6 +203,12 @@ void TfrmMain::ShellTreeView1Change(TComponent*, HTREEITEM) {
         closeConfirmed_ = true;
         Close();
     }
+}
+
+void TfrmMain::FitProgressTextPanel(int count) {
+    const std::string widest = std::to_string(count) + "/" + std::to_string(count);
+    StatusBar1->SetPanelWidth(0, std::max(kProgressTextPanelWidth, StatusBar1->PanelWidthFor(widest)));
+    StatusProgressBar1->SetPanelIndex(StatusProgressBar1->PanelIndex());
 }
 
 void TfrmMain::FindFile1Find(const std::string& FileName, const std::string& Path, const TSearchRec&, bool& Cancel) {

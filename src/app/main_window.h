@@ -35,7 +35,9 @@ constexpr int kThumbnailPoints = 30;
 // A scan shows the list and its progress at most this often: under Wine each showing (scroll
 // bars, new rows, status text, progress bar) costs about as much as handling five files.
 constexpr DWORD kScanPaintIntervalMs = 100;
-// How long the font vetting helper stays after the last preview.
+// The status bar's first panel, which shows the scan's progress text, is never narrower.
+constexpr int kProgressTextPanelWidth = 50;
+// How long the verdicts of previews are kept after the last one.
 constexpr DWORD kIdleHelperMs = 3000;
 
 // Adding a row to the list redraws it and its scroll bar at once, and a new position redraws
@@ -145,15 +147,20 @@ private:
     void DrawPreviewPass();
     TFontDrawing ThumbnailDrawing(const std::string& path) const;
     void PrefetchThumbnails(const std::string& folder);
+    // Widens the progress text's panel to hold "count/count" whole, or narrows it back; the
+    // progress bar in the next panel moves along.
+    void FitProgressTextPanel(int count);
     const TFamilyBaseline& ScanBaseline();
     // Whether the helper process made `drawing` without trouble (or none could be started).
     bool MayDraw(const TFontDrawing& drawing);
 
     std::unique_ptr<std::array<TImage*, kFontImageSlots>> FontImages;
     std::unique_ptr<TFamilyBaseline> scanBaseline_;
-    // Tries every drawing of a font file in a helper process first; its helper ends with each
-    // scan, when the window closes, and once previews have stopped for a while.
+    // Tries every drawing of a font file in a helper process first. One helper is started when
+    // the window is first idle and stays ready between scans and previews; it ends when the
+    // window closes.
     TFontVetter vetter_;
+    int helperStartKey_ = 0;  // the idle handler that starts it, until it has run
     TScanDisplay* scanDisplay_ = nullptr;  // the running scan's
     bool scanning_ = false;
     bool closeAfterScan_ = false;  // "はい" arrived during a scan: close once it has stopped

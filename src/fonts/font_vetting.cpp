@@ -334,8 +334,31 @@ void TFontVetter::StopHelpers() {
     pictures_.clear();
 }
 
-void TFontVetter::StopHelpersIfIdle(DWORD idleMs) {
-    if (!helpers_.empty() && queued_.empty() && GetTickCount() - lastActivity_ >= idleMs) StopHelpers();
+void TFontVetter::StandBy() {
+    // A helper still drawing would answer for files that may have changed by the next use; an
+    // idle one is as good as a fresh one.
+    auto idle = std::find_if(helpers_.begin(), helpers_.end(), [](const auto& helper) { return helper->sent.empty(); });
+    std::unique_ptr<Helper> kept;
+    if (idle != helpers_.end()) {
+        kept = std::move(*idle);
+        helpers_.erase(idle);
+    }
+    EndHelpers();
+    // Unasked drawings go too, so that the helper kept does not work through them.
+    waiting_.clear();
+    queued_.clear();
+    verdicts_.clear();
+    pictures_.clear();
+    if (kept) {
+        helpers_.push_back(std::move(kept));
+    } else {
+        StartHelper();
+    }
+}
+
+void TFontVetter::StandByIfIdle(DWORD idleMs) {
+    const bool somethingToForget = !verdicts_.empty() || !pictures_.empty() || helpers_.size() > 1;
+    if (somethingToForget && queued_.empty() && GetTickCount() - lastActivity_ >= idleMs) StandBy();
 }
 
 // The caller waits for this drawing now: a preview asked for during a scan goes before the

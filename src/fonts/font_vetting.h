@@ -71,9 +71,10 @@ private:
 int RunFontVettingHelper(HANDLE input, HANDLE output,
                          const std::function<void(const TFontDrawing&)>& beforeEach = nullptr);
 
-// The program's side: helper processes, started on first use and ended by StopHelpers or with
-// the object (or with this process: helpers belong to a job that dies with it, and leave when
-// their input pipe closes). A long list of prefetched drawings is shared out in small batches
+// The program's side: helper processes, started on first use or ahead of it (StartHelpers), and
+// ended by StopHelpers or with the object (or with this process: helpers belong to a job that
+// dies with it, and leave when their input pipe closes). Between uses one helper stays, idle and
+// ready (StandBy). A long list of prefetched drawings is shared out in small batches
 // between up to one helper per processor (kMaxHelpers at most), which work on it while the
 // program does its own work; each helper answers in order. Verdicts are kept until the helpers
 // stop.
@@ -104,11 +105,17 @@ public:
     // Ends the helpers and forgets the verdicts (the files may change before the next use);
     // drawings still asked for go to fresh helpers on the next question.
     void StopHelpers();
-    // StopHelpers, once nothing was asked or answered for `idleMs`.
-    void StopHelpersIfIdle(DWORD idleMs);
+    // Forgets the verdicts, the pictures not taken and the drawings only prefetched, and keeps
+    // one helper that has nothing to do, ready for the next question; the others end. When
+    // none is idle, a fresh one starts. A helper waiting for its next request reads its pipe
+    // and costs no processor time.
+    void StandBy();
+    // StandBy, once nothing was asked or answered for `idleMs` and there is something to forget.
+    void StandByIfIdle(DWORD idleMs);
 
     // The first running helper's process, 0 when none runs.
     DWORD HelperProcessId() const { return helpers_.empty() ? 0 : helpers_.front()->processId; }
+    size_t HelperCount() const { return helpers_.size(); }
     // This executable with the helper switch.
     static std::string OwnHelperCommandLine();
 
