@@ -174,6 +174,18 @@ def make_test_set(outdir):
         write(os.path.join(damaged, family + ".ttf"),
               with_glyph_damage(font_bytes(build_font(family)), seed=i, count=4 + 4 * i))
 
+    # A folder of 10,000 files for the scan's progress text; empty, as only their number counts.
+    # Made here because Wine makes files in a large folder slowly (about 5 ms each).
+    many = os.path.join(outdir, "ten-thousand")
+    os.makedirs(many, exist_ok=True)
+    for i in range(10000):
+        write(os.path.join(many, "%05d.ttf" % i), b"")
+
+    scattered = os.path.join(outdir, "scattered")
+    os.makedirs(scattered, exist_ok=True)
+    for i in range(SCATTERED_COUNT):
+        write(os.path.join(scattered, "scattered%03d.ttf" % i), with_scattered_damage(i))
+
 
 def with_glyph_damage(data, seed, count):
     """`count` random bytes of the glyph table replaced: the file stays structurally sound, but
@@ -185,6 +197,27 @@ def with_glyph_damage(data, seed, count):
     for _ in range(count):
         data[offset + rng.randrange(length)] = rng.randrange(256)
     return fix_checksums(bytes(data))
+
+
+# Small fonts with bytes overwritten anywhere, the table directory and header included. A few of
+# them fault the system's text drawing in a fresh process (a damaged cmap, often with a damaged
+# maxp entry); the tests find out which at run time.
+SCATTERED_COUNT = 80
+
+
+def with_scattered_damage(seed):
+    """A four-glyph font of about 700 bytes, as fontTools writes it, with 1 to 40 bytes
+    replaced at random places; checksums are left as the damage leaves them."""
+    import random
+    rng = random.Random(1000 + seed)
+    family = "SorvaneScattered%03d" % seed
+    data = bytearray(font_bytes(build_font(family, codepoints=SCATTERED_CODEPOINTS)))
+    for _ in range(rng.randint(1, 40)):
+        data[rng.randrange(len(data))] = rng.randrange(256)
+    return bytes(data)
+
+
+SCATTERED_CODEPOINTS = [0x20] + [ord(c) for c in "Sorvanectd0123456789"]
 
 
 def make_many(count, outdir, prefix="SorvaneBench"):
