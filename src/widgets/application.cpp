@@ -153,20 +153,33 @@ bool TApplication::WaitForMessage(DWORD ms) {
     return MsgWaitForMultipleObjectsEx(0, nullptr, ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0;
 }
 
-int TApplication::AddMessageFilter(TMessageFilter filter) {
+int TApplication::AddFilter(TFilterList& list, TMessageFilter filter) {
     int key = nextFilterKey_++;
-    filters_.emplace_back(key, std::make_shared<TMessageFilter>(std::move(filter)));
+    list.emplace_back(key, std::make_shared<TMessageFilter>(std::move(filter)));
     return key;
 }
 
+int TApplication::AddMessageFilter(TMessageFilter filter) { return AddFilter(filters_, std::move(filter)); }
+
 void TApplication::RemoveMessageFilter(int key) {
-    filters_.erase(std::remove_if(filters_.begin(), filters_.end(), [key](const auto& f) { return f.first == key; }),
-                   filters_.end());
+    std::erase_if(filters_, [key](const auto& f) { return f.first == key; });
 }
 
-bool TApplication::FilterMessage(MSG& msg) {
-    if (filters_.empty()) return false;
-    auto filters = filters_;  // the list may change while a filter runs
+int TApplication::AddSystemCommandFilter(TMessageFilter filter) {
+    return AddFilter(systemCommandFilters_, std::move(filter));
+}
+
+void TApplication::RemoveSystemCommandFilter(int key) {
+    std::erase_if(systemCommandFilters_, [key](const auto& f) { return f.first == key; });
+}
+
+bool TApplication::FilterMessage(MSG& msg) { return RunFilters(filters_, msg); }
+
+bool TApplication::FilterSystemCommand(MSG& msg) { return RunFilters(systemCommandFilters_, msg); }
+
+bool TApplication::RunFilters(const TFilterList& list, MSG& msg) {
+    if (list.empty()) return false;
+    auto filters = list;  // the list may change while a filter runs
     for (auto it = filters.rbegin(); it != filters.rend(); ++it) {
         bool handled = false;
         GuardedCall([&] { handled = (*it->second)(msg); });

@@ -69,6 +69,12 @@ public:
     using TMessageFilter = std::function<bool(MSG& Msg)>;
     int AddMessageFilter(TMessageFilter filter);  // the key for RemoveMessageFilter
     void RemoveMessageFilter(int key);
+    // The system commands a form receives, offered the same way before the form's default
+    // handling (which opens the window menu for SC_KEYMENU, the keyboard's way into a menu).
+    // Toolbars acting as menu bars, and keyboard access to ordinary toolbars, come this way.
+    int AddSystemCommandFilter(TMessageFilter filter);  // the key for RemoveSystemCommandFilter
+    void RemoveSystemCommandFilter(int key);
+    bool FilterSystemCommand(MSG& msg);
     // Posts the end of the message loop.
     void Terminate();
     bool Terminated() const { return terminated_; }
@@ -101,7 +107,12 @@ private:
     bool FilterMessage(MSG& msg);
     bool Idle();
 
-    std::vector<std::pair<int, std::shared_ptr<TMessageFilter>>> filters_;
+    using TFilterList = std::vector<std::pair<int, std::shared_ptr<TMessageFilter>>>;
+    int AddFilter(TFilterList& list, TMessageFilter filter);
+    static bool RunFilters(const TFilterList& list, MSG& msg);
+
+    TFilterList filters_;
+    TFilterList systemCommandFilters_;
     int nextFilterKey_ = 1;
     std::vector<std::pair<int, std::shared_ptr<TIdleHandler>>> idleHandlers_;
     std::string hint_;

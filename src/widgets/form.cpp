@@ -120,6 +120,10 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             OnKeyMenu(this, static_cast<char>(lParam), handled);
             if (handled) return 0;
         }
+        if (Application) {
+            MSG command{HandleOrNull(), msg, wParam, lParam, 0, {}};
+            if (Application->FilterSystemCommand(command)) return 0;
+        }
         break;
     }
     return TWinControl::WndProc(msg, wParam, lParam);

@@ -33,8 +33,9 @@ public:
     TNotifyEvent OnCreate, OnShow, OnHide;
     TCloseQueryEvent OnCloseQuery;
     TCloseEvent OnClose;
-    // The keyboard's way into the menu (SC_KEYMENU: Alt alone, Key 0, or Alt with a letter). A
-    // menu bar takes it by setting Handled; otherwise the system menu opens as usual.
+    // The keyboard's way into the menu (SC_KEYMENU: Alt or F10 alone, Key 0, or Alt with a
+    // letter). Handled set keeps it from the application's system-command filters (the
+    // toolbars); what nobody takes opens the system menu as usual.
     std::function<void(TComponent* Sender, char Key, bool& Handled)> OnKeyMenu;
 
     // Runs OnCreate; called by a stored layout once every component is loaded.

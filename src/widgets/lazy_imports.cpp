@@ -1,20 +1,22 @@
 // System functions bound at their first call instead of at the program's start.
 //
 // The font vetting helper is this executable, started afresh for every folder scan, and it never
-// calls the common controls, the shell, OLE, the common dialogs or the sound library; on Wine,
-// loading those libraries is most of what starting a process costs. So the program does not
-// import them. A call the compiler makes to an imported function goes through the function's
-// import slot ("__imp__Name@bytes"); here each slot is defined by us and starts out pointing at
-// a stub, which loads the library, puts the real function into the slot and calls it. Later
-// calls go straight to the function. A function used without an entry here fails to link, since
-// the program does not link these libraries. The version library is bound here too, though the
-// helper never needs it either way: imported, it would be searched for in the program's folder
-// first, where the loader finds a planted copy before the system's.
+// calls the common controls, the shell, OLE, accessibility, the common dialogs or the sound
+// library; on Wine, loading those libraries is most of what starting a process costs. So the
+// program does not import them. A call the compiler makes to an imported function goes through
+// the function's import slot ("__imp__Name@bytes"); here each slot is defined by us and starts
+// out pointing at a stub, which loads the library, puts the real function into the slot and
+// calls it. Later calls go straight to the function. A function used without an entry here
+// fails to link, since the program does not link these libraries. The version library is bound
+// here too, though the helper never needs it either way: imported, it would be searched for in
+// the program's folder first, where the loader finds a planted copy before the system's.
 #include <windows.h>
 #include <commctrl.h>
 #include <commdlg.h>
 #include <mmsystem.h>
 #include <objbase.h>
+#include <oleacc.h>
+#include <oleauto.h>
 #include <shellapi.h>
 #include <shlobj.h>
 #include <shlwapi.h>
@@ -47,6 +49,8 @@ struct LazyStub<Slot, Library, Name, R(WINAPI*)(A...)> {
 constexpr char kComCtl32[] = "comctl32.dll";
 constexpr char kComDlg32[] = "comdlg32.dll";
 constexpr char kOle32[] = "ole32.dll";
+constexpr char kOleAcc[] = "oleacc.dll";
+constexpr char kOleAut32[] = "oleaut32.dll";
 constexpr char kShell32[] = "shell32.dll";
 constexpr char kShlwapi[] = "shlwapi.dll";
 constexpr char kVersion[] = "version.dll";
@@ -76,6 +80,9 @@ SORVANE_LAZY_IMPORT(kComDlg32, GetSaveFileNameA, "GetSaveFileNameA@4")
 SORVANE_LAZY_IMPORT(kOle32, CoInitialize, "CoInitialize@4")
 SORVANE_LAZY_IMPORT(kOle32, CoTaskMemFree, "CoTaskMemFree@4")
 SORVANE_LAZY_IMPORT(kOle32, CoUninitialize, "CoUninitialize@0")
+SORVANE_LAZY_IMPORT(kOleAcc, CreateStdAccessibleObject, "CreateStdAccessibleObject@16")
+SORVANE_LAZY_IMPORT(kOleAcc, LresultFromObject, "LresultFromObject@12")
+SORVANE_LAZY_IMPORT(kOleAut32, SysAllocString, "SysAllocString@4")
 SORVANE_LAZY_IMPORT(kShell32, ILCombine, "ILCombine@8")
 SORVANE_LAZY_IMPORT(kShell32, ILFindLastID, "ILFindLastID@4")
 SORVANE_LAZY_IMPORT(kShell32, ILIsParent, "ILIsParent@12")

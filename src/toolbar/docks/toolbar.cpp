@@ -5,6 +5,7 @@
 #include "toolbar/base/common.h"
 #include "toolbar/base/consts.h"
 #include "toolbar/popups/popup.h"
+#include "toolbar/views/accessible.h"
 #include "widgets/handles.h"
 #include "widgets/hint_control.h"
 #include "widgets/hint_text.h"
@@ -358,11 +359,14 @@ void TTBCustomToolbar::PressAt(POINT client) {
     TrackLeave();
 }
 
-void TTBCustomToolbar::EnterLoopAt(TTBItemViewer* viewer, bool selectFirst) {
+bool TTBCustomToolbar::EnterLoopAt(TTBItemViewer* viewer, bool selectFirst) {
+    std::shared_ptr<const bool> alive = view_->AliveToken();
     view_->SetShowAccels(true);
     view_->Select(viewer);
     view_->EnterToolbarLoop(static_cast<TTBEnterToolbarLoopOptions>(selectFirst ? tbetOpenOnNavigate | tbetSelectFirst : 0));
+    if (!*alive) return false;
     TrackLeave();
+    return true;
 }
 
 LRESULT TTBCustomToolbar::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -409,6 +413,11 @@ LRESULT TTBCustomToolbar::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == SC_KEYMENU && menuBar_ && KeyboardOpen(static_cast<char>(lParam))) return 1;
         break;
+    case WM_GETOBJECT: {
+        LRESULT result = 0;
+        if (AnswerAccessibleObject(*view_, HandleOrNull(), wParam, lParam, result)) return result;
+        break;
+    }
     case WM_SETTINGCHANGE:
         if (wParam == SPI_SETNONCLIENTMETRICS) {
             RebuildMenuFont();
@@ -458,6 +467,15 @@ bool TTBCustomToolbar::KeyboardOpen(char key) {
     }
     ActOnAccelerator(match, unique);
     return true;
+}
+
+int TTBCustomToolbar::WalkByKeyboard(bool fromLast, bool leaveAtEnds) {
+    TTBItemViewer* start = view_->NextSelectable(nullptr, !fromLast);
+    if (!start) return 0;
+    view_->SetLeaveAtEnds(leaveAtEnds);
+    if (!EnterLoopAt(start, false)) return 0;
+    view_->SetLeaveAtEnds(false);
+    return view_->WalkedOff();
 }
 
 bool TTBCustomToolbar::DispatchShortCut(MSG& msg) {

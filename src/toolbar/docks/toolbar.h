@@ -79,6 +79,10 @@ public:
     bool DialogChar(char ch);
     // The menu opened by keyboard (Alt, or Alt with a character); true when taken.
     bool KeyboardOpen(char key);
+    // Keyboard navigation on a bar that is no menu bar, from its first (or last) item; with
+    // `leaveAtEnds`, Left or Right past an end leave it. Returns which way the keyboard left
+    // (-1, 1), 0 when the navigation ended here (or the toolbar was freed meanwhile).
+    int WalkByKeyboard(bool fromLast, bool leaveAtEnds);
     // The item short-cuts of this toolbar; true when one ran.
     bool DispatchShortCut(MSG& msg);
     // Asks every item shown for its action's state.
@@ -135,7 +139,8 @@ private:
     void HoverAt(POINT client);
     void TrackLeave();
     void PressAt(POINT client);
-    void EnterLoopAt(TTBItemViewer* viewer, bool selectFirst);
+    // False when the toolbar was freed while its loop ran.
+    bool EnterLoopAt(TTBItemViewer* viewer, bool selectFirst);
     void ActOnAccelerator(TTBItemViewer* match, bool unique);
     void UpdateShortCutRegistration();
 

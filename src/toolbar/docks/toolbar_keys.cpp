@@ -13,6 +13,7 @@ struct TKeyClients {
     std::vector<TTBCustomToolbar*> toolbars;
     std::vector<TTBCustomToolbar*> shortCutToolbars;
     int filterKey = 0;
+    int systemCommandKey = 0;
 };
 
 TKeyClients& Clients() {
@@ -22,8 +23,46 @@ TKeyClients& Clients() {
 
 HWND RootOf(HWND window) { return window ? GetAncestor(window, GA_ROOT) : nullptr; }
 
+// A floating toolbar's top-level window is its floating parent, which the form owns.
 HWND FormWindowOf(TTBCustomToolbar* toolbar) {
-    return toolbar->HandleAllocated() ? RootOf(toolbar->HandleOrNull()) : nullptr;
+    if (!toolbar->HandleAllocated()) return nullptr;
+    HWND root = RootOf(toolbar->HandleOrNull());
+    TTBFloatingWindowParent* floating = toolbar->FloatingParent();
+    if (floating && floating->HandleOrNull() == root) return GetWindow(root, GW_OWNER);
+    return root;
+}
+
+bool IsLive(TTBCustomToolbar* toolbar) {
+    auto& live = Clients().toolbars;
+    return std::find(live.begin(), live.end(), toolbar) != live.end();
+}
+
+// Shown, and neither it nor a window it sits in is disabled.
+bool TakesKeys(TTBCustomToolbar* toolbar) {
+    HWND window = toolbar->HandleOrNull();
+    if (!window || !IsWindowVisible(window)) return false;
+    for (HWND w = window; w && w != GetDesktopWindow(); w = GetAncestor(w, GA_PARENT))
+        if (!IsWindowEnabled(w)) return false;
+    return true;
+}
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    return TRUE;
+}
+
+// The toolbars of a form that take keys: those in the form in the order of its control tree
+// (depth first, so the top dock's come first), then the floating ones.
+std::vector<TTBCustomToolbar*> ToolbarsOfForm(HWND form) {
+    std::vector<HWND> windows;
+    EnumChildWindows(form, CollectWindow, reinterpret_cast<LPARAM>(&windows));
+    std::vector<TTBCustomToolbar*> found;
+    for (HWND window : windows)
+        for (TTBCustomToolbar* toolbar : Clients().toolbars)
+            if (toolbar->HandleOrNull() == window && TakesKeys(toolbar)) found.push_back(toolbar);
+    for (TTBCustomToolbar* toolbar : Clients().toolbars)
+        if (toolbar->Floating() && FormWindowOf(toolbar) == form && TakesKeys(toolbar)) found.push_back(toolbar);
+    return found;
 }
 
 // A control that takes characters itself (an edit box) keeps them: accelerators need "&" and
@@ -37,8 +76,7 @@ template <class F>
 bool OfferTo(const std::vector<TTBCustomToolbar*>& list, HWND form, F&& offer) {
     std::vector<TTBCustomToolbar*> copy = list;  // a handler may create or free toolbars
     for (TTBCustomToolbar* toolbar : copy) {
-        auto& live = Clients().toolbars;
-        if (std::find(live.begin(), live.end(), toolbar) == live.end()) continue;
+        if (!IsLive(toolbar)) continue;
         if (FormWindowOf(toolbar) == form && offer(toolbar)) return true;
     }
     return false;
@@ -80,6 +118,46 @@ bool KeyFilter(MSG& msg) {
     }
 }
 
+// Alt or F10 on a form without a menu bar. Keyboard access to ordinary toolbars exists so that
+// a user without a mouse (and a screen reader following the focus) reaches their commands: the
+// keyboard walks the form's toolbars one tracking loop at a time, Left or Right past the end of
+// one bar moving on to the next, wrapping.
+void WalkToolbars(HWND form, std::vector<TTBCustomToolbar*> bars) {
+    TTBCustomToolbar* bar = bars.front();
+    bool fromLast = false;
+    while (bar) {
+        const int walked = bar->WalkByKeyboard(fromLast, bars.size() > 1);
+        if (walked == 0) return;
+        // Messages dispatched by the loop may have changed the form's toolbars.
+        bars = ToolbarsOfForm(form);
+        std::erase_if(bars, [](TTBCustomToolbar* t) { return t->MenuBar() || !t->View()->NextSelectable(nullptr, true); });
+        auto at = std::find(bars.begin(), bars.end(), bar);
+        if (at == bars.end()) return;
+        const int count = static_cast<int>(bars.size());
+        bar = bars[((at - bars.begin()) + walked + count) % count];
+        fromLast = walked < 0;
+    }
+}
+
+// The keyboard's way into a form's menu: Alt, F10 and Alt with a letter go to the form's menu
+// bars; a form without one gives Alt and F10 to its first toolbar.
+bool KeyMenuFilter(MSG& msg) {
+    if (msg.message != WM_SYSCOMMAND || (msg.wParam & 0xFFF0) != SC_KEYMENU) return false;
+    const char key = static_cast<char>(msg.lParam);
+    std::vector<TTBCustomToolbar*> bars = ToolbarsOfForm(msg.hwnd);
+    bool menuBar = false;
+    for (TTBCustomToolbar* toolbar : bars) {
+        if (!toolbar->MenuBar() || !IsLive(toolbar)) continue;
+        menuBar = true;
+        if (toolbar->KeyboardOpen(key)) return true;
+    }
+    if (menuBar || key != 0 || GetCapture()) return false;
+    std::erase_if(bars, [](TTBCustomToolbar* t) { return !t->View()->NextSelectable(nullptr, true); });
+    if (bars.empty()) return false;
+    WalkToolbars(msg.hwnd, bars);
+    return true;
+}
+
 // For an MDI main form: Alt with a letter in the client area, or Alt with "-" in a child,
 // opens the menu bar instead of the child's window menu.
 void MenuBarHookProc(TTBHookKind kind, HWND, WPARAM removed, LPARAM lParam) {
@@ -101,7 +179,10 @@ void MenuBarHookProc(TTBHookKind kind, HWND, WPARAM removed, LPARAM lParam) {
 void RegisterToolbarKeys(TTBCustomToolbar* toolbar) {
     auto& clients = Clients();
     clients.toolbars.push_back(toolbar);
-    if (clients.filterKey == 0 && Application) clients.filterKey = Application->AddMessageFilter(KeyFilter);
+    if (clients.filterKey == 0 && Application) {
+        clients.filterKey = Application->AddMessageFilter(KeyFilter);
+        clients.systemCommandKey = Application->AddSystemCommandFilter(KeyMenuFilter);
+    }
 }
 
 void UnregisterToolbarKeys(TTBCustomToolbar* toolbar) {
@@ -109,8 +190,11 @@ void UnregisterToolbarKeys(TTBCustomToolbar* toolbar) {
     std::erase(clients.toolbars, toolbar);
     std::erase(clients.shortCutToolbars, toolbar);
     if (clients.toolbars.empty() && clients.filterKey != 0) {
-        if (Application) Application->RemoveMessageFilter(clients.filterKey);
-        clients.filterKey = 0;
+        if (Application) {
+            Application->RemoveMessageFilter(clients.filterKey);
+            Application->RemoveSystemCommandFilter(clients.systemCommandKey);
+        }
+        clients.filterKey = clients.systemCommandKey = 0;
     }
 }
 

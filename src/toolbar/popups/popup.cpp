@@ -8,6 +8,7 @@
 #include "toolbar/base/common.h"
 #include "toolbar/popups/popup_skin.h"
 #include "toolbar/skins/skin_paint.h"
+#include "toolbar/views/accessible.h"
 #include "widgets/handles.h"
 
 namespace {
@@ -203,7 +204,11 @@ TTBPopupWindow::TTBPopupWindow(TTBView* parentView, TTBCustomItem* parentItem, T
 }
 
 TTBPopupWindow::~TTBPopupWindow() {
-    if (HWND window = HandleOrNull()) DiscardWindowAnimation(window);
+    if (HWND window = HandleOrNull()) {
+        DiscardWindowAnimation(window);
+        // Told while the view can still name it; hidden below, the window has no view.
+        if (IsWindowVisible(window)) NotifyAccessibleEvent(*view_, EVENT_SYSTEM_MENUPOPUPEND, nullptr);
+    }
     // The view first: its child popups close before this one goes.
     view_.reset();
     if (HWND window = HandleOrNull()) ShowWindow(window, SW_HIDE);
@@ -312,7 +317,15 @@ LRESULT TTBPopupWindow::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_WINDOWPOSCHANGED: {
         LRESULT result = TWinControl::WndProc(msg, wParam, lParam);
         PlaceShadows();
+        const UINT flags = reinterpret_cast<const WINDOWPOS*>(lParam)->flags;
+        if (view_ && (flags & SWP_SHOWWINDOW)) NotifyAccessibleEvent(*view_, EVENT_SYSTEM_MENUPOPUPSTART, nullptr);
+        if (view_ && (flags & SWP_HIDEWINDOW)) NotifyAccessibleEvent(*view_, EVENT_SYSTEM_MENUPOPUPEND, nullptr);
         return result;
+    }
+    case WM_GETOBJECT: {
+        LRESULT result = 0;
+        if (view_ && AnswerAccessibleObject(*view_, HandleOrNull(), wParam, lParam, result)) return result;
+        break;
     }
     default:
         break;

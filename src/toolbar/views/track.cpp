@@ -6,6 +6,7 @@
 #include <climits>
 
 #include "toolbar/base/common.h"
+#include "toolbar/views/accessible.h"
 #include "toolbar/views/view.h"
 #include "widgets/hint_control.h"
 
@@ -225,6 +226,7 @@ void TTBView::ViewerMouseUp(TTBItemViewer* viewer, int x, int y) {
 TTBTrackResult TTBView::EnterToolbarLoop(TTBEnterToolbarLoopOptions options) {
     if (IsPopup() || inModalLoop_ || !window_) return {};
     TLoopState state;
+    walkedOff_ = 0;
     if (options & tbetOpenOnNavigate) openOnNavigate_ = true;
     if (!RunLoopThenTidy(state, options)) return state.result;
     // The bar shows itself released before the command runs.
@@ -272,11 +274,15 @@ void TTBView::RunLoop(TLoopState& state, TTBEnterToolbarLoopOptions options) {
     state.captureWindow = hwnd;
     inModalLoop_ = true;
     loop_ = &state;
+    // For clients that follow menus, a press on a plain button is no menu.
+    const bool menuLike = !(options & tbetMouseDown) || !isToolbar_ || WindowIsMenuBar();
+    if (menuLike) NotifyAccessibleEvent(*this, EVENT_SYSTEM_MENUSTART, nullptr);
     // Whatever ends the loop, it leaves no press, flag or capture behind.
     struct Leave {
         TTBView* view;
         HWND hwnd;
         std::shared_ptr<const bool> alive;
+        bool menuLike;
         ~Leave() {
             // The pointer stays over the button just used: its hint does not come back there.
             CancelHint();
@@ -285,10 +291,11 @@ void TTBView::RunLoop(TLoopState& state, TTBEnterToolbarLoopOptions options) {
                 SilentCall([&] { view->CancelCapture(); });
                 view->inModalLoop_ = false;
                 view->loop_ = nullptr;
+                if (menuLike) NotifyAccessibleEvent(*view, EVENT_SYSTEM_MENUEND, nullptr);
             }
             if (GetCapture() == hwnd) ReleaseCapture();
         }
-    } leave{this, hwnd, alive_};
+    } leave{this, hwnd, alive_, menuLike};
     std::shared_ptr<const bool> alive = alive_;
     SetCapture(hwnd);
 
@@ -298,6 +305,8 @@ void TTBView::RunLoop(TLoopState& state, TTBEnterToolbarLoopOptions options) {
         selected_->MouseDown(CurrentShiftState(), p.x - selected_->BoundsRect.left, p.y - selected_->BoundsRect.top, false);
         if (!*alive || state.done) return;
     }
+    // Entered by the keyboard, the selection made before the loop is where the focus now is.
+    if (selected_ && !(options & tbetMouseDown)) NotifyAccessibleEvent(*this, EVENT_OBJECT_FOCUS, selected_);
     if (openOnNavigate_ && !(options & tbetMouseDown)) OpenChildPopup((options & tbetSelectFirst) != 0);
     SetStatusHintFromSelection();
 
@@ -502,6 +511,12 @@ void TTBView::LoopKeyDown(MSG& msg) {
 void TTBView::SelectBarNeighbour(bool forward) {
     TTBItemViewer* next = NextSelectable(selected_, forward);
     if (!next) return;
+    const bool wraps = selected_ && (forward ? IndexOf(next) <= IndexOf(selected_) : IndexOf(next) >= IndexOf(selected_));
+    if (wraps && leaveAtEnds_ && LoopView() == this) {
+        walkedOff_ = forward ? 1 : -1;
+        EndModal();
+        return;
+    }
     Select(next);
     if (openOnNavigate_ && !(next->Item()->ItemStyle() & isfNoAutoOpen))
         OpenChildPopup(true);

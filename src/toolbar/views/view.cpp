@@ -5,6 +5,7 @@
 
 #include "toolbar/base/common.h"
 #include "toolbar/skins/skin.h"
+#include "toolbar/views/accessible.h"
 #include "widgets/handles.h"
 #include "widgets/paint_buffer.h"
 
@@ -238,12 +239,19 @@ void TTBView::ItemNotification(TTBCustomItem* Sender, bool Relayed, TTBItemNotif
         if (updateCount_ > 0) --updateCount_;
         break;
     case inkInvalidate:
+        // Checked and Enabled come this way.
         for (auto& viewer : viewers_)
-            if (viewer->Item() == Item) Invalidate(viewer.get());
+            if (viewer->Item() == Item) {
+                Invalidate(viewer.get());
+                NotifyAccessibleEvent(*this, EVENT_OBJECT_STATECHANGE, viewer.get());
+            }
         break;
     case inkInvalidateAndResize:
+        // The caption comes this way; the child's number is known once the layout has run.
         InvalidatePositions();
-        break;
+        AfterNotification();
+        if (TTBItemViewer* viewer = Find(Item)) NotifyAccessibleEvent(*this, EVENT_OBJECT_NAMECHANGE, viewer);
+        return;
     case inkRecreateViewers:
         InvalidatePositions();
         RecreateViewersOf(Item);

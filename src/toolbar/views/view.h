@@ -113,6 +113,10 @@ public:
     void SetIgnoreNextMouseUp(bool value) { ignoreNextUp_ = value; }
     // The last popup opened from here was closed to open this one (a move along a menu bar).
     bool ChildJustClosed() const { return childClosedByDestruction_; }
+    // Keyboard navigation over several bars of a form: Left or Right past an end of this bar
+    // ends the loop, and WalkedOff tells which way it left (-1 left, 1 right, 0 otherwise).
+    void SetLeaveAtEnds(bool value) { leaveAtEnds_ = value; }
+    int WalkedOff() const { return walkedOff_; }
 
     // --- overridable
     virtual void SetSize(int width, int height);
@@ -283,6 +287,8 @@ private:
     bool menuBar_ = false;
     bool openOnNavigate_ = false;
     bool childClosedByDestruction_ = false;
+    bool leaveAtEnds_ = false;
+    int walkedOff_ = 0;
     int timerSlot_ = -1;  // this view's slot in the process-wide timer list
     unsigned runningTimers_ = 0;  // bit per TTBViewTimer
     TLoopState* loop_ = nullptr;  // on the loop's view while it runs

@@ -3,6 +3,7 @@
 // controls writes them back.
 #include <algorithm>
 
+#include "toolbar/views/accessible.h"
 #include "toolbar/views/view.h"
 #include "widgets/handles.h"
 
@@ -382,11 +383,15 @@ TTBLayoutResult TTBView::CalculatePositions(bool canMoveControls, TTBViewOrienta
 }
 
 POINT TTBView::UpdatePositions() {
+    const TTBShownSnapshot shownBefore = TakeShownSnapshot(*this);
     TTBLayoutResult layout = CalculatePositions(true, orientation_, wrapOffset_, chevronLimit_, chevronWidth_);
     validPositions_ = true;
     baseSize_ = layout.BaseSize;
     SetSize(layout.TotalSize.x, layout.TotalSize.y);
-    if (layout.Changed) PaintAfterLayout();
+    if (layout.Changed) {
+        PaintAfterLayout();
+        AnnounceLayoutChange(*this, shownBefore);
+    }
     return layout.TotalSize;
 }
 

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "toolbar/base/common.h"
+#include "toolbar/views/accessible.h"
 #include "toolbar/views/view.h"
 #include "widgets/message_window.h"
 
@@ -79,6 +80,8 @@ void TTBView::Select(TTBItemViewer* viewer) {
         if (old && (old->Item()->ItemStyle() & isfRedrawOnSelChange)) Invalidate(old);
         if (selected_) {
             if (selected_->Item()->ItemStyle() & isfRedrawOnSelChange) Invalidate(selected_);
+            // Inside the loop the selection is where the keyboard is.
+            if (LoopView()) NotifyAccessibleEvent(*this, EVENT_OBJECT_FOCUS, selected_);
             selected_->Entering();
         }
     } else if (insideChanged && capture_ && selected_ && (selected_->Item()->ItemStyle() & isfRedrawOnMouseOverChange)) {
