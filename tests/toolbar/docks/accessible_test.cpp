@@ -1,0 +1,262 @@
+// Toolbars as an accessibility client and a keyboard user meet them: real forms, real input.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "support/accessible_client.h"
+#include "support/test_env.h"
+#include "support/ui_driver.h"
+#include "toolbar/docks/toolbar.h"
+#include "widgets/form.h"
+#include "widgets/panel.h"
+#include "widgets/short_cut.h"
+
+namespace {
+
+void Tap(WORD key) {
+    PressKey(key, true);
+    PressKey(key, false);
+}
+
+// A form with a top dock inside a panel that sets the dock's length.
+class AccessibleToolbarTest : public testing::Test {
+protected:
+    void SetUp() override {
+        SetCursorPos(0, 0);  // no button is hot
+        form = std::make_unique<TForm>(nullptr);
+        form->SetBounds(100, 100, 600, 200);
+        panel = TComponent::Create<TPanel>(form.get());
+        panel->SetBounds(0, 0, 580, 60);
+        panel->SetBevelOuter(bvNone);
+        panel->SetParent(form.get());
+        dock = TComponent::Create<TTBDock>(form.get());
+        dock->SetParent(panel);
+    }
+    void TearDown() override { form.reset(); }
+
+    TTBToolbar* AddToolbar(const std::string& caption) {
+        auto* bar = TComponent::Create<TTBToolbar>(form.get());
+        bar->SetCaption(caption);
+        bar->SetParent(dock);
+        return bar;
+    }
+    TTBItem* AddItem(TTBToolbar* bar, const std::string& caption, TTBItemStyle extraStyle = 0) {
+        auto* item = TComponent::Create<TTBItem>(form.get());
+        item->SetCaption(caption);
+        item->SetItemStyle(item->ItemStyle() | extraStyle);
+        item->OnClick = [this, caption](TComponent*) { clicks.push_back(caption); };
+        item->SetParentComponent(bar);
+        return item;
+    }
+    void AddChild(TTBItem* parent, const std::string& caption) {
+        auto* item = TComponent::Create<TTBItem>(form.get());
+        item->SetCaption(caption);
+        item->OnClick = [this, caption](TComponent*) { clicks.push_back(caption); };
+        parent->Add(item);
+    }
+    void ShowForm() {
+        form->Show();
+        SetForegroundWindow(form->Handle());
+        SetFocus(form->Handle());
+        PumpFor(50);
+    }
+    // Runs `steps` one per timer tick, inside whatever loop pumps, and waits for the last.
+    void RunInput(std::vector<std::function<void()>> steps) {
+        InputScript script(std::move(steps), 60);
+        ASSERT_TRUE(PumpUntil([&] { return script.Done(); }, 10000));
+        PumpFor(80);
+    }
+
+    std::unique_ptr<TForm> form;
+    TPanel* panel = nullptr;
+    TTBDock* dock = nullptr;
+    std::vector<std::string> clicks;
+};
+
+TEST_F(AccessibleToolbarTest, EveryItemKindReadsWithItsNameRoleStateActionAndPlace) {
+    TTBToolbar* bar = AddToolbar("Tools");
+    AddItem(bar, "&Open");
+    TTBItem* bold = AddItem(bar, "Bold");
+    bold->SetAutoCheck(true);
+    bold->SetChecked(true);
+    bold->SetShortCut(ShortCut('B', ssCtrl));
+    AddChild(AddItem(bar, "Menu", isfSubmenu), "Inner");
+    AddChild(AddItem(bar, "Split", isfSubmenu | isfCombo), "Inner");
+    TComponent::Create<TTBSeparatorItem>(form.get())->SetParentComponent(bar);
+    AddItem(bar, "Off")->SetEnabled(false);
+    TTBItem* search = AddItem(bar, "");
+    search->SetHint("Search|Searches the list");
+    AddItem(bar, "Late1");
+    AddItem(bar, "Late2");
+    ShowForm();
+    // The dock ends just after the image-less search button: both later buttons go behind the chevron.
+    const RECT& searchRect = bar->View()->Find(search)->BoundsRect;
+    panel->SetBounds(0, 0, searchRect.right + 10 + ChevronSize + 2, 60);
+    PumpFor(50);
+
+    AccessibleClient client(bar->Handle());
+    ASSERT_EQ(client.Result(), S_OK);
+    AccessibleEntry self = client.Entry(CHILDID_SELF);
+    EXPECT_EQ(self.Name, "Tools");
+    EXPECT_EQ(self.Role, ROLE_SYSTEM_TOOLBAR);
+
+    struct Expected {
+        const char* name;
+        LONG role, state;
+        const char* action;
+        const char* shortcut;
+    };
+    const LONG hidden = STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN, focusable = STATE_SYSTEM_FOCUSABLE;
+    const Expected expected[] = {
+        {"Open", ROLE_SYSTEM_PUSHBUTTON, focusable, "押す", "Alt+O"},
+        {"Bold", ROLE_SYSTEM_CHECKBUTTON, focusable | STATE_SYSTEM_CHECKED, "押す", "Ctrl+B"},
+        {"Menu", ROLE_SYSTEM_BUTTONDROPDOWN, focusable | STATE_SYSTEM_HASPOPUP, "開く", ""},
+        {"Split", ROLE_SYSTEM_SPLITBUTTON, focusable | STATE_SYSTEM_HASPOPUP, "押す", ""},
+        {"", ROLE_SYSTEM_SEPARATOR, 0, "", ""},
+        {"Off", ROLE_SYSTEM_PUSHBUTTON, focusable | STATE_SYSTEM_UNAVAILABLE, "押す", ""},
+        {"Search", ROLE_SYSTEM_PUSHBUTTON, focusable, "押す", ""},
+        {"Late1", ROLE_SYSTEM_PUSHBUTTON, hidden, "押す", ""},
+        {"Late2", ROLE_SYSTEM_PUSHBUTTON, hidden, "押す", ""},
+        {"More Buttons", ROLE_SYSTEM_BUTTONDROPDOWN, focusable | STATE_SYSTEM_HASPOPUP, "開く", ""},
+    };
+    std::vector<AccessibleEntry> children = client.Children();
+    ASSERT_EQ(children.size(), std::size(expected));
+    RECT window;
+    GetWindowRect(bar->Handle(), &window);
+    LONG lastRight = window.left;
+    for (size_t i = 0; i < children.size(); ++i) {
+        const AccessibleEntry& child = children[i];
+        const Expected& want = expected[i];
+        SCOPED_TRACE(want.name);
+        EXPECT_EQ(child.Name, want.name);
+        EXPECT_EQ(child.Role, want.role);
+        EXPECT_EQ(child.State, want.state);
+        EXPECT_EQ(child.DefaultAction, want.action);
+        EXPECT_EQ(child.Shortcut, want.shortcut);
+        if (child.State & STATE_SYSTEM_INVISIBLE) continue;
+        // Shown children lie in the bar, left to right, and the point in each one's middle is theirs.
+        RECT inside;
+        EXPECT_TRUE(IntersectRect(&inside, &child.Location, &window) && EqualRect(&inside, &child.Location));
+        EXPECT_GE(child.Location.left, lastRight);
+        lastRight = child.Location.right;
+        POINT middle{(child.Location.left + child.Location.right) / 2, (child.Location.top + child.Location.bottom) / 2};
+        EXPECT_EQ(client.HitTest(middle), static_cast<long>(i + 1));
+    }
+    EXPECT_EQ(client.HitTest(POINT{window.left - 5, window.top}), -1);
+}
+
+TEST_F(AccessibleToolbarTest, TheDefaultActionClicksOnceAfterTheCallReturnsAndReportsTheNewState) {
+    TTBToolbar* bar = AddToolbar("Tools");
+    AddItem(bar, "Go");
+    TTBItem* bold = AddItem(bar, "Bold");
+    bold->SetAutoCheck(true);
+    AddItem(bar, "Off")->SetEnabled(false);
+    ShowForm();
+    AccessibleClient client(bar->Handle());
+    ASSERT_EQ(client.Result(), S_OK);
+    WinEventRecorder recorder(EVENT_OBJECT_STATECHANGE, EVENT_OBJECT_STATECHANGE);
+
+    EXPECT_EQ(client.DoDefaultAction(1), S_OK);
+    EXPECT_TRUE(clicks.empty()) << "never inside the caller's call";
+    ASSERT_TRUE(PumpUntil([&] { return !clicks.empty(); }));
+    PumpFor(50);
+    EXPECT_EQ(clicks, std::vector<std::string>{"Go"});
+
+    EXPECT_NE(client.DoDefaultAction(3), S_OK) << "a disabled button";
+    EXPECT_NE(client.DoDefaultAction(4), S_OK) << "no such child";
+    EXPECT_EQ(client.DoDefaultAction(2), S_OK);
+    ASSERT_TRUE(PumpUntil([&] { return clicks.size() == 2; }));
+    PumpFor(50);
+    EXPECT_EQ(clicks.back(), "Bold");
+    EXPECT_TRUE(client.Entry(2).State & STATE_SYSTEM_CHECKED);
+    bool heard = false;
+    for (auto& e : recorder.events) heard |= e.window == bar->Handle() && e.child == 2;
+    EXPECT_TRUE(heard) << "the check mark's change is announced";
+}
+
+// F10 on a form without a menu bar walks its toolbars: the focus moves item by item, past the
+// end of one bar onto the next, wrapping, and Escape leaves without a command.
+TEST_F(AccessibleToolbarTest, F10WalksTheFormsToolbarsAnnouncingEachFocusInOrder) {
+    TTBToolbar* first = AddToolbar("First");
+    AddItem(first, "A");
+    AddItem(first, "B");
+    TComponent::Create<TTBSeparatorItem>(form.get())->SetParentComponent(first);
+    AddItem(first, "C");
+    TTBToolbar* second = AddToolbar("Second");
+    second->SetDockRow(1);
+    AddItem(second, "D");
+    ShowForm();
+    HWND one = first->Handle(), two = second->Handle();
+    WinEventRecorder recorder(EVENT_SYSTEM_MENUSTART, EVENT_OBJECT_FOCUS);
+    ASSERT_TRUE(recorder.Hooked());
+
+    RunInput({[] { Tap(VK_F10); }, [] { Tap(VK_RIGHT); }, [] { Tap(VK_RIGHT); }, [] { Tap(VK_RIGHT); },
+              [] { Tap(VK_RIGHT); }, [] { Tap(VK_LEFT); }, [] { Tap(VK_ESCAPE); }});
+
+    std::vector<std::string> heard;
+    for (auto& e : recorder.events) {
+        if (e.window != one && e.window != two) continue;
+        const char* bar = e.window == one ? "1" : "2";
+        if (e.event == EVENT_SYSTEM_MENUSTART) heard.push_back(std::string("start ") + bar);
+        if (e.event == EVENT_SYSTEM_MENUEND) heard.push_back(std::string("end ") + bar);
+        if (e.event == EVENT_OBJECT_FOCUS) heard.push_back(std::string("focus ") + bar + "." + std::to_string(e.child));
+    }
+    EXPECT_EQ(heard, (std::vector<std::string>{"start 1", "focus 1.1", "focus 1.2", "focus 1.4", "end 1",
+                                               "start 2", "focus 2.1", "end 2", "start 1", "focus 1.1", "end 1",
+                                               "start 2", "focus 2.1", "end 2"}));
+    EXPECT_TRUE(clicks.empty());
+    EXPECT_FALSE(first->View()->InModalLoop() || second->View()->InModalLoop());
+}
+
+// Alt, F10 and Alt with a letter reach a menu bar through the form's keyboard menu command.
+TEST_F(AccessibleToolbarTest, AltF10AndAltWithALetterOpenAMenuBar) {
+    TTBToolbar* bar = AddToolbar("Menu");
+    bar->SetMenuBar(true);
+    TTBItem* file = AddItem(bar, "&File", isfSubmenu);
+    AddChild(file, "&New");
+    TTBItem* edit = AddItem(bar, "&Edit", isfSubmenu);
+    AddChild(edit, "&Undo");
+    file->OnClick = edit->OnClick = nullptr;  // an opening submenu runs its item's click
+    ShowForm();
+    TTBView* view = bar->View();
+    std::vector<std::string> seen;
+    auto look = [&] {
+        std::string state = view->InModalLoop() ? "loop" : "idle";
+        if (view->Selected()) state += " " + view->Selected()->Item()->Caption();
+        if (view->OpenViewer()) state += " open";
+        seen.push_back(state);
+    };
+    AccessibleClient client(bar->Handle());
+    EXPECT_EQ(client.Entry(CHILDID_SELF).Role, ROLE_SYSTEM_MENUBAR);
+    EXPECT_EQ(client.Entry(1).Role, ROLE_SYSTEM_MENUITEM);
+    EXPECT_EQ(client.Entry(1).Shortcut, "Alt+F");
+
+    RunInput({[] { Tap(VK_MENU); }, look, [] { Tap(VK_ESCAPE); }, look,
+              [] { Tap(VK_F10); }, look, [] { Tap(VK_ESCAPE); },
+              [] { PressKey(VK_MENU, true); PressKey('E', true); PressKey('E', false); PressKey(VK_MENU, false); },
+              look, [] { Tap(VK_ESCAPE); }, [] { Tap(VK_ESCAPE); }, look});
+    EXPECT_EQ(seen, (std::vector<std::string>{"loop &File", "idle", "loop &File", "loop &Edit open", "idle"}));
+    EXPECT_TRUE(clicks.empty());
+}
+
+// A floating toolbar's keys belong to the form it came from, not to its floating parent.
+TEST_F(AccessibleToolbarTest, AFloatingToolbarTakesItsFormsShortCutsAndAccelerators) {
+    TTBToolbar* bar = AddToolbar("Tools");
+    bar->SetProcessShortCuts(true);
+    AddItem(bar, "&Go")->SetShortCut(ShortCut('G', ssCtrl));
+    ShowForm();
+    bar->SetFloating(true);
+    ASSERT_TRUE(bar->Floating());
+    SetForegroundWindow(form->Handle());
+    SetFocus(form->Handle());
+    PumpFor(50);
+
+    RunInput({[] { PressKey(VK_CONTROL, true); Tap('G'); PressKey(VK_CONTROL, false); },
+              [] { PressKey(VK_MENU, true); Tap('G'); PressKey(VK_MENU, false); }});
+    EXPECT_EQ(clicks, (std::vector<std::string>{"&Go", "&Go"}));
+}
+
+}  // namespace
