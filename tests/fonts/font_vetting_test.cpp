@@ -115,7 +115,8 @@ TEST(FontVetting, TheHelperLoadsNoneOfTheLibrariesOnlyTheWindowNeeds) {
     }
     CloseHandle(snapshot);
     EXPECT_NE(std::find(modules.begin(), modules.end(), "gdi32.dll"), modules.end());  // the list is real
-    for (const char* library : {"comctl32.dll", "comdlg32.dll", "shell32.dll", "ole32.dll", "winmm.dll"})
+    for (const char* library : {"comctl32.dll", "comdlg32.dll", "shell32.dll", "ole32.dll", "oleacc.dll", "oleaut32.dll",
+                                "winmm.dll"})
         EXPECT_EQ(std::find(modules.begin(), modules.end(), library), modules.end()) << library;
 }
 
