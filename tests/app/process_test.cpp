@@ -9,6 +9,7 @@
 #include <map>
 
 #include "app/main_window.h"
+#include "support/accessible_client.h"
 #include "support/test_env.h"
 #include "support/ui_driver.h"
 #include "widgets/directory.h"
@@ -17,7 +18,7 @@ namespace {
 
 struct ProcessWindows {
     DWORD pid;
-    HWND main = nullptr, question = nullptr;
+    HWND main = nullptr, question = nullptr, about = nullptr;
 };
 
 BOOL CALLBACK FindWindows(HWND window, LPARAM data) {
@@ -28,15 +29,17 @@ BOOL CALLBACK FindWindows(HWND window, LPARAM data) {
     std::string text = WindowText(window);
     if (text == "Sorvane") p->main = window;
     if (text == "確認") p->question = window;
+    if (text == "バージョン情報") p->about = window;
     return TRUE;
 }
 
-ProcessWindows WaitForWindows(DWORD pid, bool wantQuestion) {
+// Waits until the program shows the window `wanted` (the main window, the question, About).
+ProcessWindows WaitForWindows(DWORD pid, HWND ProcessWindows::*wanted) {
     ProcessWindows found{pid};
     for (int i = 0; i < 400; ++i) {
         found = ProcessWindows{pid};
         EnumWindows(FindWindows, reinterpret_cast<LPARAM>(&found));
-        if (wantQuestion ? found.question != nullptr : found.main != nullptr) break;
+        if (found.*wanted) break;
         Sleep(50);
     }
     return found;
@@ -208,7 +211,7 @@ TEST(ProcessTest, EveryLibraryTheProgramLoadsComesFromTheSystemFolderNotFromBesi
 
     Child program;
     ASSERT_TRUE(StartChild("\"" + exe + "\"", program));
-    ASSERT_NE(WaitForWindows(program.process.dwProcessId, false).main, nullptr);
+    ASSERT_NE(WaitForWindows(program.process.dwProcessId, &ProcessWindows::main).main, nullptr);
     // The helper starts once the window is idle, by which time the window has painted.
     const DWORD helper = WaitForChildProcess(program.process.dwProcessId, 20000);
     ASSERT_NE(helper, 0u);
@@ -244,18 +247,18 @@ TEST(ProcessTest, ClosingWithYesEndsTheProgramWithExitCodeZero) {
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
     ASSERT_TRUE(CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-    ProcessWindows windows = WaitForWindows(pi.dwProcessId, false);
+    ProcessWindows windows = WaitForWindows(pi.dwProcessId, &ProcessWindows::main);
     ASSERT_NE(windows.main, nullptr);
 
     // "いいえ" first: the program goes on.
     PostMessageA(windows.main, WM_CLOSE, 0, 0);
-    windows = WaitForWindows(pi.dwProcessId, true);
+    windows = WaitForWindows(pi.dwProcessId, &ProcessWindows::question);
     ASSERT_NE(windows.question, nullptr);
     PostMessageA(windows.question, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
     EXPECT_EQ(WaitForSingleObject(pi.hProcess, 500), static_cast<DWORD>(WAIT_TIMEOUT));
 
     PostMessageA(windows.main, WM_CLOSE, 0, 0);
-    windows = WaitForWindows(pi.dwProcessId, true);
+    windows = WaitForWindows(pi.dwProcessId, &ProcessWindows::question);
     ASSERT_NE(windows.question, nullptr);
     PostMessageA(windows.question, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), 0);
     ASSERT_EQ(WaitForSingleObject(pi.hProcess, 20000), WAIT_OBJECT_0);
@@ -264,6 +267,66 @@ TEST(ProcessTest, ClosingWithYesEndsTheProgramWithExitCodeZero) {
     EXPECT_EQ(code, 0u);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
+}
+
+BOOL CALLBACK CollectChild(HWND window, LPARAM list) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    return TRUE;
+}
+
+// A screen reader in another process finds the main window's toolbars by their accessible
+// role, reads the five commands with their states and presses the About command.
+TEST(ProcessTest, AScreenReaderInAnotherProcessReadsTheCommandsAndPressesAbout) {
+    std::string exe = BinDir() + "\\sorvane.exe";
+    STARTUPINFOA si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    struct Ending {
+        PROCESS_INFORMATION& pi;
+        ~Ending() {
+            TerminateProcess(pi.hProcess, 1);
+            WaitForSingleObject(pi.hProcess, 10000);
+            CloseHandle(pi.hThread);
+            CloseHandle(pi.hProcess);
+        }
+    } ending{pi};
+    ProcessWindows windows = WaitForWindows(pi.dwProcessId, &ProcessWindows::main);
+    ASSERT_NE(windows.main, nullptr);
+
+    std::vector<HWND> children;
+    EnumChildWindows(windows.main, CollectChild, reinterpret_cast<LPARAM>(&children));
+    std::vector<std::string> barNames;
+    std::map<std::string, AccessibleEntry> commands;
+    HWND aboutBar = nullptr;
+    long aboutChild = 0;
+    for (HWND child : children) {
+        AccessibleClient client(child);
+        ASSERT_EQ(client.Result(), S_OK) << "the object crosses from the program's process";
+        AccessibleEntry self = client.Entry(CHILDID_SELF);
+        if (self.Role != ROLE_SYSTEM_TOOLBAR) continue;
+        barNames.push_back(self.Name);
+        std::vector<AccessibleEntry> entries = client.Children();
+        for (size_t i = 0; i < entries.size(); ++i) {
+            if (entries[i].Role == ROLE_SYSTEM_SEPARATOR) continue;
+            commands[entries[i].Name] = entries[i];
+            if (entries[i].Name == "バージョン情報") aboutBar = child, aboutChild = static_cast<long>(i + 1);
+        }
+    }
+    EXPECT_EQ(barNames, (std::vector<std::string>{"ツールバー", "TBToolbar2"}));
+    for (const char* name : {"未インストールフォント", "インストール済みフォント", "取得の中止", "バージョン情報", "終了"})
+        EXPECT_TRUE(commands.count(name)) << name;
+    EXPECT_EQ(commands["未インストールフォント"].Role, ROLE_SYSTEM_CHECKBUTTON);
+    EXPECT_TRUE(commands["未インストールフォント"].State & STATE_SYSTEM_CHECKED);
+    EXPECT_FALSE(commands["インストール済みフォント"].State & STATE_SYSTEM_CHECKED);
+    EXPECT_TRUE(commands["取得の中止"].State & STATE_SYSTEM_UNAVAILABLE);
+    EXPECT_FALSE(commands["バージョン情報"].State & STATE_SYSTEM_UNAVAILABLE);
+    EXPECT_EQ(commands["バージョン情報"].DefaultAction, "押す");
+
+    ASSERT_NE(aboutBar, nullptr);
+    AccessibleClient client(aboutBar);
+    EXPECT_EQ(client.DoDefaultAction(aboutChild), S_OK);
+    EXPECT_NE(WaitForWindows(pi.dwProcessId, &ProcessWindows::about).about, nullptr);
 }
 
 }  // namespace
