@@ -87,7 +87,9 @@ private:
     HRESULT result_ = E_FAIL;
 };
 
-// The events a client following the screen hears from this process.
+// The events a client following the screen hears from this process. Recorded as they are
+// raised: Wine delivers an out-of-context event later, and drops it when its window is gone
+// by then (a popup's end, raised just before the popup is destroyed).
 class WinEventRecorder {
 public:
     struct Event {
@@ -97,7 +99,7 @@ public:
     };
     WinEventRecorder(DWORD first, DWORD last) {
         Current() = this;
-        hook_ = SetWinEventHook(first, last, nullptr, Record, GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+        hook_ = SetWinEventHook(first, last, GetModuleHandleA(nullptr), Record, GetCurrentProcessId(), 0, WINEVENT_INCONTEXT);
     }
     ~WinEventRecorder() {
         if (hook_) UnhookWinEvent(hook_);

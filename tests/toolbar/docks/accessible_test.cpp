@@ -177,6 +177,52 @@ TEST_F(AccessibleToolbarTest, TheDefaultActionClicksOnceAfterTheCallReturnsAndRe
     EXPECT_TRUE(heard) << "the check mark's change is announced";
 }
 
+// The default action of a drop-down opens it as a click would; the popup reads as a menu.
+TEST_F(AccessibleToolbarTest, ADropDownOpenedByItsDefaultActionReadsAsAMenuPopupOfMenuItems) {
+    TTBToolbar* bar = AddToolbar("Tools");
+    TTBItem* menu = AddItem(bar, "Menu", isfSubmenu);
+    menu->OnClick = nullptr;
+    AddChild(menu, "&First");
+    menu->Add(TComponent::Create<TTBSeparatorItem>(form.get()));
+    AddChild(menu, "Second");
+    menu->Items(2)->SetEnabled(false);
+    ShowForm();
+    AccessibleClient client(bar->Handle());
+    WinEventRecorder recorder(EVENT_SYSTEM_MENUPOPUPSTART, EVENT_SYSTEM_MENUPOPUPEND);
+    HWND popup = nullptr;
+    AccessibleEntry opener, self;
+    std::vector<AccessibleEntry> rows;
+    auto read = [&] {
+        popup = bar->View()->OpenPopup() ? bar->View()->OpenPopup()->Handle() : nullptr;
+        if (!popup) return;
+        AccessibleClient popupClient(popup);
+        self = popupClient.Entry(CHILDID_SELF);
+        rows = popupClient.Children();
+        opener = client.Entry(1);
+    };
+
+    EXPECT_EQ(client.DoDefaultAction(1), S_OK);
+    EXPECT_EQ(bar->View()->OpenPopup(), nullptr) << "never inside the caller's call";
+    RunInput({read, [] { Tap(VK_ESCAPE); }, [] { Tap(VK_ESCAPE); }});
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(self.Name, "Menu");
+    EXPECT_EQ(self.Role, ROLE_SYSTEM_MENUPOPUP);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].Name, "First");
+    EXPECT_EQ(rows[0].Role, ROLE_SYSTEM_MENUITEM);
+    EXPECT_EQ(rows[0].State, STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_FOCUSED);
+    EXPECT_EQ(rows[0].Shortcut, "F");
+    EXPECT_EQ(rows[1].Role, ROLE_SYSTEM_SEPARATOR);
+    EXPECT_EQ(rows[2].State, STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_UNAVAILABLE);
+    EXPECT_TRUE(opener.State & STATE_SYSTEM_PRESSED) << "the open drop-down";
+    std::vector<DWORD> heard;
+    for (auto& e : recorder.events)
+        if (e.window == popup) heard.push_back(e.event);
+    EXPECT_EQ(heard, (std::vector<DWORD>{EVENT_SYSTEM_MENUPOPUPSTART, EVENT_SYSTEM_MENUPOPUPEND}));
+    EXPECT_TRUE(clicks.empty());
+    EXPECT_FALSE(bar->View()->InModalLoop());
+}
+
 // F10 on a form without a menu bar walks its toolbars: the focus moves item by item, past the
 // end of one bar onto the next, wrapping, and Escape leaves without a command.
 TEST_F(AccessibleToolbarTest, F10WalksTheFormsToolbarsAnnouncingEachFocusInOrder) {
