@@ -183,16 +183,21 @@ void TTBView::ViewerMouseDown(TTBItemViewer* viewer, int x, int y, bool doubleCl
         if (this == root) openOnNavigate_ = false;
         return;
     }
-    // A second press on the item whose popup is open closes it again.
+    const bool runsDefault = doubleClick && !(item->ItemStyle() & isfCombo);
     if (viewer == openViewer_ && openPopup_) {
-        CloseChildPopups();
-        if (root) root->openOnNavigate_ = false;
-        return;
+        // A second press on the item whose popup is open closes it again, except the press that
+        // completes a double-click: its first press opened the popup, and it runs the default item.
+        if (!runsDefault) {
+            CloseChildPopups();
+            if (root) root->openOnNavigate_ = false;
+            return;
+        }
+    } else {
+        OpenChildPopup(false);
+        if (!openPopup_) return;
+        if (root) root->openOnNavigate_ = true;
     }
-    OpenChildPopup(false);
-    if (!openPopup_) return;
-    if (root) root->openOnNavigate_ = true;
-    if (doubleClick && !(item->ItemStyle() & isfCombo)) {
+    if (runsDefault) {
         TTBView* popup = OpenView();
         for (int i = 0; popup && i < popup->ViewerCount(); ++i) {
             TTBItemViewer* child = popup->Viewers(i);
