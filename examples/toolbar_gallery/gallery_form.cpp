@@ -202,6 +202,7 @@ void TGalleryForm::BuildStandardBar() {
     AddItem(root, "Zoom In");
     AddItem(root, "Zoom Out");
     AddItem(root, "Leave")->SetImageIndex(imDoor);
+    StandardBar->OnClose = [this](TComponent*) { standardBarItem_->SetChecked(false); };
 }
 
 void TGalleryForm::BuildToolsBar() {

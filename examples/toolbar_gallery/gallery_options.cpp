@@ -53,6 +53,7 @@ constexpr std::array<TColor, TTBSkinColorCount> kDistinct{
 
 TGalleryOptions ParseGalleryOptions(const std::vector<std::string>& args) {
     TGalleryOptions options;
+    bool colorsGiven = false;
     for (size_t i = 0; i < args.size(); ++i) {
         std::string name = args[i], value;
         size_t equals = name.find('=');
@@ -63,13 +64,17 @@ TGalleryOptions ParseGalleryOptions(const std::vector<std::string>& args) {
             if (i + 1 == args.size()) throw EGalleryUsage(name + " needs a value\n" + GalleryUsage);
             value = args[++i];
         }
-        if (name == "--skin")
+        if (name == "--skin") {
             options.Skin = Lookup<TGallerySkin>(value, kSkinNames);
-        else if (name == "--colors")
+        } else if (name == "--colors") {
             options.Colors = Lookup<TGalleryColors>(value, kColorNames);
-        else
+            colorsGiven = true;
+        } else {
             throw EGalleryUsage("unknown switch \"" + args[i] + "\"\n" + GalleryUsage);
+        }
     }
+    // Without --colors, a skin type comes with its own colour set.
+    if (!colorsGiven) options.Colors = options.Skin == gsWindowsXP || options.Skin == gsNative ? gcWindowsXP : gcOfficeXP;
     return options;
 }
 

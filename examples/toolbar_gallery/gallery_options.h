@@ -21,7 +21,8 @@ public:
 };
 
 // Reads "--skin officexp|windowsxp|native|disabled" and "--colors officexp|windowsxp|distinct"
-// (each also as --skin=value); anything else raises EGalleryUsage with the usage text.
+// (each also as --skin=value; without --colors the skin type's own set); anything else raises
+// EGalleryUsage with the usage text.
 TGalleryOptions ParseGalleryOptions(const std::vector<std::string>& args);
 extern const char* const GalleryUsage;
 
