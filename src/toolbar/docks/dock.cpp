@@ -304,7 +304,7 @@ void TTBDock::PlaceWindows(const std::vector<TTBCustomDockableWindow*>& windows,
         RECT r = vertical ? RECT{row.Offset, place.Pos, row.Offset + row.Thickness, place.Pos + place.Length}
                           : RECT{place.Pos, row.Offset, place.Pos + place.Length, row.Offset + row.Thickness};
         int width = r.right - r.left, height = r.bottom - r.top;
-        if (width != w->Width() || height != w->Height()) w->SizeChanging(width, height);
+        w->AnnounceSize(width, height, DockTypeOf(this));
         w->SetBounds(r.left, r.top, width, height);
     }
 }

@@ -402,6 +402,8 @@ private:
     void UpdateFloatingVisibility();
     void NoteParent();
     void SetHot(bool hot);
+    // Tells SizeChanging of the size the window gets at a place of kind `type`, when it is news.
+    void AnnounceSize(int width, int height, TTBDockType type);
     void DockDestroyed(const TComponent* dock);  // compared only: it may be half destroyed
 
     TTBDock* currentDock_ = nullptr;
@@ -413,6 +415,7 @@ private:
     int dockRow_ = 0;
     int grantedLength_ = 0;
     int rowSize_ = 0;
+    TTBDockType sizedFor_ = dtNotDocked;  // the kind of place SizeChanging last heard of
     POINT floatingPosition_{-1, -1};
     std::unique_ptr<TTBFloatingWindowParent> floatingParent_;
     bool activateParent_ = true;

@@ -354,7 +354,7 @@ void TTBCustomDockableWindow::Arrange() {
     }
     if (floating_) {
         SIZE size = CalcSize(true, dtFloating, nullptr);
-        if (size.cx != Width() || size.cy != Height()) SizeChanging(size.cx, size.cy);
+        AnnounceSize(size.cx, size.cy, dtFloating);
         SetBounds(0, 0, size.cx, size.cy);
         if (floatingParent_) floatingParent_->FitClient(size);
         return;
@@ -363,8 +363,19 @@ void TTBCustomDockableWindow::Arrange() {
     SIZE size = CalcSize(true, dtNotDocked, nullptr);
     SIZE nc = GetNCSizes(nullptr);
     int width = size.cx + nc.cx, height = size.cy + nc.cy;
-    if (width != Width() || height != Height()) SizeChanging(width, height);
+    AnnounceSize(width, height, dtNotDocked);
     SetBounds(Left(), Top(), width, height);
+}
+
+// An unchanged size is news too when the place is of another kind: the contents were laid out
+// for the old one (a bar docked back at the size it had there keeps its floating layout else).
+void TTBCustomDockableWindow::AnnounceSize(int width, int height, TTBDockType type) {
+    if (width == Width() && height == Height() && type == sizedFor_) return;
+    // A dock arranges the window it takes before the window learns of its new parent, and the
+    // window lays out for where it believes it is: only that layout counts as done.
+    const TTBDockType believed = floating_ ? dtFloating : docked_ && currentDock_ ? DockTypeOf(currentDock_) : dtNotDocked;
+    if (type == believed) sizedFor_ = type;
+    SizeChanging(width, height);
 }
 
 void TTBCustomDockableWindow::BoundsChanged() {
