@@ -1,6 +1,6 @@
 #include "gallery_form.h"
 
-#include "toolbar/tb_common.h"
+#include "toolbar/base/common.h"
 #include "widgets/deferred_call.h"
 #include "widgets/short_cut.h"
 

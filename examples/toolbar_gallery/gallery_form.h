@@ -4,11 +4,11 @@
 #include <string>
 
 #include "gallery_options.h"
-#include "toolbar/tb_dock.h"
-#include "toolbar/tb_item.h"
-#include "toolbar/tb_popup.h"
-#include "toolbar/tb_skin.h"
-#include "toolbar/tb_toolbar.h"
+#include "toolbar/docks/dock.h"
+#include "toolbar/items/item.h"
+#include "toolbar/popups/popup.h"
+#include "toolbar/skins/skin.h"
+#include "toolbar/docks/toolbar.h"
 #include "widgets/form.h"
 #include "widgets/image_list.h"
 #include "widgets/label.h"

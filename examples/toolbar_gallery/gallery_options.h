@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "toolbar/tb_skin.h"
+#include "toolbar/skins/skin.h"
 #include "widgets/exception.h"
 
 // The looks the gallery offers: a skin type and a colour set, chosen on the command line

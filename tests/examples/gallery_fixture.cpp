@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "toolbar/tb_common.h"
+#include "toolbar/base/common.h"
 
 namespace {
 std::map<UINT_PTR, Script*>& Scripts() {

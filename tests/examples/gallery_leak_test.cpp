@@ -1,7 +1,7 @@
 // Windows and GDI objects stay flat while the gallery's popups and floating toolbars come and go.
 #include "gallery_fixture.h"
 #include "support/window_count.h"
-#include "toolbar/tb_popup.h"
+#include "toolbar/popups/popup.h"
 
 namespace {
 using S = Script;

@@ -1,7 +1,7 @@
 // The menus of the gallery driven with real input: the system's mouse and keyboard queues.
 #include "gallery_fixture.h"
-#include "toolbar/tb_common.h"
-#include "toolbar/tb_popup.h"
+#include "toolbar/base/common.h"
+#include "toolbar/popups/popup.h"
 
 namespace {
 using S = Script;

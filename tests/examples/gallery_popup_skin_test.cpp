@@ -1,9 +1,9 @@
 // A skinned popup of the gallery as the screen shows it: its frame, its border widths and its
 // shadows, under the distinct colour set so that a colour read from the wrong slot shows.
 #include "gallery_fixture.h"
-#include "toolbar/tb_anim.h"
-#include "toolbar/tb_common.h"
-#include "toolbar/tb_popup.h"
+#include "toolbar/base/anim.h"
+#include "toolbar/base/common.h"
+#include "toolbar/popups/popup.h"
 
 namespace {
 using S = Script;
