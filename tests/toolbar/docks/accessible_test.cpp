@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -175,6 +176,45 @@ TEST_F(AccessibleToolbarTest, TheDefaultActionClicksOnceAfterTheCallReturnsAndRe
     bool heard = false;
     for (auto& e : recorder.events) heard |= e.window == bar->Handle() && e.child == 2;
     EXPECT_TRUE(heard) << "the check mark's change is announced";
+}
+
+// A client that follows the bar hears what changed: a caption, and buttons the layout shows or
+// cuts off behind the chevron.
+TEST_F(AccessibleToolbarTest, CaptionsAndButtonsTheLayoutShowsOrHidesAreAnnounced) {
+    TTBToolbar* bar = AddToolbar("Tools");
+    TTBItem* first = AddItem(bar, "First");
+    TTBItem* last = AddItem(bar, "Last");
+    ShowForm();
+    WinEventRecorder recorder(EVENT_OBJECT_SHOW, EVENT_OBJECT_NAMECHANGE);
+    std::vector<std::string> heard;
+    auto take = [&] {
+        for (auto& e : recorder.events)
+            if (e.window == bar->Handle() && (e.event == EVENT_OBJECT_SHOW || e.event == EVENT_OBJECT_HIDE ||
+                                              e.event == EVENT_OBJECT_REORDER || e.event == EVENT_OBJECT_NAMECHANGE))
+                heard.push_back(std::string(e.event == EVENT_OBJECT_SHOW   ? "show "
+                                            : e.event == EVENT_OBJECT_HIDE ? "hide "
+                                            : e.event == EVENT_OBJECT_REORDER ? "reorder "
+                                                                              : "name ") +
+                                std::to_string(e.child));
+        recorder.events.clear();
+    };
+    first->SetCaption("Renamed");
+    PumpFor(30);
+    take();
+    EXPECT_NE(std::find(heard.begin(), heard.end(), "name 1"), heard.end()) << testing::PrintToString(heard);
+
+    heard.clear();
+    // Only the first button fits now.
+    panel->SetBounds(0, 0, bar->View()->Find(first)->BoundsRect.right + 10 + ChevronSize + 4, 60);
+    PumpFor(50);
+    ASSERT_TRUE(bar->View()->Find(last)->OffEdge);
+    take();
+    // Last (child 2) hides, the chevron (child 3) shows, and the children are reordered.
+    for (const char* event : {"hide 2", "show 3", "reorder 0"})
+        EXPECT_NE(std::find(heard.begin(), heard.end(), event), heard.end()) << event << testing::PrintToString(heard);
+    AccessibleClient client(bar->Handle());
+    EXPECT_EQ(client.Entry(1).Name, "Renamed");
+    EXPECT_TRUE(client.Entry(2).State & STATE_SYSTEM_INVISIBLE);
 }
 
 // The default action of a drop-down opens it as a click would; the popup reads as a menu.
