@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "widgets/directory.h"
 #include "widgets/graphics.h"
 
 #include "font_test_support.h"
@@ -166,4 +167,38 @@ TEST(FontVetting, AThumbnailComesBackOnceWithTheFaceTheHelperDrew) {
     EXPECT_NE(picture.Canvas().Pixel(20, 20), RGB(255, 255, 255));  // the first box glyph
     EXPECT_FALSE(vetter.TakePicture(good));  // handed out once
     EXPECT_EQ(vetter.Vet(good), TFontVerdict::Safe);  // the verdict stays
+}
+
+TEST(FontVetting, StandingByKeepsOneIdleHelperAndForgetsWhatItKnew) {
+    const std::string dir = FreshTempDir("vetting-stand-by");
+    const std::string changing = CopyOfGoodFont(dir, "changing.ttf");
+    TFontVetter vetter;
+    ASSERT_EQ(vetter.Vet(Thumbnail(changing)), TFontVerdict::Safe);
+    const DWORD idle = vetter.HelperProcessId();
+    // The file changes while the verdict is remembered; standing by forgets it, and keeps the
+    // idle helper instead of starting another.
+    ASSERT_TRUE(CopyFileA(TestFont("notafont.ttf").c_str(), changing.c_str(), FALSE));
+    EXPECT_EQ(vetter.Vet(Thumbnail(changing)), TFontVerdict::Safe);
+    vetter.StandBy();
+    EXPECT_EQ(vetter.HelperCount(), 1u);
+    EXPECT_EQ(vetter.HelperProcessId(), idle);
+    EXPECT_EQ(vetter.Vet(Thumbnail(changing)), TFontVerdict::Unsafe);
+
+    // Helpers busy with a folder's prefetched drawings end; one fresh helper stands by, and the
+    // drawings nobody asked for are not drawn.
+    for (char letter = 'A'; letter <= 'H'; ++letter)
+        for (int copy = 0; copy < 3; ++copy)
+            vetter.Prefetch(Thumbnail(CopyOfGoodFont(dir, std::string(1, letter) + std::to_string(copy) + ".ttf")));
+    ASSERT_EQ(vetter.Vet(Thumbnail(dir + "\\A0.ttf")), TFontVerdict::Safe);
+    const DWORD first = vetter.HelperProcessId();
+    vetter.StandBy();
+    EXPECT_EQ(vetter.HelperCount(), 1u);
+    const DWORD standing = vetter.HelperProcessId();
+    EXPECT_NE(standing, 0u);
+    EXPECT_NE(standing, first);
+    EXPECT_TRUE(ProcessEnded(first));
+    // Every file can go at once: the helper standing by holds none.
+    for (const std::string& file : FilesIn(dir, "*.ttf")) EXPECT_TRUE(DeleteFileA(file.c_str())) << file;
+    vetter.StopHelpers();
+    EXPECT_TRUE(ProcessEnded(standing));
 }
