@@ -13,6 +13,11 @@ constexpr DWORD kHelperStartTimeoutMs = 15000;
 // Drawings sent to a helper at once; it gets more when no more than this many are left, which
 // keeps it busy between two questions of the program.
 constexpr size_t kBatch = 8;
+// With a helper ready, a second one pays only for a list long enough to win back its start
+// (100-150 ms under Wine, the time of about a hundred files) and the processor it takes from the
+// other two meanwhile: with 100 real fonts the scan took 0.21-0.31 s with the ready helper alone
+// and 0.31-0.48 s when a second one started.
+constexpr size_t kListForASecondHelper = 200;
 constexpr DWORD kRequestPipeBuffer = 1 << 16;
 // Answers carry pictures: room for many, so that the helper never waits for the program to read.
 constexpr DWORD kAnswerPipeBuffer = 1 << 22;
@@ -318,12 +323,15 @@ std::optional<TFontPicture> TFontVetter::TakePicture(const TFontDrawing& drawing
 
 void TFontVetter::StartHelpers(size_t drawings) {
     lastActivity_ = GetTickCount();
+    Poll();  // a helper standing by may have said it is ready since
     StartHelpersFor(drawings);
 }
 
 // A long list is shared between helpers; one drawing at a time needs one.
 void TFontVetter::StartHelpersFor(size_t drawings) {
-    const size_t wanted = drawings > kBatch ? static_cast<size_t>(maxHelpers_) : 1;
+    const bool oneReady = std::any_of(helpers_.begin(), helpers_.end(), [](const auto& h) { return h->ready; });
+    const size_t threshold = oneReady ? kListForASecondHelper : kBatch;
+    const size_t wanted = drawings > threshold ? static_cast<size_t>(maxHelpers_) : 1;
     while (helpers_.size() < wanted && StartHelper()) {
     }
 }
