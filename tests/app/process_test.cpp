@@ -316,7 +316,7 @@ TEST(ProcessTest, AScreenReaderInAnotherProcessReadsTheCommandsAndPressesAbout) 
     EXPECT_EQ(barNames, (std::vector<std::string>{"ツールバー", "TBToolbar2"}));
     for (const char* name : {"未インストールフォント", "インストール済みフォント", "取得の中止", "バージョン情報", "終了"})
         EXPECT_TRUE(commands.count(name)) << name;
-    EXPECT_EQ(commands["未インストールフォント"].Role, ROLE_SYSTEM_CHECKBUTTON);
+    EXPECT_EQ(commands["未インストールフォント"].Role, ROLE_SYSTEM_PUSHBUTTON);
     EXPECT_TRUE(commands["未インストールフォント"].State & STATE_SYSTEM_CHECKED);
     EXPECT_FALSE(commands["インストール済みフォント"].State & STATE_SYSTEM_CHECKED);
     EXPECT_TRUE(commands["取得の中止"].State & STATE_SYSTEM_UNAVAILABLE);

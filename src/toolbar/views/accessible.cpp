@@ -36,8 +36,10 @@ LONG RoleOf(const TTBItemViewer& viewer) {
     if (viewer.View()->IsPopup() || viewer.View()->WindowIsMenuBar()) return ROLE_SYSTEM_MENUITEM;
     if ((style & isfSubmenu) && (style & isfCombo)) return ROLE_SYSTEM_SPLITBUTTON;
     if (style & isfSubmenu) return ROLE_SYSTEM_BUTTONDROPDOWN;
-    // A pair of items checked by hand (the main window's two modes) has no other sign of it.
-    if (item->AutoCheck() || item->GroupIndex() != 0 || item->Checked()) return ROLE_SYSTEM_CHECKBUTTON;
+    // Only an item that checks itself is known to be one; an item checked by its handler (the
+    // main window's two modes) stays a button whose state says checked, as a role that changed
+    // with the state would leave a client's cached role wrong.
+    if (item->AutoCheck() || item->GroupIndex() != 0) return ROLE_SYSTEM_CHECKBUTTON;
     return ROLE_SYSTEM_PUSHBUTTON;
 }
 

@@ -84,6 +84,7 @@ TEST_F(AccessibleToolbarTest, EveryItemKindReadsWithItsNameRoleStateActionAndPla
     bold->SetAutoCheck(true);
     bold->SetChecked(true);
     bold->SetShortCut(ShortCut('B', ssCtrl));
+    AddItem(bar, "Mode")->SetChecked(true);  // checked by its handler, as the main window's modes
     AddChild(AddItem(bar, "Menu", isfSubmenu), "Inner");
     AddChild(AddItem(bar, "Split", isfSubmenu | isfCombo), "Inner");
     TComponent::Create<TTBSeparatorItem>(form.get())->SetParentComponent(bar);
@@ -114,6 +115,7 @@ TEST_F(AccessibleToolbarTest, EveryItemKindReadsWithItsNameRoleStateActionAndPla
     const Expected expected[] = {
         {"Open", ROLE_SYSTEM_PUSHBUTTON, focusable, "押す", "Alt+O"},
         {"Bold", ROLE_SYSTEM_CHECKBUTTON, focusable | STATE_SYSTEM_CHECKED, "押す", "Ctrl+B"},
+        {"Mode", ROLE_SYSTEM_PUSHBUTTON, focusable | STATE_SYSTEM_CHECKED, "押す", ""},
         {"Menu", ROLE_SYSTEM_BUTTONDROPDOWN, focusable | STATE_SYSTEM_HASPOPUP, "開く", ""},
         {"Split", ROLE_SYSTEM_SPLITBUTTON, focusable | STATE_SYSTEM_HASPOPUP, "押す", ""},
         {"", ROLE_SYSTEM_SEPARATOR, 0, "", ""},
