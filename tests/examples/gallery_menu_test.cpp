@@ -10,7 +10,7 @@ using S = Script;
 TEST_F(GalleryTest, ArrowsWalkMenusAndSubmenusEnterOpensOrClicksEscapeClosesOneLevel) {
     TTBView* bar = form->MenuBar->View();
     auto chainIs = [&](std::string chain, std::string selected) {
-        return S::Until([=] { return OpenChain() == chain && DeepSelection() == selected; },
+        return S::Until([=, this] { return OpenChain() == chain && DeepSelection() == selected; },
                         "chain \"" + chain + "\" with \"" + selected + "\" selected");
     };
     std::string failure = Run({
@@ -152,4 +152,44 @@ TEST_F(GalleryTest, AToolbarFreedWhileItsButtonIsHeldEndsItsLoopQuietly) {
     });
     EXPECT_EQ(failure, "");
     EXPECT_EQ(form->StatusText(), "clicked: (nothing yet)");
+}
+
+// Narrowed, the image toolbar keeps its first buttons and lists the rest behind its chevron.
+TEST_F(GalleryTest, ANarrowWindowCutsButtonsOffBehindTheChevronWhichListsThem) {
+    TTBToolbar* bar = form->StandardBar;
+    TTBCustomItem* leave = form->FindItem("Leave", bar->Items());
+    form->SetBounds(form->Left(), form->Top(), 260, form->Height());
+    PumpFor(50);
+    bar->View()->ValidatePositions();
+    ASSERT_TRUE(bar->View()->Find(leave)->OffEdge);
+    ASSERT_FALSE(bar->View()->Find(bar->Items()->Items(0))->OffEdge);
+    TTBItemViewer* chevron = bar->View()->Find(bar->ChevronItem());
+    ASSERT_TRUE(chevron && chevron->Show);
+    std::string failure = Run({
+        ClickAt([&] { return CentreOf(bar, bar->ChevronItem()); }, "click the chevron"),
+        S::Until([&] { return bar->View()->OpenView() != nullptr; }, "the chevron's list opens"),
+        S::Do([&] {
+            TTBView* list = bar->View()->OpenView();
+            EXPECT_NE(CentreOf(list, leave).x, -1) << "a hidden button is listed";
+            EXPECT_EQ(CentreOf(list, bar->Items()->Items(0)).x, -1) << "a shown one is not";
+        }),
+        ClickAt([&] { return CentreOf(bar->View()->OpenView(), leave); }, "click Leave in the list"),
+        S::Until([&] { return form->StatusText() == "clicked: Leave"; }, "Leave runs"),
+    });
+    EXPECT_EQ(failure, "");
+}
+
+// The menu bar's short-cuts reach its items from anywhere in the window.
+TEST_F(GalleryTest, AShortCutRunsItsMenuItemWithoutOpeningTheMenu) {
+    std::string failure = Run({
+        S::Do([] {
+            PressKey(VK_CONTROL, true);
+            PressKey('O', true);
+            PressKey('O', false);
+            PressKey(VK_CONTROL, false);
+        }, "Ctrl+O"),
+        S::Until([&] { return form->StatusText() == "clicked: Open"; }, "Open runs"),
+    });
+    EXPECT_EQ(failure, "");
+    EXPECT_EQ(OpenChain(), "");
 }
