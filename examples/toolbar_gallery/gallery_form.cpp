@@ -30,6 +30,7 @@ TGalleryForm::TGalleryForm(TComponent* owner, const TGalleryOptions& options)
     BuildStandardBar();
     BuildToolsBar();
     BuildPopupMenu();
+    BuildClientArea();
     BuildPaletteBar();
     SetLook(skinChoice_, colorChoice_);
 }
@@ -57,7 +58,10 @@ void TGalleryForm::BuildStatusBar() {
     StatusBar->AddPanel(760);
     StatusBar->SetParent(this);
     StatusBar->SetPanelText(0, "clicked: (nothing yet)");
+}
 
+// What the docks leave free opens the popup menu on a right click, the hint label included.
+void TGalleryForm::BuildClientArea() {
     Hint = TComponent::Create<TLabel>(this);
     Hint->SetName("Hint");
     Hint->SetCaption("Right-click here for the popup menu");

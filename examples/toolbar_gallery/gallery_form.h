@@ -55,6 +55,7 @@ private:
     void BuildPaletteBar();
     void BuildPopupMenu();
     void BuildStatusBar();
+    void BuildClientArea();
 
     // An item under `parent` that reports its click in the status bar, then runs `action`.
     TTBItem* AddItem(TTBCustomItem* parent, const char* caption, std::function<void()> action = {});
