@@ -65,6 +65,13 @@ std::vector<TTBCustomToolbar*> ToolbarsOfForm(HWND form) {
     return found;
 }
 
+// Those of them the keyboard can walk: no menu bar, something to select.
+std::vector<TTBCustomToolbar*> WalkableToolbarsOfForm(HWND form) {
+    std::vector<TTBCustomToolbar*> bars = ToolbarsOfForm(form);
+    std::erase_if(bars, [](TTBCustomToolbar* t) { return t->MenuBar() || !t->View()->NextSelectable(nullptr, true); });
+    return bars;
+}
+
 // A control that takes characters itself (an edit box) keeps them: accelerators need "&" and
 // must never fire while the user types.
 bool FocusWantsCharacters(const MSG& msg) {
@@ -121,22 +128,24 @@ bool KeyFilter(MSG& msg) {
 // Alt or F10 on a form without a menu bar. Keyboard access to ordinary toolbars exists so that
 // a user without a mouse (and a screen reader following the focus) reaches their commands: the
 // keyboard walks the form's toolbars one tracking loop at a time, Left or Right past the end of
-// one bar moving on to the next, wrapping.
-void WalkToolbars(HWND form, std::vector<TTBCustomToolbar*> bars) {
+// one bar moving on to the next, wrapping. False when the form has none to walk.
+bool WalkToolbars(HWND form) {
+    std::vector<TTBCustomToolbar*> bars = WalkableToolbarsOfForm(form);
+    if (bars.empty()) return false;
     TTBCustomToolbar* bar = bars.front();
     bool fromLast = false;
     while (bar) {
         const int walked = bar->WalkByKeyboard(fromLast, bars.size() > 1);
-        if (walked == 0) return;
+        if (walked == 0) return true;
         // Messages dispatched by the loop may have changed the form's toolbars.
-        bars = ToolbarsOfForm(form);
-        std::erase_if(bars, [](TTBCustomToolbar* t) { return t->MenuBar() || !t->View()->NextSelectable(nullptr, true); });
+        bars = WalkableToolbarsOfForm(form);
         auto at = std::find(bars.begin(), bars.end(), bar);
-        if (at == bars.end()) return;
+        if (at == bars.end()) return true;
         const int count = static_cast<int>(bars.size());
         bar = bars[((at - bars.begin()) + walked + count) % count];
         fromLast = walked < 0;
     }
+    return true;
 }
 
 // The keyboard's way into a form's menu: Alt, F10 and Alt with a letter go to the form's menu
@@ -144,18 +153,14 @@ void WalkToolbars(HWND form, std::vector<TTBCustomToolbar*> bars) {
 bool KeyMenuFilter(MSG& msg) {
     if (msg.message != WM_SYSCOMMAND || (msg.wParam & 0xFFF0) != SC_KEYMENU) return false;
     const char key = static_cast<char>(msg.lParam);
-    std::vector<TTBCustomToolbar*> bars = ToolbarsOfForm(msg.hwnd);
     bool menuBar = false;
-    for (TTBCustomToolbar* toolbar : bars) {
-        if (!toolbar->MenuBar() || !IsLive(toolbar)) continue;
+    for (TTBCustomToolbar* toolbar : ToolbarsOfForm(msg.hwnd)) {
+        if (!toolbar->MenuBar()) continue;
         menuBar = true;
         if (toolbar->KeyboardOpen(key)) return true;
     }
     if (menuBar || key != 0 || GetCapture()) return false;
-    std::erase_if(bars, [](TTBCustomToolbar* t) { return !t->View()->NextSelectable(nullptr, true); });
-    if (bars.empty()) return false;
-    WalkToolbars(msg.hwnd, bars);
-    return true;
+    return WalkToolbars(msg.hwnd);
 }
 
 // For an MDI main form: Alt with a letter in the client area, or Alt with "-" in a child,
