@@ -41,6 +41,7 @@ TTBDock::TTBDock(TComponent* owner) : TWinControl(owner) {
 }
 
 TTBDock::~TTBDock() {
+    *alive_ = false;
     SetBackground(nullptr);
     // The windows keep no pointer to a dock that is gone.
     auto windows = dockList_;

@@ -163,6 +163,9 @@ public:
 
     void ArrangeToolbars();
 
+    // False once the dock is freed: code that pumps messages checks it before touching the dock.
+    std::shared_ptr<const bool> AliveToken() const { return alive_; }
+
     void SetParent(TWinControl* parent) override;
     void Loaded() override;
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -214,6 +217,7 @@ private:
     std::vector<TTBCustomDockableWindow*> dockList_;
     std::vector<TTBCustomDockableWindow*> visibleList_;
     std::vector<TTBDockRow> rows_;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 // ---- The dockable window ------------------------------------------------------------------

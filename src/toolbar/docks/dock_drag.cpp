@@ -30,6 +30,13 @@ struct TTBDragTarget {
     bool operator==(const TTBDragTarget&) const = default;
 };
 
+// A dock the drag may go to. Messages the drag dispatches may free it: each use checks first.
+struct TTBLiveDock {
+    TTBDock* Dock;
+    std::shared_ptr<const bool> Alive;
+    bool Live() const { return *Alive; }
+};
+
 class TTBDragLoop {
 public:
     explicit TTBDragLoop(TTBCustomDockableWindow& window) : window_(window) {}
@@ -38,7 +45,8 @@ public:
 private:
     std::vector<TTBDock*> CandidateDocks() const;
     TTBDragTarget FindTarget(POINT cursor);
-    bool PlaceInDock(TTBDock& dock, POINT cursor, TTBDragTarget& target);
+    bool PlaceInDock(const TTBLiveDock& live, POINT cursor, TTBDragTarget& target);
+    bool IsLive(const TTBDock* dock) const;
     POINT FloatingPositionFor(POINT cursor);
     void Apply(const TTBDragTarget& target);
     void Track(POINT cursor);
@@ -48,7 +56,7 @@ private:
     void EndDocks();
 
     TTBCustomDockableWindow& window_;
-    std::vector<TTBDock*> docks_;
+    std::vector<TTBLiveDock> docks_;
     POINT grab_{};        // the cursor in the window when the drag began
     POINT start_{};
     bool ctrl_ = false;
@@ -113,12 +121,13 @@ void TTBDragLoop::Run(POINT start) {
     grab_ = POINT{start.x - r.left, start.y - r.top};
     start_ = start;
     ctrl_ = CtrlHeld();
-    docks_ = CandidateDocks();
+    for (TTBDock* dock : CandidateDocks()) docks_.push_back(TTBLiveDock{dock, dock->AliveToken()});
     // Rows and positions as the docks show them, so that row numbers mean the rows on screen.
-    for (TTBDock* dock : docks_) {
-        dock->commitNewPositions_ = true;
-        dock->ArrangeToolbars();
-        dock->commitNewPositions_ = false;
+    for (const TTBLiveDock& live : docks_) {
+        if (!live.Live()) continue;
+        live.Dock->commitNewPositions_ = true;
+        live.Dock->ArrangeToolbars();
+        if (live.Live()) live.Dock->commitNewPositions_ = false;
     }
     bool locked = !window_.smoothDrag_ && LockWindowUpdate(GetDesktopWindow());
 
@@ -182,10 +191,15 @@ void TTBDragLoop::Run(POINT start) {
 }
 
 void TTBDragLoop::EndDocks() {
-    for (TTBDock* dock : docks_) {
-        dock->dragWindow_ = nullptr;
-        dock->dragSplitting_ = false;
+    for (const TTBLiveDock& live : docks_) {
+        if (!live.Live()) continue;
+        live.Dock->dragWindow_ = nullptr;
+        live.Dock->dragSplitting_ = false;
     }
+}
+
+bool TTBDragLoop::IsLive(const TTBDock* dock) const {
+    return std::any_of(docks_.begin(), docks_.end(), [dock](const TTBLiveDock& live) { return live.Dock == dock && live.Live(); });
 }
 
 POINT TTBDragLoop::FloatingPositionFor(POINT cursor) {
@@ -206,7 +220,8 @@ POINT TTBDragLoop::FloatingPositionFor(POINT cursor) {
 }
 
 // Row and position in `dock` under the cursor.
-bool TTBDragLoop::PlaceInDock(TTBDock& dock, POINT cursor, TTBDragTarget& target) {
+bool TTBDragLoop::PlaceInDock(const TTBLiveDock& live, POINT cursor, TTBDragTarget& target) {
+    TTBDock& dock = *live.Dock;
     RECT area;
     GetWindowRect(dock.HandleOrNull(), &area);
     InflateRect(&area, 3, 3);
@@ -221,7 +236,7 @@ bool TTBDragLoop::PlaceInDock(TTBDock& dock, POINT cursor, TTBDragTarget& target
     if (!PtInRect(&area, cursor)) return false;
     bool accept = true;
     if (dock.OnRequestDock) dock.OnRequestDock(&dock, &window_, accept);
-    if (!accept) return false;
+    if (!accept || !live.Live()) return false;
 
     POINT client = cursor;
     ScreenToClient(dock.HandleOrNull(), &client);
@@ -267,8 +282,8 @@ bool TTBDragLoop::PlaceInDock(TTBDock& dock, POINT cursor, TTBDragTarget& target
 TTBDragTarget TTBDragLoop::FindTarget(POINT cursor) {
     TTBDragTarget target;
     if (!ctrl_) {
-        for (TTBDock* dock : docks_)
-            if (PlaceInDock(*dock, cursor, target)) return target;
+        for (const TTBLiveDock& live : docks_)
+            if (live.Live() && PlaceInDock(live, cursor, target)) return target;
     }
     target = TTBDragTarget{};
     if (window_.dockMode_ == dmCanFloat) {
@@ -313,7 +328,7 @@ void TTBDragLoop::Apply(const TTBDragTarget& target) {
         return;
     }
     TTBDock* dock = target.Dock;
-    if (!dock) return;
+    if (!dock || !IsLive(dock)) return;
     window_.dockRow_ = target.Row;
     window_.dockPos_ = target.Pos;
     dock->dragWindow_ = &window_;

@@ -9,6 +9,7 @@
 #include "support/test_env.h"
 #include "support/ui_driver.h"
 #include "support/window_count.h"
+#include "toolbar/base/quarantine.h"
 #include "toolbar/base/services_fixture.h"
 #include "toolbar/docks/dock.h"
 #include "widgets/exception.h"
@@ -348,6 +349,25 @@ TEST_F(DockTest, AFloatingWindowLeavesTheDockAndDocksBackElsewhere) {
     EXPECT_EQ(bar->LastDock(), bottom);
     EXPECT_EQ(bottom->Height(), 26);
     EXPECT_EQ(events, (std::vector<std::string>{"floating", "to bottom"}));
+}
+
+// A dock freed while a window is dragged (by a message the drag dispatched) is no place to go
+// any more, not even the one the outline showed last.
+TEST_F(DockTest, ADockFreedDuringTheDragIsNoLongerATarget) {
+    TTBDock* top = AddDock(dpTop);
+    TTBDock* bottom = TComponent::Create<Quarantined<TTBDock>>(form.get());
+    bottom->SetPosition(dpBottom);
+    bottom->SetParent(form.get());
+    TestBar* bar = AddBar(top, 0, 0);
+    bar->SetSmoothDrag(false);
+    PumpFor(50);
+    POINT grip = GripOf(*bar);
+    RECT target = ScreenRect(*bottom);
+    POINT overBottom{target.left + 40, target.top - 2};
+    Drag(grip, {[&] { MoveTo(overBottom); }, [&] { delete bottom; }, [] { Release(); }});
+    EXPECT_TRUE(QuarantineIntact());
+    EXPECT_TRUE(bar->Floating());
+    EXPECT_EQ(GetCapture(), nullptr);
 }
 
 TEST_F(DockTest, DraggedIntoASideDockTheWindowTakesTheSideFrame) {
