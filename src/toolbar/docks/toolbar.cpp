@@ -342,11 +342,12 @@ bool TTBCustomToolbar::GetHintInfo(POINT client, std::string& text, RECT& hintRe
 
 void TTBCustomToolbar::PressAt(POINT client) {
     POINT screen = ClientToScreen(client);
+    std::shared_ptr<const bool> alive = view_->AliveToken();
     view_->UpdateSelection(&screen, true);
+    if (!*alive) return;  // the selection's handler freed the bar
     TTBItemViewer* viewer = view_->Selected();
     if (!viewer || (viewer->Item()->ItemStyle() & isfClicksTransparent)) return;
     inMouseDown_ = true;
-    std::shared_ptr<const bool> alive = view_->AliveToken();
     struct Reset {
         bool& flag;
         std::shared_ptr<const bool> alive;
@@ -355,6 +356,8 @@ void TTBCustomToolbar::PressAt(POINT client) {
         }
     } reset{inMouseDown_, alive};
     view_->EnterToolbarLoop(tbetMouseDown);
+    // A handler inside the loop may have freed the bar.
+    if (!*alive) return;
     // The loop's capture ended the leave notice asked for before: the hint must hear of it.
     TrackLeave();
 }
@@ -363,6 +366,7 @@ bool TTBCustomToolbar::EnterLoopAt(TTBItemViewer* viewer, bool selectFirst) {
     std::shared_ptr<const bool> alive = view_->AliveToken();
     view_->SetShowAccels(true);
     view_->Select(viewer);
+    if (!*alive) return false;  // the selection's handler freed the bar
     view_->EnterToolbarLoop(static_cast<TTBEnterToolbarLoopOptions>(selectFirst ? tbetOpenOnNavigate | tbetSelectFirst : 0));
     if (!*alive) return false;
     TrackLeave();

@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "support/test_env.h"
 #include "support/ui_driver.h"
+#include "toolbar/base/quarantine.h"
 #include "toolbar/docks/toolbar.h"
 #include "toolbar/views/view_test_support.h"
 #include "widgets/action.h"
@@ -299,6 +301,45 @@ TEST_F(ToolbarTest, TheIdleStepBringsItemsUpToDateWithTheirActionsUnlessTurnedOf
     toolbar->SetUpdateActions(true);
     RunIdleStep();
     EXPECT_TRUE(items[0]->Enabled());
+}
+
+// A handler run inside the bar's loop may free the bar: nothing of it is touched afterwards.
+TEST_F(ToolbarTest, ABarFreedByAHandlerInsideItsLoopIsNotTouchedAfterTheLoop) {
+    TTBToolbar* bar = nullptr;
+    auto make = [&] {
+        bar = new Quarantined<TTBToolbar>(nullptr);
+        auto* item = new TTBItem(nullptr);  // the bar's root frees it
+        item->SetCaption("Free");
+        item->OnClick = [](TComponent*) { ADD_FAILURE() << "no click from a freed bar"; };
+        bar->Items()->Add(item);
+        bar->SetDockRow(1);
+        bar->SetParent(dock);
+        PumpFor(30);
+        return item;
+    };
+
+    // Pressed with the mouse.
+    MoveTo(CentreOf(bar->View(), make()));
+    PumpFor(30);
+    {
+        InputScript script({[&] { delete bar; }, [] {}});
+        Press();
+        ASSERT_TRUE(PumpUntil([&] { return script.Done(); }));
+    }
+    Release();
+    PumpFor(30);
+    EXPECT_TRUE(QuarantineIntact()) << "after a press";
+
+    // Opened from the keyboard.
+    make();
+    {
+        InputScript script({[&] { delete bar; }, [] {}});
+        EXPECT_TRUE(bar->KeyboardOpen(0));
+    }
+    PumpFor(30);
+    EXPECT_TRUE(QuarantineIntact()) << "after a keyboard loop";
+    EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_EQ(PendingItemClicks(), 0);
 }
 
 }  // namespace
