@@ -66,9 +66,15 @@ void QueueItemClick(TTBCustomItem* item) {
     PostDeferredCall(ClickNextPendingItem);
 }
 
-void ForgetPendingClicks(const TTBCustomItem* item) {
+// Pointers held by TTBItemWatch, each nulled when its item goes.
+std::vector<TTBCustomItem**> watchedItems;
+
+// An item being freed is neither clicked later nor left in a watched pointer.
+void ForgetItem(const TTBCustomItem* item) {
     std::replace(pendingClicks.begin(), pendingClicks.end(), const_cast<TTBCustomItem*>(item),
                  static_cast<TTBCustomItem*>(nullptr));
+    for (TTBCustomItem** watched : watchedItems)
+        if (*watched == item) *watched = nullptr;
 }
 
 void HandleHelpRequest(int context) {
@@ -139,7 +145,7 @@ TTBItemOptions NormalizeItemOptions(TTBItemOptions options) {
 TTBCustomItem::TTBCustomItem(TComponent* owner) : TComponent(owner) { ++liveItems; }
 
 TTBCustomItem::~TTBCustomItem() {
-    ForgetPendingClicks(this);
+    ForgetItem(this);
     while (!items_.empty()) delete items_.back();  // each child removes itself
     if (parent_) parent_->Remove(this);
     actionLink_.reset();
@@ -455,7 +461,7 @@ void TTBCustomItem::Notification(TComponent* component, TOperation operation) {
     TComponent::Notification(component, operation);
     if (operation != opRemove) return;
     // The component is past its own destructor: compare pointers, call nothing on it.
-    if (actionLink_ && (actionLink_->Action() == component || !actionLink_->Action())) SetAction(nullptr);
+    if (actionLink_ && (actionLink_->Action() == component || !actionLink_->Action())) UnlinkAction(component);
     if (static_cast<TComponent*>(images_) == component) SetImages(nullptr);
     if (static_cast<TComponent*>(subitemImages_) == component) SetSubitemImages(nullptr);
 }
@@ -554,7 +560,7 @@ TBasicAction* TTBCustomItem::Action() const { return actionLink_ ? actionLink_->
 
 void TTBCustomItem::SetAction(TBasicAction* value) {
     if (!value) {
-        actionLink_.reset();
+        UnlinkAction(Action());
         return;
     }
     if (value == Action()) return;
@@ -562,6 +568,15 @@ void TTBCustomItem::SetAction(TBasicAction* value) {
     actionLink_->SetAction(value);
     ActionChange(value, false);
     value->FreeNotification(this);
+}
+
+// The click handler taken over from the action calls the action itself: it goes with the link,
+// else a click after the action is freed runs freed memory. `action` may be past its destructor:
+// only its address is compared.
+void TTBCustomItem::UnlinkAction(const TComponent* action) {
+    const auto* handler = OnClick.target<TActionExecuteHandler>();
+    if (handler && action && static_cast<const TComponent*>(handler->action) == action) OnClick = nullptr;
+    actionLink_.reset();
 }
 
 void TTBCustomItem::ActionChange(TBasicAction* sender, bool checkDefaults) {
@@ -765,6 +780,10 @@ void RunTrackResult(const TTBTrackResult& result) {
         return;
     }
 }
+
+TTBItemWatch::TTBItemWatch(TTBCustomItem*& item) : item_(item) { watchedItems.push_back(&item_); }
+
+TTBItemWatch::~TTBItemWatch() { std::erase(watchedItems, &item_); }
 
 int PendingItemClicks() {
     return static_cast<int>(std::count_if(pendingClicks.begin(), pendingClicks.end(),

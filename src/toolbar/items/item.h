@@ -205,6 +205,7 @@ private:
     template <class F>
     void WithinUpdate(F&& body);
     void RecalcEffectiveOptions();
+    void UnlinkAction(const TComponent* action);
     void UncheckGroupSiblings();
     void AddLinkParent(TTBCustomItem* item);
     void RemoveLinkParent(TTBCustomItem* item);
@@ -367,6 +368,19 @@ struct TTBTrackResult {
     HWND Window = nullptr;               // trSystemMenu: the window whose menu opens
     WORD Key = 0;                        // trSystemMenu: the key that opened it
     int HelpContext = 0;                 // trHelpContext
+};
+
+// Keeps a pointer to an item that handlers may free null once the item is freed, for as long
+// as the watch lives: the item a loop ends with is held so while the loop tidies up.
+class TTBItemWatch {
+public:
+    explicit TTBItemWatch(TTBCustomItem*& item);
+    ~TTBItemWatch();
+    TTBItemWatch(const TTBItemWatch&) = delete;
+    TTBItemWatch& operator=(const TTBItemWatch&) = delete;
+
+private:
+    TTBCustomItem*& item_;
 };
 
 // Carries out the end of a tracking loop. An item is clicked later, from a posted message,

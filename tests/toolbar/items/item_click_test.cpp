@@ -150,6 +150,30 @@ TEST(ItemAction, AfterLoadingOnlyDefaultsAreFilledAndAFreedActionIsDropped) {
     EXPECT_EQ(item.ActionLink(), nullptr);
 }
 
+// The handler an item takes over from its action calls the action: once the link goes, by an
+// unlink or by the action's end, a click must not reach it. The item's own handler stays.
+TEST(ItemAction, TheActionsClickHandlerGoesWithTheLink) {
+    int executed = 0;
+    auto action = std::make_unique<TCustomAction>(nullptr);
+    action->OnExecute = [&](TComponent*) { ++executed; };
+    TTBItem unlinked(nullptr), orphaned(nullptr), own(nullptr);
+    for (TTBItem* item : {&unlinked, &orphaned, &own}) item->SetAction(action.get());
+    int ownClicks = 0;
+    own.OnClick = [&](TComponent*) { ++ownClicks; };
+
+    unlinked.SetAction(nullptr);
+    EXPECT_FALSE(unlinked.OnClick) << "unlinked";
+    unlinked.Click();
+    EXPECT_EQ(executed, 0);
+
+    action.reset();
+    EXPECT_FALSE(orphaned.OnClick) << "the action was freed";
+    if (!orphaned.OnClick) orphaned.Click();  // would run the freed action
+    ASSERT_TRUE(own.OnClick);
+    own.Click();
+    EXPECT_EQ(ownClicks, 1);
+}
+
 // A menu: root > file (submenu) > open, plus a disabled command; popups are logged.
 struct Menu : ItemTree {
     TTBItem* file = AddChild(root.get(), "file");
