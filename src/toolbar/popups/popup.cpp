@@ -418,6 +418,7 @@ void InstallPopupWindows() {
 TTBTrackResult Popup(TTBCustomItem* item, int x, int y, TPopupAlignment alignment, bool trackRightButton) {
     InstallPopupWindows();  // for its submenus
     TTBTrackResult result;
+    TTBItemWatch clicked(result.ClickItem);  // the popup's teardown may free it
     {
         TTBPopupRequest rq;
         rq.Item = item;

@@ -232,6 +232,8 @@ TTBTrackResult TTBView::EnterToolbarLoop(TTBEnterToolbarLoopOptions options) {
     if (IsPopup() || inModalLoop_ || !window_) return {};
     TLoopState state;
     walkedOff_ = 0;
+    // The tidy-up and the repaint run handlers, which may free the item clicked.
+    TTBItemWatch clicked(state.result.ClickItem);
     if (options & tbetOpenOnNavigate) openOnNavigate_ = true;
     if (!RunLoopThenTidy(state, options)) return state.result;
     // The bar shows itself released before the command runs.
@@ -243,6 +245,7 @@ TTBTrackResult TTBView::EnterToolbarLoop(TTBEnterToolbarLoopOptions options) {
 TTBTrackResult TTBView::EnterPopupLoop(bool trackRightButton) {
     if (inModalLoop_ || !window_) return {};
     TLoopState state;
+    TTBItemWatch clicked(state.result.ClickItem);
     state.trackRightButton = trackRightButton;
     RunLoopThenTidy(state, 0);
     return state.result;
@@ -409,10 +412,15 @@ bool TTBView::HandleLoopMessage(TLoopState& state, MSG& msg) {
     }
 }
 
-void TTBView::UpdateChainSelection(POINT screen) {
+// False when a selection handler freed this view. A handler may also close the menus below:
+// the walk stops at a view that went.
+bool TTBView::UpdateChainSelection(POINT screen) {
+    std::shared_ptr<const bool> self = alive_;
     for (TTBView* v = this; v; v = v->OpenView()) {
+        std::shared_ptr<const bool> alive = v->alive_;
         TTBItemViewer* before = v->selected_;
         v->UpdateSelection(&screen, true);
+        if (!*alive) break;
         TTBItemViewer* now = v->selected_;
         if (now == before) continue;
         const bool submenu = now && (now->Item()->ItemStyle() & isfSubmenu) && now->Item()->Enabled();
@@ -429,8 +437,9 @@ void TTBView::UpdateChainSelection(POINT screen) {
             if (v->openViewer_ && now != v->openViewer_) v->StartTimer(vtClose, MenuDelaySeam()());
             if (now == v->openViewer_) v->StopTimer(vtClose);
         }
-        if (v->OpenView() == nullptr) break;
+        if (!*alive || v->OpenView() == nullptr) break;
     }
+    return *self;
 }
 
 // The view of the chain and its viewer under a screen point, with the point in the viewer's
@@ -466,7 +475,7 @@ void TTBView::SetStatusHintFromSelection() {
 }
 
 void TTBView::LoopMouseMove(POINT screen) {
-    UpdateChainSelection(screen);
+    if (!UpdateChainSelection(screen)) return;
     THit hit = HitAt(screen);
     ShowLoopHint(hit, screen);
     HCURSOR cursor = hit.viewer ? hit.viewer->GetCursor(hit.client) : nullptr;
@@ -476,13 +485,13 @@ void TTBView::LoopMouseMove(POINT screen) {
 
 void TTBView::LoopMouseDown(const MSG& msg, bool doubleClick) {
     CancelHint();
-    UpdateChainSelection(msg.pt);
+    if (!UpdateChainSelection(msg.pt)) return;
     THit hit = HitAt(msg.pt);
     if (hit.viewer) hit.viewer->MouseDown(CurrentShiftState(), hit.at.x, hit.at.y, doubleClick);
 }
 
 void TTBView::LoopMouseUp(POINT screen) {
-    UpdateChainSelection(screen);
+    if (!UpdateChainSelection(screen)) return;
     THit hit = HitAt(screen);
     if (hit.viewer) {
         hit.viewer->MouseUp(hit.at.x, hit.at.y);

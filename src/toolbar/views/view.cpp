@@ -37,10 +37,18 @@ TTBView::TTBView(TComponent* owner, TTBView* parentView, TTBCustomItem* parentIt
     }
     parentItem_->RegisterNotification(this);
     parentItem_->FreeNotification(this);
-    SetEffectiveParent();
-    RecreateAllViewers();
-    for (auto& viewer : viewers_)
-        if (viewer->Item()->Visible()) viewer->Item()->UpdateFromAction();
+    // No destructor runs for a view that fails here (a viewer, an action's update handler): it
+    // lets go of the items itself, else they keep calling a freed observer.
+    try {
+        SetEffectiveParent();
+        RecreateAllViewers();
+        for (auto& viewer : viewers_)
+            if (viewer->Item()->Visible()) viewer->Item()->UpdateFromAction();
+    } catch (...) {
+        DetachFromItems(nullptr);
+        --liveViews;
+        throw;
+    }
 }
 
 TTBView::~TTBView() {

@@ -251,7 +251,8 @@ private:
     THit HitAt(POINT screen);
     void ShowLoopHint(const THit& hit, POINT screen);
     void SetStatusHintFromSelection();
-    void UpdateChainSelection(POINT screen);
+    bool LeaveSelection(TTBItemViewer* old, TTBItemViewer*& next);
+    bool UpdateChainSelection(POINT screen);
     void SelectBarNeighbour(bool forward);
     void CloseAndReturnToParent();
 

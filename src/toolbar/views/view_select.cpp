@@ -60,7 +60,7 @@ void TTBView::Select(TTBItemViewer* viewer) {
             capture_ = false;
             if (old) old->LosingCapture();
         }
-        if (old) old->Leaving();
+        if (old && !LeaveSelection(old, viewer)) return;
         selected_ = viewer;
     }
     bool inside = false;
@@ -77,16 +77,27 @@ void TTBView::Select(TTBItemViewer* viewer) {
     const bool insideChanged = inside != mouseInsideSelected_;
     mouseInsideSelected_ = inside;
     if (changed) {
-        if (old && (old->Item()->ItemStyle() & isfRedrawOnSelChange)) Invalidate(old);
         if (selected_) {
             if (selected_->Item()->ItemStyle() & isfRedrawOnSelChange) Invalidate(selected_);
             // Inside the loop the selection is where the keyboard is.
             if (LoopView()) NotifyAccessibleEvent(*this, EVENT_OBJECT_FOCUS, selected_);
-            selected_->Entering();
+            selected_->Entering();  // last: its handler may free anything
         }
     } else if (insideChanged && capture_ && selected_ && (selected_->Item()->ItemStyle() & isfRedrawOnMouseOverChange)) {
         Invalidate(selected_);
     }
+}
+
+// Tells the old selection it is left. Its handler may free this view (false: nothing of it may
+// be touched), or items with their viewers: `next` becomes null when its viewer went.
+bool TTBView::LeaveSelection(TTBItemViewer* old, TTBItemViewer*& next) {
+    const bool redraw = (old->Item()->ItemStyle() & isfRedrawOnSelChange) != 0;
+    std::shared_ptr<const bool> alive = alive_;
+    old->Leaving();
+    if (!*alive) return false;
+    if (next && IndexOf(next) < 0) next = nullptr;
+    if (redraw && IndexOf(old) >= 0) Invalidate(old);
+    return true;
 }
 
 void TTBView::UpdateSelection(const POINT* screenPoint, bool allowNewSelection) {
@@ -104,9 +115,14 @@ void TTBView::UpdateSelection(const POINT* screenPoint, bool allowNewSelection) 
     if (IsPopup()) {
         if (!mouseInWindow && !(selected_ && selected_ == openViewer_ && openPopup_)) candidate = nullptr;
         if (mouseInWindow && parentView_) {
-            parentView_->Select(parentView_->openViewer_);
-            parentView_->StopTimer(vtOpen);
-            parentView_->StopTimer(vtClose);
+            // The opener's selection handler may close this popup, or replace viewers here.
+            std::shared_ptr<const bool> alive = alive_;
+            TTBView* parent = parentView_;
+            parent->Select(parent->openViewer_);
+            if (!*alive) return;
+            parent->StopTimer(vtOpen);
+            parent->StopTimer(vtClose);
+            if (candidate && IndexOf(candidate) < 0) candidate = nullptr;
         }
     }
     Select(candidate);
@@ -153,6 +169,8 @@ void TTBView::MoveToFrontOfPriorityList(TTBItemViewer* viewer) {
 // --- timers ---------------------------------------------------------------------------------
 
 void TTBView::StartTimer(TTBViewTimer timer, UINT ms) {
+    // The window first: when it cannot be made, the view is left with no timer to stop.
+    HWND window = TimerWindow();
     auto& slots = Timers().slots;
     if (timerSlot_ < 0) {
         auto free = std::find(slots.begin(), slots.end(), nullptr);
@@ -161,13 +179,13 @@ void TTBView::StartTimer(TTBViewTimer timer, UINT ms) {
         timerSlot_ = static_cast<int>(free - slots.begin());
     }
     runningTimers_ |= 1u << timer;
-    SetTimer(TimerWindow(), TimerId(timerSlot_, timer), ms, nullptr);
+    SetTimer(window, TimerId(timerSlot_, timer), ms, nullptr);
 }
 
 void TTBView::StopTimer(TTBViewTimer timer) {
     if (timerSlot_ < 0 || !(runningTimers_ & (1u << timer))) return;
     auto& registry = Timers();
-    KillTimer(registry.window->Handle(), TimerId(timerSlot_, timer));
+    if (registry.window) KillTimer(registry.window->Handle(), TimerId(timerSlot_, timer));
     runningTimers_ &= ~(1u << timer);
     if (runningTimers_) return;
     registry.slots[timerSlot_] = nullptr;

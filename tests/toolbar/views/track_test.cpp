@@ -6,6 +6,8 @@
 
 #include "toolbar/base/common.h"
 #include "toolbar/views/view.h"
+#include "widgets/action.h"
+#include "widgets/exception.h"
 #include "toolbar/base/services_fixture.h"
 #include "toolbar/views/view_test_support.h"
 
@@ -247,6 +249,94 @@ TEST_F(TrackTest, HoveringOverASubmenuItemOpensItAfterTheDelayAndLeavingClosesIt
     EXPECT_EQ(depth, (std::vector<int>{1, 2, 1}));
     EXPECT_EQ(TestPopup::opened(), 2);
     EXPECT_EQ(TestPopup::closed(), 2);
+}
+
+// Selection handlers run while the loop ends and while the pointer moves; one may free the
+// item just clicked, or the menu the pointer is in. Freed items and views stay quarantined: a
+// later use faults or shows.
+TEST_F(TrackTest, ASelectionHandlerMayFreeTheClickedItemOrTheOpenMenu) {
+    auto addItem = [&](TTBCustomItem* parent, const char* caption, bool submenu) {
+        auto* item = new Quarantined<TTBItem>(nullptr);  // the parent frees it
+        item->SetCaption(caption);
+        if (submenu) item->SetItemStyle(item->ItemStyle() | isfSubmenu);
+        item->OnClick = [this, caption](TComponent*) { log.push_back(caption); };
+        parent->Add(item);
+        return item;
+    };
+    // The bar item's deselection, as the loop ends, frees its menu and the item clicked in it.
+    TTBItem* file = addItem(bar.root, "&File", true);
+    addItem(file, "&Open", false);
+    file->OnSelect = [&](TTBCustomItem*, TTBItemViewer*, bool selecting) {
+        if (!selecting) delete file;
+    };
+    HWND window = bar_();
+    TrackKeys(file, {[=] { PostKey(window, VK_DOWN); }, [=] { PostKey(window, VK_RETURN); }});
+    EXPECT_EQ(lastResult.ClickItem, nullptr);
+    EXPECT_EQ(PendingItemClicks(), 0);
+    EXPECT_EQ(bar.view->ViewerCount(), 0);
+
+    // Moving onto an item of an open menu runs a handler that frees the menu.
+    TTBItem* edit = addItem(bar.root, "&Edit", true);
+    addItem(edit, "Cut", false);
+    TTBItem* paste = addItem(edit, "Paste", false);
+    paste->OnSelect = [&](TTBCustomItem*, TTBItemViewer*, bool selecting) {
+        if (selecting) delete edit;
+    };
+    POINT inEdit = bar.CentreOf(edit);
+    PressAndTrack(inEdit, {[&] { PostMouse(bar_(), WM_LBUTTONUP, inEdit); },
+                           [&] {
+                               TTBView* menu = bar.view->OpenView();
+                               ASSERT_NE(menu, nullptr);
+                               RECT r = menu->Find(paste)->BoundsRect;
+                               POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+                               ClientToScreen(menu->Window()->Handle(), &p);
+                               PostMouse(menu->Window()->Handle(), WM_MOUSEMOVE, p);
+                           },
+                           [] {}, [&] { PostKey(bar_(), VK_ESCAPE); }});
+    EXPECT_EQ(bar.view->OpenView(), nullptr);
+    EXPECT_EQ(bar.view->ViewerCount(), 0);
+    EXPECT_TRUE(log.empty());
+    EXPECT_TRUE(QuarantineIntact());
+}
+
+LRESULT CALLBACK RefuseMessageWindows(int code, WPARAM wParam, LPARAM lParam) {
+    char name[64] = "";
+    if (code == HCBT_CREATEWND) GetClassNameA(reinterpret_cast<HWND>(wParam), name, sizeof(name));
+    if (std::string(name) == "SorvaneMessageWindow") return 1;  // refused
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// Creating the hidden window of the views' timers can fail; the view is left with no timer
+// to stop.
+TEST_F(TrackTest, AFailedTimerWindowLeavesNoTimerBehind) {
+    HHOOK hook = SetWindowsHookExA(WH_CBT, RefuseMessageWindows, nullptr, GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    EXPECT_THROW(bar.view->StartTimer(vtOpen, 30), Exception);
+    UnhookWindowsHookEx(hook);
+    EXPECT_FALSE(bar.view->TimerRunning(vtOpen));
+    bar.view->StopTimer(vtOpen);
+    // Timers work again once the window can be made.
+    bar.view->StartTimer(vtClose, 10000);
+    EXPECT_TRUE(bar.view->TimerRunning(vtClose));
+    bar.view->StopTimer(vtClose);
+    EXPECT_FALSE(bar.view->TimerRunning(vtClose));
+}
+
+// A view that fails while it is being built (an action's update throws) leaves no
+// registration behind on the items it had begun to follow.
+TEST_F(TrackTest, AViewThatFailsWhileBeingBuiltLeavesTheItemsAsTheyWere) {
+    TCustomAction action(nullptr);
+    action.OnUpdate = [](TComponent*) { throw Exception("update failed"); };
+    TTBRootItem root(nullptr);
+    auto* item = new TTBItem(nullptr);
+    root.Add(item);
+    item->SetAction(&action);
+    std::unique_ptr<TestView> view;
+    EXPECT_EQ(ThrownMessage<Exception>([&] { view = std::make_unique<TestView>(&root, &bar, false); }), "update failed");
+    EXPECT_EQ(TTBView::LiveViewCount(), 1) << "only the bar's own";
+    root.Add(new TTBItem(nullptr));  // told to a view that is gone: it would run freed memory
+    delete item;
+    EXPECT_TRUE(QuarantineIntact());
 }
 
 }  // namespace

@@ -8,11 +8,15 @@
 
 #include "support/test_env.h"
 #include "support/ui_driver.h"
+#include "toolbar/base/quarantine.h"
 #include "toolbar/views/view.h"
 
 // A view whose chevron the test supplies and whose window keeps the size the test gave it.
+// Freed views stay quarantined, so that code still using one fails.
 class TestView : public TTBView {
 public:
+    static void* operator new(size_t size) { return ::operator new(size); }
+    static void operator delete(void* p, size_t size) { QuarantineFree(p, size); }
     TestView(TTBCustomItem* root, TWinControl* window, bool toolbar, TTBView* parent = nullptr)
         : TTBView(nullptr, parent, root, window, toolbar, false, toolbar) {}
     TTBCustomItem* chevron = nullptr;
