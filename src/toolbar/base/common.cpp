@@ -8,8 +8,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <utility>
 
 #include "widgets/control.h"
+#include "widgets/handles.h"
 #include "widgets/system_library.h"
 
 // ---- System inputs ------------------------------------------------------------------------
@@ -274,6 +276,10 @@ RECT GetPointMonitorArea(POINT p, bool workArea) {
 
 void DispatchPendingPaints() {
     std::vector<HWND> painted;
+    // A window that asks again after its paint has a real repaint to come (it invalidated
+    // itself while painting). Its request is set aside, so that the others get their paint
+    // (asking it again would never end), and given back at the end.
+    std::vector<std::pair<HWND, RegionHandle>> setAside;
     MSG msg;
     while (PeekMessageA(&msg, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE)) {
         BOOL got = GetMessageA(&msg, nullptr, WM_PAINT, WM_PAINT);
@@ -283,12 +289,17 @@ void DispatchPendingPaints() {
         }
         if (got == -1) break;
         if (std::find(painted.begin(), painted.end(), msg.hwnd) != painted.end()) {
-            ValidateRect(msg.hwnd, nullptr);  // it had its paint and left itself invalid
+            RegionHandle request(CreateRectRgn(0, 0, 0, 0));
+            GetUpdateRgn(msg.hwnd, request.get(), FALSE);
+            ValidateRect(msg.hwnd, nullptr);
+            setAside.emplace_back(msg.hwnd, std::move(request));
             continue;
         }
         painted.push_back(msg.hwnd);
         DispatchMessageA(&msg);
     }
+    for (auto& [window, request] : setAside)
+        if (IsWindow(window)) InvalidateRgn(window, request.get(), FALSE);
 }
 
 namespace {

@@ -103,8 +103,8 @@ RECT GetPointMonitorArea(POINT p, bool workArea);
 
 // ---- Messages and painting ----------------------------------------------------------------
 
-// Paints every window of the thread that waits for it, each once. A window that comes back
-// without having validated itself is validated here: asking it again would never end.
+// Paints every window of the thread that waits for it, each once. A window that asks again
+// keeps its request for the normal message loop.
 void DispatchPendingPaints();
 // Removes the thread's queued messages in [first, last], except paint requests, which are not
 // queued but made up while a window is invalid and so would never run out.

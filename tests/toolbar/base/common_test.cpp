@@ -120,11 +120,14 @@ struct PaintCounter {
     bool validates = true;
 };
 
-TEST(PendingPaints, EveryWaitingWindowPaintsOnceEvenOneThatNeverValidates) {
-    PaintCounter stubborn(false), good(true);
+// A window still invalid after its paint asks for a real repaint: it keeps the request, and
+// the dispatching ends there rather than asking it for ever.
+TEST(PendingPaints, EveryWaitingWindowPaintsOnceAndOneAskingAgainKeepsItsRequest) {
+    PaintCounter good(true), stubborn(false);
     DispatchPendingPaints();
     EXPECT_EQ(good.paints, 1);
     EXPECT_EQ(stubborn.paints, 1);
+    EXPECT_TRUE(GetUpdateRect(stubborn.window.get(), nullptr, FALSE)) << "its repaint is still to come";
 }
 
 TEST(QueuedMessages, ARangeOverPaintingEndsAndKeepsWhatIsOutsideIt) {
