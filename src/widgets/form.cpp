@@ -1,5 +1,29 @@
 #include "widgets/form.h"
 
+#include <vector>
+
+namespace {
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
+    try {
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+        return TRUE;
+    } catch (...) {
+        return FALSE;
+    }
+}
+
+// Sends a system notice to every window inside `parent`. The list is taken first: a window's
+// reaction may create or destroy others.
+void TellDescendants(HWND parent, UINT msg, WPARAM wParam, LPARAM lParam) {
+    std::vector<HWND> windows;
+    EnumChildWindows(parent, CollectWindow, reinterpret_cast<LPARAM>(&windows));
+    for (HWND window : windows)
+        if (IsWindow(window)) SendMessageA(window, msg, wParam, lParam);
+}
+
+}  // namespace
+
 TForm::TForm(TComponent* owner) : TWinControl(owner) {
     TControl::SetVisible(false);
     if (Application) Application->RegisterForm(this);
@@ -104,10 +128,10 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         break;
     case WM_SYSCOLORCHANGE:
-        // Only top-level windows hear of it; controls that derive colours from the system's
-        // (docks and their skins) need it too.
-        for (HWND child = GetWindow(HandleOrNull(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-            SendMessageA(child, msg, wParam, lParam);
+    case WM_SETTINGCHANGE:
+        // Only top-level windows hear of these; controls that derive colours, fonts or sizes
+        // from the system's (docks, their skins and toolbars, wherever they sit) need them too.
+        TellDescendants(HandleOrNull(), msg, wParam, lParam);
         break;
     case WM_SYSCOMMAND:
         // The close box asks like every other way of closing.

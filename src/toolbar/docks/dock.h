@@ -112,9 +112,6 @@ TTBDockPainter& DockPainter();
 // Null puts the skinned painter back. The painter is not owned.
 void SetDockPainter(TTBDockPainter* painter);
 
-// An 8 × 8 cross in `color` with its top left at (x, y).
-void DrawCloseGlyph(HDC dc, int x, int y, TColor color);
-
 // ---- The dock -----------------------------------------------------------------------------
 
 using TTBInsertRemoveEvent = std::function<void(TTBDock* Sender, bool Inserting, TTBCustomDockableWindow* Bar)>;
@@ -378,6 +375,7 @@ protected:
     // The skin module's questions; a skin destroyed under the window leaves it on DefaultSkin.
     TWinControl* SkinWindow() override { return this; }
     bool SkinWindowFloating() const override { return floating_; }
+    void SkinLayoutChanged() override { Arrange(); }
     void SkinReplaced() override;
     void RecreatingWnd() override;
     void AfterCreateWnd() override;

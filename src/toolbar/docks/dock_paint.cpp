@@ -3,6 +3,7 @@
 
 #include "toolbar/docks/dock.h"
 #include "toolbar/docks/skin_dock.h"
+#include "toolbar/skins/skin_paint.h"
 
 namespace {
 
@@ -40,17 +41,6 @@ TFrameClip::TFrameClip(HDC dc, const RECT& outer, const RECT& inner) : saved_(dc
 TTBDockPainter& DockPainter() { return currentPainter ? *currentPainter : SkinDockPainter(); }
 
 void SetDockPainter(TTBDockPainter* painter) { currentPainter = painter; }
-
-void DrawCloseGlyph(HDC dc, int x, int y, TColor color) {
-    COLORREF c = ColorToRGB(color);
-    // Two diagonals two pixels thick.
-    for (int i = 0; i < 7; ++i) {
-        SetPixel(dc, x + i, y + i, c);
-        SetPixel(dc, x + i + 1, y + i, c);
-        SetPixel(dc, x + 6 - i, y + i, c);
-        SetPixel(dc, x + 7 - i, y + i, c);
-    }
-}
 
 int TTBDockPainter::DragHandleSize(const TTBCustomDockableWindow&, const TTBDock&, int plainSize) const {
     return plainSize;
@@ -121,9 +111,7 @@ void TTBDockPainter::PaintDockedCloseButton(TTBCustomDockableWindow&, HDC dc, co
     RECT r = button;
     if (pushed) DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT);
     else if (hot) DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
-    int x = button.left + (button.right - button.left - 8) / 2 + (pushed ? 1 : 0);
-    int y = button.top + (button.bottom - button.top - 8) / 2 + (pushed ? 1 : 0);
-    DrawCloseGlyph(dc, x, y, clBtnText);
+    DrawCloseGlyph(dc, button, pushed, ColorToRGB(clBtnText));
 }
 
 void TTBDockPainter::PaintWindowBackground(TTBCustomDockableWindow& window, HDC dc, const RECT& client) {

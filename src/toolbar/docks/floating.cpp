@@ -181,6 +181,10 @@ LRESULT TTBFloatingWindowParent::WndProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_CLOSE:
         window_->Close();
         return 0;
+    case WM_SETTINGCHANGE:
+        // A top-level window: the system tells it, not the toolbar inside.
+        if (window_ && window_->HandleAllocated()) SendMessageA(window_->HandleOrNull(), msg, wParam, lParam);
+        break;
     case WM_PRINT:
         return PrintWindowParts(HandleOrNull(), reinterpret_cast<HDC>(wParam), lParam,
                                 [this](HWND, HDC dc) { DockPainter().PaintFloatingFrame(*this, dc, Frame()); });

@@ -150,6 +150,11 @@ void TTBCustomToolbar::FontChanged() {
     Arrange();
 }
 
+void TTBCustomToolbar::Relayout() {
+    view_->InvalidatePositions();
+    Arrange();
+}
+
 void TTBCustomToolbar::SetSkin(TTBBaseSkin* value) {
     HandleNeeded();
     TTBCustomDockableWindow::SetSkin(value);
@@ -425,8 +430,7 @@ LRESULT TTBCustomToolbar::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SETTINGCHANGE:
         if (wParam == SPI_SETNONCLIENTMETRICS) {
             RebuildMenuFont();
-            view_->InvalidatePositions();
-            Arrange();
+            Relayout();
         }
         break;
     }

@@ -98,6 +98,7 @@ public:
     bool TakesMenuEvents() const override { return menuBar_; }
     void SetSkin(TTBBaseSkin* value) override;
     void SkinReplaced() override;
+    void SkinLayoutChanged() override { Relayout(); }
     void SizeChanging(int Width, int Height) override;
     std::vector<SIZE> FloatingSizes() override;
     void BeginFloatingResize() override;
@@ -136,6 +137,8 @@ private:
     bool HasControlItem(const TControl* control) const;
     void AppendControlItem(TControl* control);
     void IdleUpdate();
+    // The items' sizes may have changed (font, skin, metrics): lay out from scratch.
+    void Relayout();
     void HoverAt(POINT client);
     void TrackLeave();
     void PressAt(POINT client);

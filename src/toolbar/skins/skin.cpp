@@ -246,6 +246,8 @@ void TTBBaseSkin::ResolveColors() {
 namespace {
 
 // Makes the system recompute and repaint the window's frame, keeping its place and size.
+// SWP_NOSIZE is kept on purpose: without it the zero size passed would shrink a docked window
+// to nothing until its dock arranges it again; its new layout comes from SkinLayoutChanged.
 void RecomputeFrame(HWND window) {
     SetWindowPos(window, nullptr, 0, 0, 0, 0,
                  SWP_FRAMECHANGED | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE);
@@ -264,6 +266,7 @@ void TTBBaseSkin::RefreshWindows() {
         const HWND window = control->HandleOrNull();
         if (!client->SkinWindowFloating()) {
             RecomputeFrame(window);
+            client->SkinLayoutChanged();
             continue;
         }
         // A floating window lays out again only when its size really changes.

@@ -216,6 +216,9 @@ public:
     virtual bool SkinWindowFloating() const { return false; }
     // Tool windows lay out but skip the frame recomputation when floating.
     virtual bool SkinWindowIsToolWindow() const { return false; }
+    // The skin changed while the window is docked: sizes that depend on the skin's type,
+    // options or fonts are computed again.
+    virtual void SkinLayoutChanged() {}
 
 protected:
     TTBSkinClient();

@@ -128,7 +128,8 @@ void PaintSkinDockedCaption(HDC dc, RECT caption, const TTBBaseSkin& skin, const
     RECT around = caption;
     InflateRect(&around, 1, 1);
     PaintGripBackground(dc, around, skin, s);
-    SkinFill(dc, RECT{caption.left, caption.top, caption.right + 2, caption.bottom}, skin.SkinColor(tcDockBorderTitle));
+    // The strip ends at the caption's right: two pixels more would paint over the frame's rings.
+    SkinFill(dc, caption, skin.SkinColor(tcDockBorderTitle));
     if (closeButton) caption.right = caption.right + 5 - caption.bottom;
     RECT textArea{caption.left + 2, caption.top, caption.right - 1, caption.bottom};
     const FontHandle font = CreateCaptionFont(skin);
@@ -136,9 +137,12 @@ void PaintSkinDockedCaption(HDC dc, RECT caption, const TTBBaseSkin& skin, const
 }
 
 void PaintSkinDockedCloseButton(HDC dc, const RECT& button, const TTBBaseSkin& skin, bool hot, bool pushed) {
-    if (!hot || pushed) return;
-    SkinFill(dc, button, skin.SkinColor(tcSelBar));
-    SkinFrame(dc, button, skin.SkinColor(tcSelBarBorder));
+    if (hot && !pushed) {
+        SkinFill(dc, button, skin.SkinColor(tcSelBar));
+        SkinFrame(dc, button, skin.SkinColor(tcSelBarBorder));
+    }
+    // In the colour of a selected item's text, which is what the hot button's fill is behind.
+    DrawCloseGlyph(dc, button, pushed, skin.SkinColor(tcMenuText));
 }
 
 void PaintSkinFloatingBorder(HDC dc, const RECT& window, const RECT& client, const TTBBaseSkin& skin, HWND handle) {
@@ -176,6 +180,7 @@ void PaintSkinFloatingCaption(HDC dc, const RECT& caption, const TTBBaseSkin& sk
 
 void PaintSkinFloatingCloseButton(HDC dc, const RECT& button, const TTBBaseSkin& skin, bool hot, bool pushed) {
     const TTBSkins type = skin.SkinType();
+    COLORREF behind;  // the colour right under the glyph
     if (pushed) {
         RECT box = button;
         InflateRect(&box, 2, 2);
@@ -186,15 +191,21 @@ void PaintSkinFloatingCloseButton(HDC dc, const RECT& button, const TTBBaseSkin&
         }
         SkinFill(dc, box, skin.SkinColor(tcSelPushed));
         SkinFrame(dc, box, skin.SkinColor(tcSelItemBorder));
+        behind = skin.SkinColor(tcSelPushed);
     } else {
-        SkinFill(dc, button, type == tbsOfficeXP ? skin.SkinColor(tcDockBorderTitle) : skin.SkinColor(tcSelBar));
+        behind = type == tbsOfficeXP ? skin.SkinColor(tcDockBorderTitle) : skin.SkinColor(tcSelBar);
+        SkinFill(dc, button, behind);
         if (type == tbsOfficeXP && hot) {
             RECT box = button;
             InflateRect(&box, 2, 2);
             box.top -= 2;
             SkinFill(dc, box, skin.SkinColor(tcSelBar));
             SkinFrame(dc, box, skin.SkinColor(tcSelBarBorder));
+            behind = skin.SkinColor(tcSelBar);
         }
     }
-    DrawSkinCloseGlyph(dc, button, pushed, type, skin.SkinColor(tcCaptionText));
+    // The caption's text colour, except where the look inverts what lies behind the glyph:
+    // pushed, or (the other way round) not pushed under tbsWindowsXP.
+    const bool inverted = pushed != (type == tbsWindowsXP);
+    DrawCloseGlyph(dc, button, pushed, inverted ? behind ^ 0xFFFFFFu : skin.SkinColor(tcCaptionText));
 }

@@ -81,15 +81,16 @@ COLORREF Interpolate(COLORREF start, COLORREF end, int step, int steps) {
                channel(GetBValue(start), GetBValue(end)));
 }
 
-// Without GradientFill: one band per row (or column), start colour first, inside the rectangle.
+// Without GradientFill: one band per row (or column), inside the rectangle, from the start
+// colour in the first band to the end colour in the last.
 void BandGradient(HDC dc, const RECT& r, COLORREF start, bool vertical, COLORREF end) {
     const int width = r.right - r.left, height = r.bottom - r.top;
     if (width <= 0 || height <= 0) return;
-    const int steps = vertical ? height : width;
-    for (int i = 0; i < steps; ++i) {
+    const int bands = vertical ? height : width;
+    for (int i = 0; i < bands; ++i) {
         const RECT band = vertical ? RECT{r.left, r.top + i, r.right, r.top + i + 1}
                                    : RECT{r.left + i, r.top, r.left + i + 1, r.bottom};
-        SkinFill(dc, band, Interpolate(start, end, i, steps));
+        SkinFill(dc, band, bands == 1 ? start : Interpolate(start, end, i, bands - 1));
     }
 }
 
@@ -314,21 +315,15 @@ void DrawSkinCheckGlyph(HDC dc, const RECT& box, bool officeXP, COLORREF color) 
     SkinPolyline(dc, points, 7, color);
 }
 
-void DrawSkinCloseGlyph(HDC dc, const RECT& r, bool pushed, TTBSkins skinType, COLORREF color) {
-    BitmapHandle glyph(LoadBitmapA(GetModuleHandleA(nullptr), "CLOSE"));
-    if (!glyph) return;
-    BITMAP info{};
-    if (!GetObjectA(glyph.get(), sizeof(info), &info)) return;
-    MemoryDC source(dc);
-    ScopedSelect selectedGlyph(source.get(), glyph.get());
+void DrawCloseGlyph(HDC dc, const RECT& button, bool pushed, COLORREF color) {
+    const int x = button.left + (button.right - button.left - 8) / 2 + (pushed ? 1 : 0);
+    const int y = button.top + (button.bottom - button.top - 8) / 2 + (pushed ? 1 : 0);
     BrushHandle brush(CreateSolidBrush(color));
-    ScopedSelect selectedBrush(dc, brush.get());
-    constexpr DWORD BrushWhereSourceIsWhite = 0x00E20746;  // S ? P : D
-    bool invert = pushed;
-    if (skinType == tbsWindowsXP) invert = !invert;
-    const int x = r.left + (r.right - r.left - info.bmWidth) / 2;
-    const int y = r.top + (r.bottom - r.top - info.bmHeight) / 2;
-    BitBlt(dc, x, y, info.bmWidth, info.bmHeight, source.get(), 0, 0, invert ? SRCINVERT : BrushWhereSourceIsWhite);
+    for (int i = 0; i < 7; ++i) {
+        const RECT down{x + i, y + i, x + i + 2, y + i + 1}, up{x + 6 - i, y + i, x + 8 - i, y + i + 1};
+        FillRect(dc, &down, brush.get());
+        FillRect(dc, &up, brush.get());
+    }
 }
 
 int SkinImageColumnWidth(const TImageList* list, int itemHeight) {

@@ -66,9 +66,9 @@ void DrawSkinItemImage(HDC dc, const RECT& area, const TTBImageSet& lists, int i
 
 // The check mark of a checked menu item without image, in the box `box`.
 void DrawSkinCheckGlyph(HDC dc, const RECT& box, bool officeXP, COLORREF color);
-// The close button's glyph: the "CLOSE" bitmap of the program (white marks the glyph), centred
-// in `r`, painted in `color`. Draws nothing when the program has no such bitmap.
-void DrawSkinCloseGlyph(HDC dc, const RECT& r, bool pushed, TTBSkins skinType, COLORREF color);
+// A close button's cross, two diagonals two pixels thick in an 8 × 7 box centred in `button`;
+// one pixel further right and down when pushed.
+void DrawCloseGlyph(HDC dc, const RECT& button, bool pushed, COLORREF color);
 // The image column of a popup row under tbsOfficeXP (the list may be null).
 int SkinImageColumnWidth(const TImageList* list, int itemHeight);
 // The "Toolbar" theme state of a button.

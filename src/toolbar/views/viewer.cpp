@@ -276,12 +276,19 @@ void TTBItemViewer::DrawItemCaption(TCanvas& canvas, RECT r, const std::string& 
     };
     int oldMode = SetBkMode(dc, TRANSPARENT);
     if (disabled) {
-        if (!view_->SkinActive()) draw(RECT{r.left + 1, r.top + 1, r.right + 1, r.bottom + 1}, GetSysColor(COLOR_BTNHIGHLIGHT));
+        if (DisabledTextEmbossed()) draw(RECT{r.left + 1, r.top + 1, r.right + 1, r.bottom + 1}, GetSysColor(COLOR_BTNHIGHLIGHT));
         draw(r, GetSysColor(COLOR_BTNSHADOW));
     } else {
         draw(r, GetTextColor(dc));
     }
     SetBkMode(dc, oldMode);
+}
+
+// Disabled text gets its highlight pass when painted plainly, and under a skin only in the
+// Windows-XP look of a toolbar button outside menu bars.
+bool TTBItemViewer::DisabledTextEmbossed() const {
+    const TTBBaseSkin* skin = view_->SkinInForce();
+    return !skin || (skin->SkinType() == tbsWindowsXP && IsToolbarStyle() && !view_->WindowIsMenuBar());
 }
 
 TTBItemViewer::TPaintState TTBItemViewer::PaintStateFor(bool selected, bool pushed, bool menuStyle) const {

@@ -78,6 +78,7 @@ protected:
     void PaintMenuRowContent(TCanvas& canvas, RECT r, const TPaintState& s, const TTBBaseSkin* skin, COLORREF textColor);
     void DrawImage(HDC dc, const RECT& area, const TPaintState& s, const TTBBaseSkin* skin);
     int MenuImageColumnWidth(int rowHeight) const;
+    bool DisabledTextEmbossed() const;
     // Font of the view, bold for the default item; selected into `dc` for the scope.
     class TItemFont;
 

@@ -8,8 +8,10 @@
 
 #include "support/test_env.h"
 #include "support/ui_driver.h"
+#include "toolbar/base/common.h"
 #include "toolbar/base/quarantine.h"
 #include "toolbar/docks/toolbar.h"
+#include "toolbar/skins/skin.h"
 #include "toolbar/views/view_test_support.h"
 #include "widgets/action.h"
 #include "widgets/edit.h"
@@ -340,6 +342,58 @@ TEST_F(ToolbarTest, ABarFreedByAHandlerInsideItsLoopIsNotTouchedAfterTheLoop) {
     EXPECT_TRUE(QuarantineIntact()) << "after a keyboard loop";
     EXPECT_EQ(GetCapture(), nullptr);
     EXPECT_EQ(PendingItemClicks(), 0);
+}
+
+// A change of the menu font reaches docked toolbars through their form, wherever their dock
+// sits, and floating ones through their floating window; each lays out with the new font.
+TEST_F(ToolbarTest, AChangedMenuFontReachesDockedAndFloatingToolbars) {
+    auto* floating = TComponent::Create<TTBToolbar>(form.get());
+    auto* item = TComponent::Create<TTBItem>(form.get());
+    item->SetCaption("F");
+    item->SetParentComponent(floating);
+    floating->SetParent(dock);
+    floating->SetFloating(true);
+    PumpFor(30);
+    ASSERT_NE(floating->FloatingParent(), nullptr);
+    const int dockedBefore = toolbar->Height(), floatingBefore = floating->Height();
+    auto bigMenuFont = [](UINT action, UINT param, void* data) {
+        BOOL done = SystemParametersInfoA(action, param, data, 0);
+        if (action == SPI_GETNONCLIENTMETRICS) static_cast<NONCLIENTMETRICSA*>(data)->lfMenuFont.lfHeight = -40;
+        return done;
+    };
+    auto announce = [&] {
+        SendMessageA(form->Handle(), WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0);
+        SendMessageA(floating->FloatingParent()->Handle(), WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0);
+        PumpFor(30);
+    };
+    SystemSeams().ParametersInfo = bigMenuFont;
+    announce();
+    EXPECT_GE(toolbar->Height(), dockedBefore + 20);
+    EXPECT_GE(floating->Height(), floatingBefore + 20);
+
+    ResetSystemSeams();
+    announce();
+    EXPECT_EQ(toolbar->Height(), dockedBefore);
+    EXPECT_EQ(floating->Height(), floatingBefore);
+}
+
+// Item sizes depend on the skin's type (Office-XP buttons with captions are 3 pixels taller):
+// docked toolbars lay out again when it changes.
+TEST_F(ToolbarTest, ADockedToolbarLaysOutAgainWhenTheSkinTypeChanges) {
+    ASSERT_EQ(DefaultSkin->SkinType(), tbsDisabled);
+    const int plain = toolbar->Height();
+    auto skin = std::make_unique<TTBSkin>(nullptr);  // the first skin: Office-XP, the default's too
+    PumpFor(20);
+    EXPECT_EQ(toolbar->Height(), plain + 3);
+    skin->SetSkinType(tbsWindowsXP);
+    PumpFor(20);
+    EXPECT_EQ(toolbar->Height(), plain);
+    skin->SetSkinType(tbsOfficeXP);
+    PumpFor(20);
+    EXPECT_EQ(toolbar->Height(), plain + 3);
+    skin.reset();
+    PumpFor(20);
+    EXPECT_EQ(toolbar->Height(), plain);
 }
 
 }  // namespace

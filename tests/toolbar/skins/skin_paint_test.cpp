@@ -89,24 +89,34 @@ TEST_F(SkinGradient, GradientFillGetsTheCornersAndAModeThatIsNeverATriangle) {
     }
 }
 
-TEST_F(SkinGradient, FallbackPaintsInsideTheRectangleStartColourFirst) {
+TEST_F(SkinGradient, FallbackPaintsInsideTheRectangleFromTheStartToTheEndColour) {
     GradientFillEntry() = nullptr;
     PaintSurface surface(30, 30);
     const COLORREF start = RGB(0, 200, 100), end = RGB(250, 0, 100);
 
-    GradientFillRect(surface.dc(), RECT{5, 8, 15, 18}, start, 1, end);  // 10 rows
+    GradientFillRect(surface.dc(), RECT{5, 8, 15, 18}, start, 1, end);  // 10 rows, 9 steps
     for (int y = 0; y < 30; ++y)
         for (int x = 0; x < 30; ++x) {
             const bool inside = x >= 5 && x < 15 && y >= 8 && y < 18;
             const int i = y - 8;
-            const COLORREF expected = inside ? RGB(250 * i / 10, 200 - 200 * i / 10, 100) : RGB(255, 255, 255);
+            const COLORREF expected = inside ? RGB(250 * i / 9, 200 - 200 * i / 9, 100) : RGB(255, 255, 255);
             ASSERT_EQ(surface.At(x, y), expected) << x << "," << y;
         }
+
+    // A 20-row fade from black reaches its end colour in the last row.
+    PaintSurface fade(4, 20);
+    GradientFillRect(fade.dc(), RECT{0, 0, 4, 20}, RGB(0, 0, 0), 1, RGB(200, 200, 200));
+    EXPECT_EQ(fade.At(2, 0), RGB(0, 0, 0));
+    EXPECT_EQ(fade.At(2, 19), RGB(200, 200, 200));
+    PaintSurface thin(4, 1);
+    GradientFillRect(thin.dc(), RECT{0, 0, 4, 1}, start, 1, end);  // one row: the start colour
+    EXPECT_EQ(thin.At(2, 0), start);
 
     PaintSurface across(30, 30);
     GradientFillRect(across.dc(), RECT{20, 2, 25, 4}, start, 0, end);  // 5 columns from the left edge
     EXPECT_EQ(across.At(20, 2), start);
-    EXPECT_EQ(across.At(24, 3), RGB(200, 40, 100));
+    EXPECT_EQ(across.At(23, 3), RGB(187, 50, 100));
+    EXPECT_EQ(across.At(24, 3), end);
     EXPECT_EQ(across.At(19, 2), RGB(255, 255, 255));
     EXPECT_EQ(across.At(25, 2), RGB(255, 255, 255));
     EXPECT_EQ(across.At(20, 4), RGB(255, 255, 255));
@@ -326,10 +336,21 @@ TEST_F(SkinBackgrounds, ThemeDrawingOpensDrawsAndClosesEachClass) {
     for (const auto& s : states) EXPECT_EQ(ToolbarThemeState(s[0], s[1], s[2], s[3]), s[4]);
 }
 
-TEST_F(SkinBackgrounds, CloseGlyphWithoutItsBitmapDrawsNothingAndColumnsMeasure) {
-    PaintSurface surface(16, 16);
-    for (bool pushed : {false, true}) DrawSkinCloseGlyph(surface.dc(), RECT{0, 0, 16, 16}, pushed, tbsOfficeXP, 0);
-    for (DWORD p : surface.Pixels()) ASSERT_EQ(p, 0xFFFFFFu);
+// The close button's cross is the framework's own: centred, one pixel further when pushed.
+TEST_F(SkinBackgrounds, CloseGlyphIsACentredCrossMovedWhenPushedAndColumnsMeasure) {
+    const std::vector<std::string> cross{"##....##", ".##..##.", "..####..", "...##...",
+                                         "..####..", ".##..##.", "##....##"};
+    for (bool pushed : {false, true}) {
+        PaintSurface surface(16, 16);
+        DrawCloseGlyph(surface.dc(), RECT{0, 0, 16, 16}, pushed, RGB(200, 0, 0));
+        const int origin = pushed ? 5 : 4;
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x) {
+                const int gx = x - origin, gy = y - origin;
+                const bool mark = gx >= 0 && gx < 8 && gy >= 0 && gy < 7 && cross[gy][gx] == '#';
+                ASSERT_EQ(surface.At(x, y), mark ? RGB(200, 0, 0) : RGB(255, 255, 255)) << x << "," << y << " " << pushed;
+            }
+    }
 
     TImageList list(nullptr, 16, 16, true);
     EXPECT_EQ(SkinImageColumnWidth(&list, 22), (16 + 3) * 22 / (16 + 3) + 2);

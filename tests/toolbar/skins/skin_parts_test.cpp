@@ -243,11 +243,12 @@ TEST_F(SkinParts, DockedAndFloatingFrames) {
     EXPECT_EQ(floating.At(3, 10), C(tcFace));
     EXPECT_EQ(floating.At(4, 10), White);  // the client area is not touched
 
-    // No "CLOSE" bitmap in this program: the button is painted, no glyph, no failure.
+    // A hot button: the box, the cross over it.
     Canvas close(20, 20);
     PaintSkinFloatingCloseButton(close.dc(), RECT{5, 5, 15, 15}, *DefaultSkin, true, false);
     EXPECT_EQ(close.At(3, 1), C(tcSelBarBorder));
-    EXPECT_EQ(close.At(10, 10), C(tcSelBar));
+    EXPECT_EQ(close.At(7, 10), C(tcSelBar));
+    EXPECT_EQ(close.At(6, 6), C(tcCaptionText));
 }
 
 }  // namespace

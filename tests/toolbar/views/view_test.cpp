@@ -3,8 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "toolbar/skins/skin.h"
 #include "toolbar/views/view.h"
 #include "toolbar/views/view_test_support.h"
+#include "widgets/handles.h"
 
 namespace {
 
@@ -228,6 +230,38 @@ TEST(ViewPainting, AHotButtonIsRaisedAndADisabledOneIsNot) {
     bar.view->Select(bar.ViewerOf(disabled));
     EXPECT_EQ(edgeOf(enabled), face) << "the highlight leaves with the selection";
     EXPECT_EQ(edgeOf(disabled), face) << "a disabled item never highlights";
+}
+
+// Disabled text has a highlight pass below and right of it in plain painting and, under a
+// skin, only in the Windows-XP look of toolbar buttons.
+TEST(ViewPainting, DisabledCaptionsKeepTheirHighlightPassOnlyPlainAndUnderWindowsXP) {
+    TestBar bar(RECT{40, 40, 300, 80});
+    TTBItem* off = bar.Add("Off");
+    off->SetEnabled(false);
+    bar.view->ValidatePositions();
+    const COLORREF highlight = GetSysColor(COLOR_BTNHIGHLIGHT);
+    ASSERT_NE(highlight, GetSysColor(COLOR_BTNFACE));
+    auto highlightPixels = [&] {
+        RedrawWindow(bar.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        WindowDC dc(bar.Handle());
+        const RECT r = bar.ViewerOf(off)->BoundsRect;
+        int count = 0;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x) count += GetPixel(dc.get(), x, y) == highlight;
+        return count;
+    };
+    TTBBaseSkin skin(nullptr);
+    const struct {
+        const char* name;
+        TTBSkins type;
+        bool pass;
+    } cases[] = {{"plain", tbsDisabled, true}, {"Office-XP", tbsOfficeXP, false}, {"Windows-XP", tbsWindowsXP, true}};
+    for (const auto& c : cases) {
+        skin.SetSkinType(c.type);
+        bar.view->SetSkin(&skin);
+        EXPECT_EQ(highlightPixels() > 0, c.pass) << c.name;
+    }
+    bar.view->SetSkin(nullptr);
 }
 
 }  // namespace
