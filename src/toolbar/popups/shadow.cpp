@@ -137,7 +137,9 @@ void DarkenShadow(HDC dc, const TShadowShape& shape) {
 // deleted, and is deleted itself before it.
 struct TShadow::TImage {
     TImage(HDC screen, int width, int height)
-        : bitmap(CreateCompatibleBitmap(screen, width, height)), select(dc.get(), bitmap.get()) {}
+        : width(width), height(height), bitmap(CreateCompatibleBitmap(screen, width, height)),
+          select(dc.get(), bitmap.get()) {}
+    int width, height;
     BitmapHandle bitmap;
     MemoryDC dc;
     ScopedSelect select;
@@ -162,17 +164,33 @@ TShadowShape TShadow::Shape() const {
 
 void TShadow::CaptureShadow() {
     if (image_ || !HasArea()) return;
+    std::unique_ptr<TImage> image;
     {
         WindowDC screen(nullptr);
-        image_ = std::make_unique<TImage>(screen.get(), Width(), Height());
+        image = std::make_unique<TImage>(screen.get(), Width(), Height());
     }
     // The windows below must be up to date before they are copied.
     DispatchPendingPaints();
     {
         WindowDC screen(nullptr);
-        BitBlt(image_->dc.get(), 0, 0, Width(), Height(), screen.get(), Left(), Top(), SRCCOPY);
+        BitBlt(image->dc.get(), 0, 0, image->width, image->height, screen.get(), Left(), Top(), SRCCOPY);
     }
-    DarkenShadow(image_->dc.get(), Shape());
+    DarkenShadow(image->dc.get(), Shape());
+    // Captured only now: a paint of the strip meanwhile finds no half-made copy to show.
+    image_ = std::move(image);
+}
+
+// The copy belongs to the place it was taken at. A strip moved or resized takes it again; one
+// on screen hides first, so that the copy holds what lies beneath and not the strip itself.
+void TShadow::Relocate(const RECT& bounds) {
+    if (bounds.left == Left() && bounds.top == Top() && bounds.right - bounds.left == Width() &&
+        bounds.bottom - bounds.top == Height())
+        return;
+    const bool shown = Visible();
+    if (shown) SetVisible(false);
+    image_.reset();
+    SetBounds(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
+    if (shown) CaptureAndShow();
 }
 
 void TShadow::CaptureAndShow() {
@@ -192,7 +210,7 @@ void TShadow::CreateParams(TCreateParams& params) {
 }
 
 void TShadow::CopyImageTo(HDC dc) const {
-    if (image_) BitBlt(dc, 0, 0, Width(), Height(), image_->dc.get(), 0, 0, SRCCOPY);
+    if (image_) BitBlt(dc, 0, 0, image_->width, image_->height, image_->dc.get(), 0, 0, SRCCOPY);
 }
 
 LRESULT TShadow::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -377,8 +395,7 @@ void ApplyPlacement(TShadow* shadow, const TShadowStripPlacement& strip) {
     shadow->SetCorner2(strip.Corner2);
     shadow->SetClipStart(strip.ClipStart);
     shadow->SetClipFinish(strip.ClipFinish);
-    const RECT& r = strip.Bounds;
-    shadow->SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    shadow->Relocate(strip.Bounds);
 }
 
 void ShowIfHidden(TShadow* shadow) {

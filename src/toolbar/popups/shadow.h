@@ -61,8 +61,11 @@ public:
     TShadowShape Shape() const;
     // A strip never placed, or placed with no area, has nothing to capture or show.
     bool HasArea() const { return Width() > 0 && Height() > 0; }
-    // Copies the screen under the window and darkens it; once per lifetime.
+    // Copies the screen under the window and darkens it; once per place and size.
     void CaptureShadow();
+    // Moves or resizes the strip; its copy is taken again for the new place (at once when the
+    // strip is showing).
+    void Relocate(const RECT& bounds);
     bool Captured() const { return image_ != nullptr; }
     // Captures (once) and shows the window without activating it.
     void CaptureAndShow();

@@ -180,6 +180,14 @@ void TTBBaseSkin::SetParentFont(bool value) {
     RefreshWindows();
 }
 
+// A custom set keeps the caller's colours: only the system colours among them are read again.
+void TTBBaseSkin::FollowSystemColors() {
+    if (colorSet_ == tbcCustom)
+        ResolveColors();
+    else
+        ApplyColorSet();
+}
+
 void TTBBaseSkin::ApplyColorSet() {
     if (colorSet_ == tbcOfficeXP)
         LoadOfficeXPColors();
@@ -355,10 +363,14 @@ void TTBSkinManager::RemoveSkin(TTBBaseSkin* skin) {
     auto it = std::find(skins_.begin(), skins_.end(), skin);
     if (it == skins_.end()) throw ESkinError("The skin cannot be removed because it's not part of the SkinManager");
     skins_.erase(it);
-    if (skins_.empty())
+    if (skins_.empty()) {
         DefaultSkin->Assign(*backupSkin_);
-    else if (skin->isDefaultSkin_)
-        skins_.front()->isDefaultSkin_ = true;  // its settings are not copied into DefaultSkin
+    } else if (skin->isDefaultSkin_) {
+        // The next skin becomes the default, and DefaultSkin paints as it does: the one going
+        // has left DefaultSkin disabled on its way out.
+        skins_.front()->isDefaultSkin_ = true;
+        DefaultSkin->Assign(*skins_.front());
+    }
 }
 
 void TTBSkinManager::SetDefaultSkin(TTBBaseSkin* skin) {
@@ -439,8 +451,8 @@ TColor PopupWindowColor(const TTBBaseSkin* popupSkin) {
 }
 
 void ApplySystemColorsToSkins() {
-    if (DefaultSkin) DefaultSkin->ApplyColorSet();
-    for (int i = 0; SkinManager && i < SkinManager->Count(); ++i) SkinManager->Skins(i)->ApplyColorSet();
+    if (DefaultSkin) DefaultSkin->FollowSystemColors();
+    for (int i = 0; SkinManager && i < SkinManager->Count(); ++i) SkinManager->Skins(i)->FollowSystemColors();
 }
 
 // ---- Unit initialisation -------------------------------------------------------------------

@@ -121,6 +121,8 @@ public:
 
     void ApplyColorSet();
     void ResolveColors();
+    // After a change of the system colours.
+    void FollowSystemColors();
     // Makes every attached, showing window lay out and paint its frame again.
     void RefreshWindows();
     void AttachWindow(TTBSkinClient* window);

@@ -435,7 +435,10 @@ bool TTBView::UpdateChainSelection(POINT screen) {
         } else if (now) {
             if (submenu && now != v->openViewer_) v->StartTimer(vtOpen, MenuDelaySeam()());
             if (v->openViewer_ && now != v->openViewer_) v->StartTimer(vtClose, MenuDelaySeam()());
-            if (now == v->openViewer_) v->StopTimer(vtClose);
+            if (now == v->openViewer_) {
+                v->StopTimer(vtClose);
+                v->StopTimer(vtOpen);  // started for an item passed on the way back
+            }
         }
         if (!*alive || v->OpenView() == nullptr) break;
     }

@@ -200,6 +200,8 @@ void TTBView::TimerFired(TTBViewTimer timer) {
     StopTimer(timer);
     switch (timer) {
     case vtOpen:
+        // The pointer came back to the item whose submenu is open: it stays as it is.
+        if (selected_ && selected_ == openViewer_ && openPopup_) break;
         CloseChildPopups();
         if (selected_ && selected_->Item()->Enabled()) OpenChildPopup(false);
         break;

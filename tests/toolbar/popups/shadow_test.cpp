@@ -251,6 +251,37 @@ TEST_F(ShadowWindow, ShowsTheDarkenedBackdropOnTopAndLetsTheMousePass) {
     EXPECT_EQ(Shown(shadow, 0, 20), RGB(195, 195, 195));
 }
 
+// A popup that moves or grows moves its strips: each shows the screen of its new place, all of
+// it, not the copy taken at the old one.
+TEST_F(ShadowWindow, AStripMovedOrGrownWhileShownTakesItsCopyAgain) {
+    ProbeWindow grey(R(500, 300, 600, 500));
+    grey.OnMessage = [](UINT msg, WPARAM wParam, LPARAM) {
+        if (msg == WM_ERASEBKGND) FillSolid(reinterpret_cast<HDC>(wParam), R(0, 0, 100, 200), static_cast<TColor>(RGB(100, 100, 100)));
+        return msg == WM_ERASEBKGND;
+    };
+    ShowWindow(grey.get(), SW_SHOWNA);
+    UpdateWindow(grey.get());
+    TPopupShadows shadows(sOfficeXP, false);
+    TShadowPlacement placement;
+    placement.Right = TShadowStripPlacement{true, R(400, 320, 404, 360)};
+    shadows.Place(placement);
+    shadows.ShowAll();
+    TShadow& strip = *shadows.Right();
+    EXPECT_EQ(Shown(strip, 0, 20), RGB(195, 195, 195));
+
+    placement.Right.Bounds = R(540, 320, 544, 400);  // over the grey window, twice as long
+    shadows.Place(placement);
+    EXPECT_TRUE(IsWindowVisible(strip.HandleOrNull()));
+    for (int y : {20, 70}) EXPECT_EQ(Shown(strip, 0, y), RGB(40, 40, 40)) << y;
+
+    // Hidden and moved back: shown again, it shows the white of its place.
+    shadows.Hide();
+    placement.Right.Bounds = R(400, 320, 404, 360);
+    shadows.Place(placement);
+    shadows.ShowAll();
+    EXPECT_EQ(Shown(strip, 0, 20), RGB(195, 195, 195));
+}
+
 TEST_F(ShadowWindow, StripsNeverPlacedOrWithoutAreaAreNeitherCapturedNorShown) {
     TPopupShadows shadows(sOfficeXP, true);
     TPopupShadowSource source;  // a submenu only 4 pixels tall: its right strip has no height

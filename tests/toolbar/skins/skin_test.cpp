@@ -138,9 +138,14 @@ TEST_F(SkinSetters, ColoursChangeOnlyUnderCustomAndTheDefaultSkinFollows) {
     EXPECT_EQ(skin.SkinColor(tcSelBar), Rgb(49, 106, 197));
     EXPECT_EQ(DefaultSkin->SkinColor(tcSelBar), Rgb(49, 106, 197));
 
-    // Re-applying the set (a system colour change) replaces custom colours.
-    skin.ApplyColorSet();
-    EXPECT_EQ(skin.SkinColor(tcSelBar), Rgb(255, 255, 255));
+    // A system colour change keeps the custom colours; a system colour among them is read again.
+    SysColorSource() = [](int index) { return index == COLOR_HIGHLIGHT ? RGB(1, 2, 3) : WindowsXPSysColor(index); };
+    ApplySystemColorsToSkins();
+    EXPECT_EQ(skin.ColorSet(), tbcCustom);
+    EXPECT_EQ(skin.SkinColor(tcSelBar), Rgb(1, 2, 3));
+    EXPECT_EQ(DefaultSkin->SkinColor(tcSelBar), Rgb(1, 2, 3));
+    EXPECT_EQ(skin.SkinColor(tcSelItem), Rgb(75, 125, 204));
+    SysColorSource() = WindowsXPSysColor;
 
     // The skin type decides the colour set even over tbcCustom.
     skin.SetSkinType(tbsWindowsXP);
@@ -231,7 +236,7 @@ TEST_F(SkinSetters, AssignCopiesColoursOnlyIntoACustomSkinAndSetsTheSkinTypeLast
 
 using SkinManagerTest = SkinTest;
 
-TEST_F(SkinManagerTest, RemovingTheDefaultMarksTheNextWithoutCopyingIt) {
+TEST_F(SkinManagerTest, RemovingTheDefaultMakesTheNextOneTheDefaultAndDefaultSkinPaintsAsIt) {
     auto first = std::make_unique<TTBSkin>(nullptr);
     auto second = std::make_unique<TTBSkin>(nullptr);
     EXPECT_TRUE(first->IsDefaultSkin());
@@ -239,9 +244,10 @@ TEST_F(SkinManagerTest, RemovingTheDefaultMarksTheNextWithoutCopyingIt) {
     second->SetSkinType(tbsWindowsXP);
     EXPECT_EQ(DefaultSkin->SkinType(), tbsOfficeXP);  // only the default skin forwards
 
-    first.reset();  // disabled first, which the default skin follows
+    first.reset();  // disabled on its way out, which the default skin follows for a moment
     EXPECT_TRUE(second->IsDefaultSkin());
-    EXPECT_EQ(DefaultSkin->SkinType(), tbsDisabled);
+    EXPECT_EQ(DefaultSkin->SkinType(), tbsWindowsXP);
+    EXPECT_EQ(DefaultSkin->ColorSet(), tbcWindowsXP);
 
     second->SetIsDefaultSkin(false);
     EXPECT_EQ(DefaultSkin->SkinType(), tbsDisabled);  // restored from the backup

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -249,6 +250,48 @@ TEST_F(TrackTest, HoveringOverASubmenuItemOpensItAfterTheDelayAndLeavingClosesIt
     EXPECT_EQ(depth, (std::vector<int>{1, 2, 1}));
     EXPECT_EQ(TestPopup::opened(), 2);
     EXPECT_EQ(TestPopup::closed(), 2);
+}
+
+// Leaving an item whose submenu is open for another submenu item and coming back before the
+// menu delay keeps the open submenu as it is: not closed, not opened again.
+TEST_F(TrackTest, ComingBackToAnOpenSubmenuWithinTheDelayKeepsItOpen) {
+    MenuDelaySeam() = [] { return 200; };
+    TTBItem* menu = bar.Add("Menu");
+    menu->SetItemStyle(menu->ItemStyle() | isfSubmenu);
+    auto addChild = [](TTBCustomItem* parent, const char* caption, bool submenu) {
+        auto* item = new TTBItem(nullptr);
+        item->SetCaption(caption);
+        if (submenu) item->SetItemStyle(item->ItemStyle() | isfSubmenu);
+        parent->Add(item);
+        return item;
+    };
+    TTBItem* more = addChild(menu, "More", true);
+    addChild(more, "Inner", false);
+    TTBItem* other = addChild(menu, "Other", true);
+    addChild(other, "Deep", false);
+
+    TTBView* menuView = nullptr;
+    TTBView* firstOpen = nullptr;
+    TTBView* lastOpen = nullptr;
+    auto moveTo = [&](TTBCustomItem* item) {
+        RECT r = menuView->Find(item)->BoundsRect;
+        POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        ClientToScreen(menuView->Window()->Handle(), &p);
+        PostMouse(menuView->Window()->Handle(), WM_MOUSEMOVE, p);
+    };
+    const std::function<void()> wait = [] {};
+    POINT inMenu = bar.CentreOf(menu);
+    PressAndTrack(inMenu, {[&] { PostMouse(bar_(), WM_LBUTTONUP, inMenu); },
+                           [&] { menuView = bar.view->OpenView(); moveTo(more); },
+                           wait, wait, wait, wait, wait, wait, wait,
+                           [&] { firstOpen = menuView->OpenView(); moveTo(other); },
+                           [&] { moveTo(more); },
+                           wait, wait, wait, wait, wait, wait, wait,
+                           [&] { lastOpen = menuView->OpenView(); PostKey(bar_(), VK_ESCAPE); },
+                           [&] { PostKey(bar_(), VK_ESCAPE); }, [&] { PostKey(bar_(), VK_ESCAPE); }});
+    ASSERT_NE(firstOpen, nullptr);
+    EXPECT_EQ(lastOpen, firstOpen);
+    EXPECT_EQ(TestPopup::opened(), 2) << "the menu and More's submenu, once each";
 }
 
 // Selection handlers run while the loop ends and while the pointer moves; one may free the
