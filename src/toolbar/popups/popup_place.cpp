@@ -167,8 +167,10 @@ TPopupPlacement PlacePopup(const TPopupPlaceInput& in) {
         else if (BelowHorizontalBar(in))
             KeepOffHorizontalBar(in, out);
     }
-    // The direction is the popup's place against its item; the skin's shifts of a few pixels,
-    // which make a popup overlap its button, do not turn it around.
+    // The direction is read before the skin's shifts of a few pixels. Read after them, an
+    // Office-XP drop-down or chevron list, which overlaps its button by 2 pixels, would have no
+    // direction and never slide, although the user asked the system for animated menus and the
+    // other popups of the same bar slide.
     out.Directions = OpenDirections(in, out.Position);
     Shift(in, out);
     return out;

@@ -28,7 +28,7 @@ void PaintSkinGripBar(HDC dc, const RECT& bar, const TTBBaseSkin& skin, const TT
 // button takes its right end.
 void PaintSkinDockedCaption(HDC dc, RECT caption, const TTBBaseSkin& skin, const TTBSkinFrameState& state,
                             const std::string& text, TAlignment align, bool closeButton, HWND handle);
-// A docked window's close button behind its glyph.
+// A docked window's close button: its box when hot, and its cross.
 void PaintSkinDockedCloseButton(HDC dc, const RECT& button, const TTBBaseSkin& skin, bool hot, bool pushed);
 
 // The border of a floating window: everything between `window` and `client`.
@@ -36,5 +36,5 @@ void PaintSkinFloatingBorder(HDC dc, const RECT& window, const RECT& client, con
 // The caption bar and its text; `smallCaptionFont` serves while the skin's ParentFont holds.
 void PaintSkinFloatingCaption(HDC dc, const RECT& caption, const TTBBaseSkin& skin, TColor windowColor,
                               const std::string& text, TAlignment align, HFONT smallCaptionFont);
-// The floating close button, its box and its "CLOSE" glyph.
+// The floating close button, its box and its cross.
 void PaintSkinFloatingCloseButton(HDC dc, const RECT& button, const TTBBaseSkin& skin, bool hot, bool pushed);

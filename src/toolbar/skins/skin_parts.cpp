@@ -289,6 +289,8 @@ void PaintSkinChevron(HDC dc, const RECT& r, const TTBBaseSkin& skin, bool enabl
                       bool designMode, HWND window) {
     if (skin.SkinType() == tbsNativeXP) {
         const int state = pushed ? CHEVS_PRESSED : selected ? CHEVS_HOT : CHEVS_NORMAL;
+        // RP_CHEVRON is part 4 of the "ReBar" class; 5 is RP_CHEVRONVERT, the upright chevron,
+        // which would stand wrong on the horizontal bars this glyph is drawn for.
         DrawThemePart(window, dc, ThemeClassReBar, RP_CHEVRON, state, r);
         return;
     }

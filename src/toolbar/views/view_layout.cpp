@@ -143,8 +143,9 @@ TTBLayoutResult TTBView::CalculatePositions(bool canMoveControls, TTBViewOrienta
     }
     int total = ShownLength(slots);
 
-    // 3. The chevron cut-off. One item always stays: the dock never grants less than the
-    // first item plus the chevron.
+    // 3. The chevron cut-off. One item always stays, not two: the dock may grant as little as
+    // the first item plus the chevron, and a second item kept would then reach past the length
+    // granted, over the chevron.
     bool chevronNeeded = chevronItem && chevronLimit > 0 && chevronLimit < total;
     bool chevronHasItems = false;
     if (chevronNeeded) {

@@ -40,10 +40,16 @@ TEST(PopupPlacement, FitsTheWorkAreaFlipsAndKeepsOffTheBar) {
     wrapped.BarItems = {RECT{100, 500, 150, 522}, RECT{100, 522, 150, 544}, RECT{150, 522, 200, 544}};
     TPopupPlaceInput leftBar = Input(poVerticalBar, RECT{0, 300, 24, 322}, SIZE{150, 200});
     leftBar.BarItems = {RECT{0, 278, 24, 300}, RECT{0, 300, 24, 322}, RECT{0, 322, 24, 344}};
-    // Office XP overlaps the button by 2 pixels after the plain shift; the direction stays "down".
+    // Office XP overlaps the button by 2 pixels after the plain shift, which here cancels it.
+    // Without the plain shift it overlaps the button, and still slides down from it: the
+    // direction comes from the place before the shifts.
     TPopupPlaceInput shifted = Input(poDropDown, RECT{100, 20, 150, 42}, SIZE{120, 200});
     shifted.Offset = POINT{3, 2};
     shifted.OverlapButton = true;
+    TPopupPlaceInput overlapping = shifted;
+    overlapping.Offset = POINT{0, 0};
+    TPopupPlaceInput overlappingChevron = Input(poChevron, RECT{400, 20, 412, 42}, SIZE{120, 200});
+    overlappingChevron.OverlapButton = true;
     TPopupPlaceInput besideParentLeft = Input(poSideSubmenu, RECT{400, 300, 520, 320}, SIZE{150, 100});
     besideParentLeft.ParentOpenedLeft = true;
     TPopupPlaceInput noRoomLeft = Input(poSideSubmenu, RECT{20, 300, 140, 320}, SIZE{150, 100});
@@ -63,6 +69,8 @@ TEST(PopupPlacement, FitsTheWorkAreaFlipsAndKeepsOffTheBar) {
         {"drop-down past the right edge", Input(poDropDown, RECT{1240, 20, 1280, 42}, SIZE{120, 200}), {1160, 42}, false,
          false, tbadFromTop},
         {"shifted and overlapping its button", shifted, {103, 42}, false, false, tbadFromTop},
+        {"overlapping its button", overlapping, {100, 40}, false, false, tbadFromTop},
+        {"a chevron list overlapping its button", overlappingChevron, {292, 40}, false, false, tbadFromTop},
         {"a wrapped bar's next line stays visible", wrapped, {100, 300}, true, false, tbadFromBottom},
         {"side submenu to the right", Input(poSideSubmenu, RECT{400, 300, 520, 320}, SIZE{150, 100}), {517, 297}, false,
          false, tbadFromLeft},
