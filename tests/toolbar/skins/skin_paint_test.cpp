@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "toolbar/base/services_fixture.h"
+#include "toolbar/skins/distinct_colors.h"
 #include "toolbar/skins/skin_fixture.h"
 #include "toolbar/skins/skin_paint.h"
 #include "widgets/image_list.h"
@@ -201,6 +202,7 @@ TEST_F(SkinImages, HotOfficeXPImageCastsItsShadowAndIsLifted) {
     const char* rows[] = {"rr..", "rr..", "....", "...."};
     auto list = MakeImage(rows);
     TTBSkin placed(nullptr);  // the default skin becomes Office-XP with blended images
+    UseDistinctColors(placed);
     const TTBBaseSkin& skin = *DefaultSkin;
     PaintSurface surface(12, 12);
     surface.Fill(RGB(255, 255, 255));
@@ -208,7 +210,7 @@ TEST_F(SkinImages, HotOfficeXPImageCastsItsShadowAndIsLifted) {
     hot.Selected = true;
     // Centred in (2, 2, 10, 10): the image at (4, 4), lifted to (3, 3), its shadow at (5, 5).
     DrawSkinItemImage(surface.dc(), RECT{2, 2, 10, 10}, TTBImageSet{list.get()}, 0, skin, hot);
-    const COLORREF shadow = skin.SkinColor(tcImgListShadow), red = RGB(200, 40, 10);
+    const COLORREF shadow = D(tcImgListShadow), red = RGB(200, 40, 10);
     EXPECT_EQ(surface.At(3, 3), red);
     EXPECT_EQ(surface.At(4, 4), red);
     EXPECT_EQ(surface.At(5, 5), shadow);
@@ -262,12 +264,13 @@ using SkinBackgrounds = SkinTest;
 
 TEST_F(SkinBackgrounds, ToolbarAndPopupFills) {
     TTBSkin skin(nullptr);
+    UseDistinctColors(skin);
     PaintSurface surface(20, 20);
     const RECT all{0, 0, 20, 20};
     TTBToolbarBackground docked;
     docked.Docked = true;
     EXPECT_TRUE(PaintSkinToolbarBackground(surface.dc(), all, &skin, docked));
-    EXPECT_EQ(surface.At(0, 0), skin.SkinColor(tcToolbar));
+    EXPECT_EQ(surface.At(0, 0), D(tcToolbar));
     TTBToolbarBackground menuBar = docked;
     menuBar.MenuBar = true;
     menuBar.MenuBarColor = RGB(7, 8, 9);
@@ -275,7 +278,7 @@ TEST_F(SkinBackgrounds, ToolbarAndPopupFills) {
     EXPECT_EQ(surface.At(0, 0), RGB(7, 8, 9));
     skin.SetOptions(skin.Options() + TTBOptions{tboMenuTBColor});
     PaintSkinToolbarBackground(surface.dc(), all, &skin, menuBar);
-    EXPECT_EQ(surface.At(0, 0), skin.SkinColor(tcToolbar));
+    EXPECT_EQ(surface.At(0, 0), D(tcToolbar));
     EXPECT_FALSE(PaintSkinToolbarBackground(surface.dc(), all, &skin, TTBToolbarBackground{}));  // floating
     TTBToolbarBackground picture = docked;
     picture.DockShowsPicture = true;
@@ -283,7 +286,7 @@ TEST_F(SkinBackgrounds, ToolbarAndPopupFills) {
     EXPECT_FALSE(PaintSkinToolbarBackground(surface.dc(), all, nullptr, docked));
 
     PaintSkinPopupBackground(surface.dc(), all, &skin, false, 10);
-    EXPECT_EQ(surface.At(19, 19), skin.SkinColor(tcPopup));
+    EXPECT_EQ(surface.At(19, 19), D(tcPopup));
     PaintSkinPopupBackground(surface.dc(), all, nullptr, false, 10);
     EXPECT_EQ(surface.At(19, 19), ColorToRGB(clMenu));
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "toolbar/base/services_fixture.h"
+#include "toolbar/skins/distinct_colors.h"
 #include "toolbar/skins/skin_fixture.h"
 #include "toolbar/skins/skin_frames.h"
 #include "toolbar/skins/skin_parts.h"
@@ -12,34 +13,24 @@
 
 namespace {
 
-class Canvas : public Surface {
-public:
-    Canvas(int width, int height) : Surface(width, height), width_(width) {}
-    COLORREF At(int x, int y) const {
-        const DWORD p = Pixels()[static_cast<size_t>(y * width_ + x)];
-        return RGB(p >> 16 & 0xFF, p >> 8 & 0xFF, p & 0xFF);
-    }
-
-private:
-    int width_;
-};
-
 constexpr COLORREF White = RGB(255, 255, 255);
 
-// Each part test paints with the default skin as the program runs it: Office-XP after the
-// first skin was placed.
+// Each part test paints with the default skin as the program runs it, Office-XP after the
+// first skin was placed, but with colours that differ in every slot.
 class SkinParts : public SkinTest {
 protected:
     void SetUp() override {
         SkinTest::SetUp();
         placed_ = std::make_unique<TTBSkin>(nullptr);
+        UseDistinctColors(*placed_);
+        ASSERT_EQ(DefaultSkin->SkinColor(tcSelBar), D(tcSelBar)) << "the default skin follows the placed one";
     }
     void TearDown() override {
         placed_.reset();
         SkinKeyboardSelection = false;
         SkinTest::TearDown();
     }
-    COLORREF C(TTBSkinColorIndex slot) const { return DefaultSkin->SkinColor(slot); }
+    static COLORREF C(TTBSkinColorIndex slot) { return D(slot); }
     std::unique_ptr<TTBSkin> placed_;
 };
 
@@ -106,6 +97,7 @@ TEST_F(SkinParts, OpenOfficeXPSplitButtonShowsItsTwoPartsJoined) {
 
 TEST_F(SkinParts, WindowsXPAndNativeButtons) {
     DefaultSkin->SetSkinType(tbsWindowsXP);
+    UseDistinctColors(*DefaultSkin);
     TTBSkinItemState s;
     s.Selected = true;
     s.MenuBar = true;
