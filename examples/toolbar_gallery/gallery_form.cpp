@@ -229,7 +229,10 @@ void TGalleryForm::BuildToolsBar() {
 void TGalleryForm::BuildPaletteBar() {
     PaletteBar = AddToolbar(RightDock, "PaletteBar", "Palette", 0);
     TTBCustomItem* root = PaletteBar->Items();
-    for (const char* caption : {"Red", "Green", "Blue"}) AddItem(root, caption);
+    // Its short-cuts work docked and floating alike.
+    PaletteBar->SetProcessShortCuts(true);
+    const char* colours[] = {"Red", "Green", "Blue"};
+    for (int i = 0; i < 3; ++i) AddItem(root, colours[i])->SetShortCut(ShortCut(static_cast<WORD>('1' + i), ssCtrl));
     AddSeparator(root);
     AddItem(root, "Black");
     AddItem(root, "White");

@@ -179,17 +179,50 @@ TEST_F(GalleryTest, ANarrowWindowCutsButtonsOffBehindTheChevronWhichListsThem) {
     EXPECT_EQ(failure, "");
 }
 
-// The menu bar's short-cuts reach its items from anywhere in the window.
-TEST_F(GalleryTest, AShortCutRunsItsMenuItemWithoutOpeningTheMenu) {
-    std::string failure = Run({
-        S::Do([] {
+// Short-cuts reach their items from anywhere in the window: the menu bar's, and those of the
+// palette while it floats in a window of its own.
+TEST_F(GalleryTest, ShortCutsRunTheirItemsOfTheMenuBarAndOfAFloatingToolbar) {
+    auto ctrl = [](WORD key) {
+        return S::Do([key] {
             PressKey(VK_CONTROL, true);
-            PressKey('O', true);
-            PressKey('O', false);
+            PressKey(key, true);
+            PressKey(key, false);
             PressKey(VK_CONTROL, false);
-        }, "Ctrl+O"),
-        S::Until([&] { return form->StatusText() == "clicked: Open"; }, "Open runs"),
+        }, "Ctrl+key");
+    };
+    ASSERT_TRUE(form->PaletteBar->Floating());
+    std::string failure = Run({
+        ctrl('O'), S::Until([&] { return form->StatusText() == "clicked: Open"; }, "Open runs"),
+        ctrl('2'), S::Until([&] { return form->StatusText() == "clicked: Green"; }, "Green runs"),
     });
     EXPECT_EQ(failure, "");
     EXPECT_EQ(OpenChain(), "");
+}
+
+// The keyboard's ways into the menu bar: Alt alone, F10, and Alt with a menu's letter.
+TEST_F(GalleryTest, AltF10AndAltWithALetterOpenTheMenuBarFromTheKeyboard) {
+    TTBView* bar = form->MenuBar->View();
+    auto chainIs = [this](std::string chain, std::string selected) {
+        return S::Until([=, this] { return OpenChain() == chain && DeepSelection() == selected; },
+                        "chain \"" + chain + "\" with \"" + selected + "\" selected");
+    };
+    auto loopEnds = [bar] { return S::Until([bar] { return !bar->InModalLoop(); }, "the loop ends"); };
+    std::string failure = Run({
+        Key(VK_MENU), chainIs("", "File"),  // the bar's first menu, not yet open
+        Key(VK_DOWN), chainIs("File", "New"),
+        Key(VK_ESCAPE), Key(VK_ESCAPE), loopEnds(),
+        Key(VK_F10), chainIs("", "File"),
+        Key(VK_RIGHT), chainIs("", "Edit"),
+        Key(VK_ESCAPE), loopEnds(),
+        S::Do([] {
+            PressKey(VK_MENU, true);
+            PressKey('V', true);
+            PressKey('V', false);
+            PressKey(VK_MENU, false);
+        }, "Alt+V"),
+        chainIs("View", "Skin"),  // opened with its first item selected
+        Key(VK_ESCAPE), Key(VK_ESCAPE), loopEnds(),
+    });
+    EXPECT_EQ(failure, "");
+    EXPECT_EQ(form->StatusText(), "clicked: (nothing yet)");
 }
