@@ -92,9 +92,7 @@ TEST_F(GalleryStartTest, TheStartingLookIsTheDefaultSkins) {
 }
 
 // Chosen in the View menu, the distinct colours show on the toolbars at once.
-// Disabled until docked toolbars lay out (and so repaint) again when their skin changes: the
-// skin's refresh recomputes only their frames, and the client areas keep the old colours.
-TEST_F(GalleryTest, DISABLED_TheViewMenuSwitchesTheLookOfEveryToolbarAtOnce) {
+TEST_F(GalleryTest, TheViewMenuSwitchesTheLookOfEveryToolbarAtOnce) {
     // A spot of the image toolbar's background, right of its last button.
     form->StandardBar->View()->ValidatePositions();
     const RECT last = form->StandardBar->View()->Viewers(form->StandardBar->View()->ViewerCount() - 1)->BoundsRect;
