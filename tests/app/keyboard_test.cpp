@@ -47,26 +47,4 @@ TEST_F(KeyboardTest, F10AndArrowsReachTheAboutCommandAndEscapeLeavesWithoutOne) 
     EXPECT_FALSE(Bar()->InModalLoop());
 }
 
-// Alt alone enters the same way; Right past the first bar's end goes on to the second bar,
-// whose one item is disabled in this mode, and back round to the first bar.
-TEST_F(KeyboardTest, AltEntersAndRightWrapsAcrossBothToolbars) {
-    std::vector<std::string> seen;
-    auto note = [&] {
-        for (TTBToolbar* bar : {form->TBToolbar1, form->TBToolbar2})
-            if (bar->View()->InModalLoop() && bar->View()->Selected())
-                seen.push_back(bar->View()->Selected()->Item()->Caption());
-    };
-    std::vector<std::function<void()>> steps{[] { Tap(VK_MENU); }, note, [] { Tap(VK_LEFT); }, note,
-                                             [] { Tap(VK_LEFT); }, note, [] { Tap(VK_RIGHT); }, note,
-                                             [] { Tap(VK_RIGHT); }, note, [] { Tap(VK_ESCAPE); }};
-    InputScript script(std::move(steps), 60);
-    ASSERT_TRUE(PumpUntil([&] { return script.Done(); }, 10000));
-    PumpFor(100);
-    EXPECT_EQ(seen, (std::vector<std::string>{"未インストールフォント", "「インストール済みフォント」一覧のテキストフォントフェイス",
-                                              "終了", "「インストール済みフォント」一覧のテキストフォントフェイス",
-                                              "未インストールフォント"}));
-    EXPECT_FALSE(version->Visible());
-    EXPECT_TRUE(form->TB_NotInstallFont->Checked());
-}
-
 }  // namespace
