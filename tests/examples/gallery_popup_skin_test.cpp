@@ -99,10 +99,10 @@ TEST_F(PopupSkinTest, FrameBorderWidthsAndShadowsOfAMenuFollowTheSkin) {
                 const int midY = (right.top + right.bottom) / 2;
                 EXPECT_LT(Brightness(ScreenPixel(right.left, midY)) + 60, Brightness(ScreenPixel(right.right + 4, midY)));
             }),
-            // The popup moves: its shadows go with it.
+            // The popup moves out over the black desktop beside the form: its shadows go with it.
             S::Do([&] {
                 RECT r = WindowRect(popup->Handle());
-                SetWindowPos(popup->Handle(), nullptr, r.left + 40, r.top + 30, 0, 0,
+                SetWindowPos(popup->Handle(), nullptr, WindowRect(form->Handle()).right - 20, r.top + 30, 0, 0,
                              SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
                 moved = WindowRect(popup->Handle());
             }),
@@ -110,6 +110,15 @@ TEST_F(PopupSkinTest, FrameBorderWidthsAndShadowsOfAMenuFollowTheSkin) {
                 RECT right = WindowRect(shadows()->Right()->Handle()), bottom = WindowRect(shadows()->Bottom()->Handle());
                 return right.left == moved.right && bottom.top == moved.bottom && Showing(shadows()->Right());
             }, "the shadows follow"),
+            // ... with a fresh copy of the screen there: over black a shadow stays at most the
+            // dark grey (30, 30, 30) that Windows-XP shadows blend towards, where a copy of the
+            // form's light face would show light.
+            S::Do([&] {
+                RECT right = WindowRect(shadows()->Right()->Handle());
+                const int midY = (right.top + right.bottom) / 2;
+                ASSERT_EQ(ScreenPixel(right.right + 4, midY), RGB(0, 0, 0));
+                EXPECT_LE(Brightness(ScreenPixel(right.left, midY)), 3 * 30);
+            }),
             Key(VK_ESCAPE), Key(VK_ESCAPE),
             S::Until([&] { return !bar->InModalLoop(); }, "the loop ends"),
         });
