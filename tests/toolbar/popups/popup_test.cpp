@@ -157,6 +157,31 @@ TEST_F(PopupTest, APopupMenuIgnoresTheFirstReleaseOnlyAndTracksToAClick) {
     EXPECT_EQ(CountThreadWindows(), windows);
 }
 
+// The popup menu's loop ends with the clicked item deselected and its window freed before the
+// click is queued; the item's selection handler may free it meanwhile: then nothing is clicked.
+TEST_F(PopupTest, APopupMenuItemFreedAsItsMenuClosesIsNotClicked) {
+    TTBPopupMenu menu(nullptr);
+    auto* gone = new Quarantined<TTBItem>(nullptr);  // the menu's root frees it, unless it goes first
+    gone->SetCaption("Gone");
+    gone->OnClick = [](TComponent*) { ADD_FAILURE() << "a freed item was clicked"; };
+    gone->OnSelect = [gone](TTBCustomItem*, TTBItemViewer*, bool selecting) {
+        if (!selecting) delete gone;
+    };
+    menu.Items()->Add(gone);
+    const POINT at{300, 300};
+    auto menuView = [] { return static_cast<TTBPopupWindow*>(TWinControl::FromHandle(GetCapture()))->PopupView(); };
+    Script script({[&] { PostMouse(GetCapture(), WM_MOUSEMOVE, CentreIn(menuView(), gone)); },
+                   [&] { PostMouse(GetCapture(), WM_LBUTTONDOWN, CentreIn(menuView(), gone)); },
+                   [&] { PostMouse(GetCapture(), WM_LBUTTONUP, CentreIn(menuView(), gone)); }});
+    TTBTrackResult chosen = menu.Popup(at.x, at.y);
+    EXPECT_EQ(chosen.Kind, trClickItem);
+    EXPECT_EQ(chosen.ClickItem, nullptr);
+    EXPECT_EQ(PendingItemClicks(), 0);
+    EXPECT_EQ(menu.Items()->Count(), 0);
+    PumpFor(30);
+    EXPECT_TRUE(QuarantineIntact());
+}
+
 TEST_F(PopupTest, APopupTallerThanTheWorkAreaScrollsWithItsArrowsAndTheKeyboard) {
     workArea = RECT{0, 0, 1280, 300};
     TTBItem* menu = Submenu("Long");
