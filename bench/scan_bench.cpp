@@ -253,7 +253,7 @@ void MeasureHelperAlone(const FileList& files) {
             TFontVetter vetter;
             std::vector<TFontDrawing> drawings;
             for (const std::string& file : files) drawings.push_back(TFontDrawing{file, "", "", kThumbnailPoints, 100, 50});
-            for (const TFontDrawing& drawing : drawings) vetter.Prefetch(drawing);
+            vetter.Prefetch(drawings);
             for (const TFontDrawing& drawing : drawings) {
                 if (vetter.Vet(drawing) == TFontVerdict::NoHelper) Fail("the font vetting helper does not start");
                 vetter.TakePicture(drawing);

@@ -262,7 +262,9 @@ TFontDrawing TfrmMain::ThumbnailDrawing(const std::string& path) const {
 }
 
 void TfrmMain::PrefetchThumbnails(const std::string& folder) {
-    for (const std::string& path : FilesIn(folder, "*.ttf")) vetter_.Prefetch(ThumbnailDrawing(path));
+    std::vector<TFontDrawing> drawings;
+    for (const std::string& path : FilesIn(folder, "*.ttf")) drawings.push_back(ThumbnailDrawing(path));
+    vetter_.Prefetch(drawings);
 }
 
 bool TfrmMain::MayDraw(const TFontDrawing& drawing) { return vetter_.Vet(drawing) != TFontVerdict::Unsafe; }

@@ -10,9 +10,15 @@ namespace {
 
 // A helper that has not said it is ready by then never will: the program does without one.
 constexpr DWORD kHelperStartTimeoutMs = 15000;
-// Drawings sent to a helper at once; it gets more when no more than this many are left, which
-// keeps it busy between two questions of the program.
+// A helper gets more drawings when no more than this many are left, which keeps it busy between
+// two questions of the program.
 constexpr size_t kBatch = 8;
+// Drawings a helper holds at most: work for about 100 ms, which covers the program's clearing
+// and repainting of its list before the first file, and what a preview asked during a scan
+// may wait behind.
+constexpr size_t kInFlight = 64;
+// How often the program reads the helpers' answers while it works through those already in.
+constexpr DWORD kBusyCheckMs = 4;
 // With a helper ready, a second one pays only for a list long enough to win back its start
 // (100-150 ms under Wine, the time of about a hundred files) and the processor it takes from the
 // other two meanwhile: with 100 real fonts the scan took 0.21-0.31 s with the ready helper alone
@@ -279,12 +285,23 @@ std::string TFontVetter::OwnHelperCommandLine() {
 }
 
 void TFontVetter::Prefetch(const TFontDrawing& drawing) {
+    Queue(drawing);
+    // Only hands out work: answers are read when the program asks.
+    SendWaiting();
+}
+
+void TFontVetter::Prefetch(const std::vector<TFontDrawing>& drawings) {
+    for (const TFontDrawing& drawing : drawings) Queue(drawing);
+    // One write for the lot: prefetched one by one, a helper got only the first few (its
+    // answers are not read meanwhile) and sat idle while the program cleared and repainted its
+    // list before the first file.
+    SendWaiting();
+}
+
+void TFontVetter::Queue(const TFontDrawing& drawing) {
     lastActivity_ = GetTickCount();
     if (unavailable_ || verdicts_.count(drawing) || !queued_.insert(drawing).second) return;
     waiting_.push_back(Pending{nextId_++, drawing});
-    // Only hands out work: a folder's worth of drawings is prefetched in a row, and answers are
-    // read when the program asks.
-    SendWaiting();
 }
 
 TFontVerdict TFontVetter::Vet(const TFontDrawing& drawing) {
@@ -292,7 +309,11 @@ TFontVerdict TFontVetter::Vet(const TFontDrawing& drawing) {
     MoveToFront(drawing);
     for (;;) {
         auto known = verdicts_.find(drawing);
-        if (known != verdicts_.end()) return known->second;
+        if (known != verdicts_.end()) {
+            const TFontVerdict verdict = known->second;
+            KeepHelpersBusy();
+            return verdict;
+        }
         if (unavailable_) return TFontVerdict::NoHelper;
         // A handler that ran in the pump may have stopped the helpers after this drawing was
         // settled, which forgets the verdict: ask again.
@@ -467,7 +488,7 @@ void TFontVetter::SendWaiting() {
         if (helper.sent.size() > kBatch || (!helper.ready && (anyReady || i > 0))) continue;
         std::string batch;
         if (helper.sent.empty()) helper.oldestSince = GetTickCount();
-        while (!waiting_.empty() && helper.sent.size() < 2 * kBatch) {
+        while (!waiting_.empty() && helper.sent.size() < kInFlight) {
             batch += EncodeRequest(waiting_.front().id, waiting_.front().drawing);
             helper.sent.push_back(std::move(waiting_.front()));
             waiting_.pop_front();
@@ -479,7 +500,14 @@ void TFontVetter::SendWaiting() {
     }
 }
 
+// While the program works through answers already in, nothing reads the helpers' pipes, and a
+// helper that has answered all it held would sit idle until the program next waits.
+void TFontVetter::KeepHelpersBusy() {
+    if (!waiting_.empty() && GetTickCount() - lastPoll_ >= kBusyCheckMs) Poll();
+}
+
 void TFontVetter::Poll() {
+    lastPoll_ = GetTickCount();
     for (size_t i = 0; i < helpers_.size();) {
         Helper& helper = *helpers_[i];
         const bool ended = WaitForSingleObject(helper.process, 0) == WAIT_OBJECT_0;

@@ -93,6 +93,8 @@ public:
 
     // Lets a helper work on `drawing` before the program asks for it.
     void Prefetch(const TFontDrawing& drawing);
+    // The same for a list, in its order.
+    void Prefetch(const std::vector<TFontDrawing>& drawings);
     // Whether making `drawing` is safe; waits for the helpers, pumping, as long as needed.
     TFontVerdict Vet(const TFontDrawing& drawing);
     // The picture a helper drew for a safe `drawing` that asked for one; handed out once.
@@ -161,12 +163,14 @@ private:
         DWORD oldestSince = 0;      // when it started on the oldest drawing it has
     };
 
+    void Queue(const TFontDrawing& drawing);
     void StartHelpersFor(size_t drawings);
     bool StartHelper();  // one more
     void EndHelpers();
     void EndHelper(Helper& helper);
     void SendWaiting();
     void Poll();
+    void KeepHelpersBusy();  // Poll, at most every few milliseconds, while drawings wait
     bool ReadAnswers(Helper& helper);  // false when the helper is gone or talks nonsense
     void HandleLostHelper(Helper& helper, bool hung);
     void Settle(const TFontDrawing& drawing, TFontVerdict verdict);
@@ -185,6 +189,7 @@ private:
     std::deque<Pending> waiting_;    // not yet written to a helper
     std::set<TFontDrawing> queued_;  // the drawings waiting or sent
     DWORD lastActivity_ = 0;
+    DWORD lastPoll_ = 0;
     std::map<TFontDrawing, TFontVerdict> verdicts_;
     std::map<TFontDrawing, TFontPicture> pictures_;  // drawn, not yet taken
 };
