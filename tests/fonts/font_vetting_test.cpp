@@ -92,6 +92,26 @@ TEST(FontVetting, AHelperKilledFromOutsideCostsNoFileItsVerdict) {
     for (const std::string& file : files) EXPECT_EQ(vetter.Vet(Thumbnail(file)), TFontVerdict::Safe) << file;
 }
 
+// A scan prefetches its folder and then clears and repaints its list before it asks for the first
+// file; meanwhile nobody reads the helper's answers, and the helper must have the folder's work.
+TEST(FontVetting, AHelperWorksThroughAPrefetchedListWhileTheProgramIsBusyElsewhere) {
+    const std::string dir = FreshTempDir("vetting-list");
+    std::vector<TFontDrawing> drawings;
+    for (int i = 0; i < 40; ++i)
+        drawings.push_back(Thumbnail(CopyOfGoodFont(dir, "helper-notes" + std::to_string(i) + ".ttf")));
+    const std::string notes = dir + "\\drawn.txt";
+    auto drawn = [&] {
+        WIN32_FILE_ATTRIBUTE_DATA state{};
+        return GetFileAttributesExA(notes.c_str(), GetFileExInfoStandard, &state) ? size_t{state.nFileSizeLow} : 0;
+    };
+    TFontVetter vetter;
+    vetter.Prefetch(drawings);
+    // The helper's start included; the program reads nothing meanwhile.
+    EXPECT_TRUE(PumpUntil([&] { return drawn() >= drawings.size(); }, 15000)) << drawn() << " drawn";
+    for (const TFontDrawing& drawing : drawings) EXPECT_EQ(vetter.Vet(drawing), TFontVerdict::Safe) << drawing.path;
+    vetter.StopHelpers();
+}
+
 TEST(FontVetting, WithoutAHelperTheCallerDecides) {
     TFontVetter vetter(nullptr, "\"Z:\\no\\such\\program.exe\" --vet-fonts");
     EXPECT_EQ(vetter.Vet(Thumbnail(TestFont("SorvaneTestA.ttf"))), TFontVerdict::NoHelper);
