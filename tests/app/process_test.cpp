@@ -277,21 +277,10 @@ BOOL CALLBACK CollectChild(HWND window, LPARAM list) {
 // A screen reader in another process finds the main window's toolbars by their accessible
 // role, reads the five commands with their states and presses the About command.
 TEST(ProcessTest, AScreenReaderInAnotherProcessReadsTheCommandsAndPressesAbout) {
-    std::string exe = BinDir() + "\\sorvane.exe";
-    STARTUPINFOA si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    ASSERT_TRUE(CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-    struct Ending {
-        PROCESS_INFORMATION& pi;
-        ~Ending() {
-            TerminateProcess(pi.hProcess, 1);
-            WaitForSingleObject(pi.hProcess, 10000);
-            CloseHandle(pi.hThread);
-            CloseHandle(pi.hProcess);
-        }
-    } ending{pi};
-    ProcessWindows windows = WaitForWindows(pi.dwProcessId, &ProcessWindows::main);
+    Child program;
+    ASSERT_TRUE(StartChild("\"" + BinDir() + "\\sorvane.exe\"", program));
+    const DWORD pid = program.process.dwProcessId;
+    ProcessWindows windows = WaitForWindows(pid, &ProcessWindows::main);
     ASSERT_NE(windows.main, nullptr);
 
     std::vector<HWND> children;
@@ -326,7 +315,7 @@ TEST(ProcessTest, AScreenReaderInAnotherProcessReadsTheCommandsAndPressesAbout) 
     ASSERT_NE(aboutBar, nullptr);
     AccessibleClient client(aboutBar);
     EXPECT_EQ(client.DoDefaultAction(aboutChild), S_OK);
-    EXPECT_NE(WaitForWindows(pi.dwProcessId, &ProcessWindows::about).about, nullptr);
+    EXPECT_NE(WaitForWindows(pid, &ProcessWindows::about).about, nullptr);
 }
 
 }  // namespace
