@@ -255,6 +255,11 @@ int TCanvas::DrawText(const std::string& text, RECT& r, UINT format) {
     return ::DrawTextA(tools.dc(), text.data(), static_cast<int>(text.size()), &r, format);
 }
 
+int TCanvas::DrawText(const std::wstring& text, RECT& r, UINT format) {
+    ToolScope tools(*this, true, true, false);
+    return ::DrawTextW(tools.dc(), text.data(), static_cast<int>(text.size()), &r, format);
+}
+
 void TCanvas::DrawFocusRect(const RECT& r) {
     HDC dc = Handle();
     // Focus rectangles are drawn with the text colours; keep them black on white.
@@ -285,13 +290,22 @@ SIZE ScreenTextExtent(const TFont& font, const std::string& text) {
     return canvas.TextExtent(text);
 }
 
-RECT ScreenTextRect(const TFont& font, const std::string& text, UINT format) {
+template <class Text>
+static RECT ScreenTextRectOf(const TFont& font, const Text& text, UINT format) {
     WindowDC screen(nullptr);
     TCanvas canvas(screen.get());
     canvas.Font() = font;
     RECT r{0, 0, 0, 0};
     canvas.DrawText(text, r, format | DT_CALCRECT);
     return r;
+}
+
+RECT ScreenTextRect(const TFont& font, const std::string& text, UINT format) {
+    return ScreenTextRectOf(font, text, format);
+}
+
+RECT ScreenTextRect(const TFont& font, const std::wstring& text, UINT format) {
+    return ScreenTextRectOf(font, text, format);
 }
 
 // --- TBitmap -------------------------------------------------------------------------------

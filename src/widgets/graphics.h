@@ -138,6 +138,8 @@ public:
     int TextWidth(const std::string& text) { return TextExtent(text).cx; }
     int TextHeight(const std::string& text) { return TextExtent(text).cy; }
     int DrawText(const std::string& text, RECT& r, UINT format);
+    // UTF-16 text, for what comes from the user's files (names outside the code page).
+    int DrawText(const std::wstring& text, RECT& r, UINT format);
     void DrawFocusRect(const RECT& r);
     void Draw(int x, int y, TBitmap& bitmap);
     COLORREF Pixel(int x, int y);
@@ -159,6 +161,7 @@ private:
 SIZE ScreenTextExtent(const TFont& font, const std::string& text);
 // The rectangle that DrawText with DT_CALCRECT and `format` gives `text` in `font` on the screen.
 RECT ScreenTextRect(const TFont& font, const std::string& text, UINT format);
+RECT ScreenTextRect(const TFont& font, const std::wstring& text, UINT format);
 
 // A 24-bit device-independent bitmap, white when made, with its own canvas.
 class TBitmap {

@@ -1,5 +1,7 @@
 #include "widgets/label.h"
 
+#include "widgets/wide_text.h"
+
 TLabel::TLabel(TComponent* owner) : TGraphicControl(owner) {
     SetBounds(0, 0, 65, 13);
 }
@@ -16,7 +18,19 @@ void TLabel::SetAlignment(TAlignment alignment) {
     Invalidate();
 }
 
+void TLabel::SetWideCaption(const std::wstring& caption) {
+    if (caption == wideCaption_ && AnsiFromWide(caption) == Caption()) return;
+    wideCaption_ = caption;
+    settingWide_ = true;
+    SetCaption(AnsiFromWide(caption));
+    settingWide_ = false;
+    // Two names can share one look-alike: the caption did not change, the text shown did.
+    AdjustSize();
+    Invalidate();
+}
+
 void TLabel::CaptionChanged() {
+    if (!settingWide_) wideCaption_ = WideFromAnsi(Caption());
     AdjustSize();
     Invalidate();
 }
@@ -28,7 +42,7 @@ void TLabel::FontChanged() {
 
 void TLabel::AdjustSize() {
     if (!autoSize_) return;
-    const RECT r = ScreenTextRect(Font(), Caption().empty() ? std::string(" ") : Caption(), DT_SINGLELINE);
+    const RECT r = ScreenTextRect(Font(), wideCaption_.empty() ? std::wstring(L" ") : wideCaption_, DT_SINGLELINE);
     int width = r.right - r.left;
     // A right-aligned label keeps its right edge where it was placed.
     int left = alignment_ == taRightJustify ? Left() + Width() - width : Left();
@@ -49,5 +63,5 @@ void TLabel::Paint(TCanvas& canvas) {
     if (!Enabled()) {
         canvas.Font().SetColor(clGrayText);
     }
-    canvas.DrawText(Caption(), r, format);
+    canvas.DrawText(wideCaption_, r, format);
 }

@@ -16,6 +16,7 @@
 #include "widgets/progress_bar.h"
 #include "widgets/status_bar.h"
 #include "widgets/splitter.h"
+#include "widgets/wide_text.h"
 
 namespace {
 
@@ -28,6 +29,40 @@ TEST(PathText, OnlyAWholeCharacterCountsAsABackslash) {
     for (const Case& c : cases) EXPECT_EQ(AddBackslash(c.path), c.withBackslash) << c.path;
     EXPECT_EQ(RemoveBackslash("C:\\表"), "C:\\表");
     EXPECT_EQ(RemoveBackslash("C:\\表\\"), "C:\\表");
+}
+
+TEST(WideText, PathsPastTheLimitTakeTheExtendedFormAndNamesSurviveWhole) {
+    const std::wstring folder = L"C:\\" + std::wstring(250, L'a');
+    struct Case { std::wstring path, extended; };
+    const Case cases[] = {
+        {L"C:\\short\\x.ttf", L"C:\\short\\x.ttf"},
+        {folder.substr(0, 247), folder.substr(0, 247)},                    // last length left alone
+        {folder.substr(0, 248), L"\\\\?\\" + folder.substr(0, 248)},      // first one extended
+        {L"\\\\server\\" + std::wstring(250, L'b'), L"\\\\?\\UNC\\server\\" + std::wstring(250, L'b')},
+        {L"\\\\?\\" + folder, L"\\\\?\\" + folder},
+        {std::wstring(260, L'c'), std::wstring(260, L'c')},                // relative: nothing to anchor
+    };
+    for (const Case& c : cases) EXPECT_EQ(ExtendedLengthPath(c.path), c.extended) << c.path.size();
+
+    EXPECT_EQ(FileNameOf(L"C:\\fonts\\\u97f3\u7b26\U0001F3B5.ttf"), L"\u97f3\u7b26\U0001F3B5.ttf");
+    EXPECT_EQ(AddBackslash(std::wstring(L"C:\\\u30bd")), L"C:\\\u30bd\\");
+    // The code page keeps its own characters and loses the others.
+    EXPECT_EQ(WideFromAnsi(AnsiFromWide(L"\u8868\u793a.ttf")), L"\u8868\u793a.ttf");
+    EXPECT_NE(WideFromAnsi(AnsiFromWide(L"\ud55c\uae00.ttf")), L"\ud55c\uae00.ttf");
+}
+
+TEST(WideText, ALabelShowsAUnicodeCaptionUntilAnAnsiOneReplacesIt) {
+    TLabel label(nullptr);
+    label.SetWideCaption(L"Caf\u00e9.ttf");
+    EXPECT_EQ(label.WideCaption(), L"Caf\u00e9.ttf");
+    const int wideWidth = label.Width();
+    // Its look-alike shares the code-page caption; the text shown must change all the same.
+    label.SetWideCaption(L"Cafe.ttf");
+    EXPECT_EQ(label.WideCaption(), L"Cafe.ttf");
+    label.SetWideCaption(L"\ud55c\uae00\ud55c\uae00.ttf");
+    EXPECT_GT(label.Width(), wideWidth);
+    label.SetCaption("表示");
+    EXPECT_EQ(label.WideCaption(), L"\u8868\u793a");
 }
 
 // Records the order in which components hear of each other's end.
