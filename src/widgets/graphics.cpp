@@ -1,10 +1,13 @@
 #include "widgets/graphics.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <fstream>
 #include <optional>
 #include <vector>
+
+#include "widgets/wide_text.h"
 
 std::function<COLORREF(int index)>& SysColorSource() {
     static std::function<COLORREF(int)> source;
@@ -50,11 +53,12 @@ static void CopyFaceName(char (&target)[LF_FACESIZE], const std::string& name) {
 TFont::TFont() : name_("ＭＳ Ｐゴシック"), height_(-12), charset_(DEFAULT_CHARSET), color_(clWindowText) {}
 
 TFont::TFont(const TFont& other)
-    : name_(other.name_), height_(other.height_), charset_(other.charset_), color_(other.color_), style_(other.style_) {}
+    : name_(other.name_), wideName_(other.wideName_), height_(other.height_), charset_(other.charset_), color_(other.color_), style_(other.style_) {}
 
 TFont& TFont::operator=(const TFont& other) {
     if (this != &other) {
         name_ = other.name_;
+        wideName_ = other.wideName_;
         height_ = other.height_;
         charset_ = other.charset_;
         color_ = other.color_;
@@ -71,8 +75,16 @@ void TFont::Changed() {
 
 void TFont::SetName(const std::string& name) {
     // An empty name leaves the font as it is, as a face name must name something.
-    if (name.empty() || name == name_) return;
+    if (name.empty() || (name == name_ && wideName_.empty())) return;
     name_ = name;
+    wideName_.clear();
+    Changed();
+}
+
+void TFont::SetWideName(const std::wstring& name) {
+    if (name.empty() || name == wideName_) return;
+    wideName_ = name;
+    name_ = AnsiFromWide(name);
     Changed();
 }
 
@@ -121,6 +133,16 @@ LOGFONTA TFont::LogFont() const {
 }
 
 HFONT TFont::Handle() {
+    if (!handle_ && !wideName_.empty()) {
+        const LOGFONTA narrow = LogFont();
+        LOGFONTW lf{};
+        std::memcpy(&lf, &narrow, offsetof(LOGFONTA, lfFaceName));
+        // 31 units and the terminating zero; a surrogate pair is never cut in half.
+        size_t n = std::min<size_t>(wideName_.size(), LF_FACESIZE - 1);
+        if (n < wideName_.size() && IS_HIGH_SURROGATE(wideName_[n - 1])) --n;
+        std::memcpy(lf.lfFaceName, wideName_.data(), n * sizeof(wchar_t));
+        handle_.reset(CreateFontIndirectW(&lf));
+    }
     if (!handle_) {
         LOGFONTA lf = LogFont();
         handle_.reset(CreateFontIndirectA(&lf));
@@ -241,6 +263,18 @@ void TCanvas::LineTo(int x, int y) {
 void TCanvas::TextOut(int x, int y, const std::string& text) {
     ToolScope tools(*this, true, true, false);
     ::TextOutA(tools.dc(), x, y, text.data(), static_cast<int>(text.size()));
+}
+
+void TCanvas::TextOut(int x, int y, const std::wstring& text) {
+    ToolScope tools(*this, true, true, false);
+    ::TextOutW(tools.dc(), x, y, text.data(), static_cast<int>(text.size()));
+}
+
+SIZE TCanvas::TextExtent(const std::wstring& text) {
+    ToolScope tools(*this, true, false, false);
+    SIZE size{0, 0};
+    GetTextExtentPoint32W(tools.dc(), text.data(), static_cast<int>(text.size()), &size);
+    return size;
 }
 
 SIZE TCanvas::TextExtent(const std::string& text) {

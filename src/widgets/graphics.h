@@ -46,6 +46,11 @@ public:
 
     const std::string& Name() const { return name_; }
     void SetName(const std::string& name);
+    // A face name from a font file, made with CreateFontIndirectW so that a name outside the
+    // code page, or longer than 31 bytes in it, names the face exactly. Name() holds its
+    // code-page look-alike; SetName replaces it. Empty when the name was set through SetName.
+    const std::wstring& WideName() const { return wideName_; }
+    void SetWideName(const std::wstring& name);
     int Height() const { return height_; }  // negative: character height in pixels
     void SetHeight(int height);
     int Size() const;                       // points at 96 dots per inch
@@ -65,6 +70,7 @@ private:
     void Changed();
 
     std::string name_;
+    std::wstring wideName_;
     int height_;
     BYTE charset_;
     TColor color_;
@@ -135,6 +141,9 @@ public:
     void LineTo(int x, int y);
     void TextOut(int x, int y, const std::string& text);
     SIZE TextExtent(const std::string& text);
+    // UTF-16 text, for what comes from the user's files (names outside the code page).
+    void TextOut(int x, int y, const std::wstring& text);
+    SIZE TextExtent(const std::wstring& text);
     int TextWidth(const std::string& text) { return TextExtent(text).cx; }
     int TextHeight(const std::string& text) { return TextExtent(text).cy; }
     int DrawText(const std::string& text, RECT& r, UINT format);

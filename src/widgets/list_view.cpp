@@ -1,6 +1,7 @@
 #include "widgets/list_view.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 #include <commctrl.h>
@@ -71,14 +72,30 @@ int TListView::AddItem(const std::string& caption, int image) {
     return index;
 }
 
+int TListView::NextSubItem(int item) {
+    if (item < 0 || item >= Count() || static_cast<size_t>(item) >= subItemCounts_.size()) return 0;
+    return ++subItemCounts_[item];
+}
+
 void TListView::AddSubItem(int item, const std::string& text) {
-    if (item < 0 || item >= Count() || static_cast<size_t>(item) >= subItemCounts_.size()) return;
     LVITEMA sub{};
     sub.mask = LVIF_TEXT;
     sub.iItem = item;
-    sub.iSubItem = ++subItemCounts_[item];
+    if (!(sub.iSubItem = NextSubItem(item))) return;
     sub.pszText = const_cast<char*>(text.c_str());
     SendMessageA(HandleOrNull(), LVM_SETITEMTEXTA, item, reinterpret_cast<LPARAM>(&sub));
+    RowsChangedFrom(item);
+}
+
+// The list keeps its texts in UTF-16 whichever message set them, so a window made with the
+// ANSI class still takes and shows these exactly.
+void TListView::AddSubItem(int item, const std::wstring& text) {
+    LVITEMW sub{};
+    sub.mask = LVIF_TEXT;
+    sub.iItem = item;
+    if (!(sub.iSubItem = NextSubItem(item))) return;
+    sub.pszText = const_cast<wchar_t*>(text.c_str());
+    SendMessageW(HandleOrNull(), LVM_SETITEMTEXTW, item, reinterpret_cast<LPARAM>(&sub));
     RowsChangedFrom(item);
 }
 
@@ -89,6 +106,16 @@ std::string TListView::SubItem(int item, int index) const {
     sub.pszText = buffer;
     sub.cchTextMax = sizeof(buffer);
     if (HWND h = HandleOrNull()) SendMessageA(h, LVM_GETITEMTEXTA, item, reinterpret_cast<LPARAM>(&sub));
+    return buffer;
+}
+
+std::wstring TListView::WideSubItem(int item, int index) const {
+    wchar_t buffer[1024] = {};
+    LVITEMW sub{};
+    sub.iSubItem = index + 1;
+    sub.pszText = buffer;
+    sub.cchTextMax = static_cast<int>(std::size(buffer));
+    if (HWND h = HandleOrNull()) SendMessageW(h, LVM_GETITEMTEXTW, item, reinterpret_cast<LPARAM>(&sub));
     return buffer;
 }
 

@@ -19,6 +19,10 @@ public:
     int AddItem(const std::string& caption = std::string(), int image = I_IMAGENONE);
     void AddSubItem(int item, const std::string& text);       // appends the next sub-item
     std::string SubItem(int item, int index) const;           // sub-item 0 is the second column
+    // The same in UTF-16, for names from the user's files: the list keeps and shows them
+    // exactly, while SubItem gives their code-page look-alikes.
+    void AddSubItem(int item, const std::wstring& text);
+    std::wstring WideSubItem(int item, int index) const;
     void SetImageIndex(int item, int image);
     int ImageIndex(int item) const;
     void Clear();
@@ -38,6 +42,8 @@ protected:
 
 private:
     void RowsChangedFrom(int item);
+    // The next sub-item's index in `item`; 0 when there is no such row.
+    int NextSubItem(int item);
     struct Column { std::string caption; int width; };
     std::vector<Column> columns_;
     std::vector<int> subItemCounts_;
