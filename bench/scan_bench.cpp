@@ -29,6 +29,7 @@
 #include "fonts/temp_font.h"
 #include "widgets/application.h"
 #include "widgets/directory.h"
+#include "widgets/wide_text.h"
 
 namespace {
 
@@ -71,15 +72,16 @@ double Timed(F body) {
 int RunFloor(const FileList& files, HWND window) {
     const TFamilyBaseline baseline = TFamilyBaseline::Capture(window);
     int drawn = 0;
-    for (const std::string& path : files) {
-        if (AddFontResourceExA(path.c_str(), FR_PRIVATE, nullptr) <= 0) continue;
-        std::vector<std::string> families;
+    for (const std::string& ansiPath : files) {
+        const std::wstring path = WideFromAnsi(ansiPath);
+        if (AddFontResourceExW(path.c_str(), FR_PRIVATE, nullptr) <= 0) continue;
+        std::vector<std::wstring> families;
         CollectTrueTypeFamilies(families, window);
-        const std::string face = baseline.AddedFamily(families);
+        const std::wstring face = baseline.AddedFamily(families);
         TBitmap bitmap;
         bitmap.SetSize(105, 105);
-        drawn += DrawFaceText(bitmap.Canvas(), window, face, face, 0, 0, kThumbnailPoints);
-        RemoveFontResourceExA(path.c_str(), FR_PRIVATE, nullptr);
+        drawn += DrawFaceText(bitmap.Canvas(), window, face, std::string(), 0, 0, kThumbnailPoints);
+        RemoveFontResourceExW(path.c_str(), FR_PRIVATE, nullptr);
     }
     return drawn;
 }
@@ -221,10 +223,10 @@ void MeasureIdleHelper() {
 // One preview of the first file: two passes, each with its registration and face look-up.
 void MeasurePreview(const std::string& file) {
     TfrmMain& form = MainWindow();
-    std::string face;
-    for (int row = 0; row < form.ListView1->Count() && face.empty(); ++row) face = form.ListView1->SubItem(row, 1);
-    form.lblFontFileName->SetCaption(file);
-    form.lblSelectedFontName->SetCaption(face);
+    std::wstring face;
+    for (int row = 0; row < form.ListView1->Count() && face.empty(); ++row) face = form.ListView1->WideSubItem(row, 1);
+    form.lblFontFileName->SetWideCaption(WideFromAnsi(file));
+    form.lblSelectedFontName->SetWideCaption(face);
     form.Edit1->SetText("Sorvane preview");
     double best = 1e9;
     for (int round = 0; round < kRounds + 2; ++round)
@@ -238,7 +240,7 @@ void MeasureHelperStart(const std::string& file) {
     for (int round = 0; round < kRounds; ++round) {
         best = std::min(best, Timed([&] {
             TFontVetter vetter;
-            if (vetter.Vet(TFontDrawing{file, "", "", kThumbnailPoints}) == TFontVerdict::NoHelper)
+            if (vetter.Vet(TFontDrawing{WideFromAnsi(file), L"", "", kThumbnailPoints}) == TFontVerdict::NoHelper)
                 Fail("the font vetting helper does not start");
         }));
     }
@@ -252,7 +254,7 @@ void MeasureHelperAlone(const FileList& files) {
         best = std::min(best, Timed([&] {
             TFontVetter vetter;
             std::vector<TFontDrawing> drawings;
-            for (const std::string& file : files) drawings.push_back(TFontDrawing{file, "", "", kThumbnailPoints, 100, 50});
+            for (const std::string& file : files) drawings.push_back(TFontDrawing{WideFromAnsi(file), L"", "", kThumbnailPoints, 100, 50});
             vetter.Prefetch(drawings);
             for (const TFontDrawing& drawing : drawings) {
                 if (vetter.Vet(drawing) == TFontVerdict::NoHelper) Fail("the font vetting helper does not start");
@@ -305,7 +307,7 @@ void MeasureFolder(const std::string& folder, HWND window) {
 }
 
 int InstalledTrueTypeFamilies(HWND window) {
-    std::vector<std::string> families;
+    std::vector<std::wstring> families;
     CollectTrueTypeFamilies(families, window);
     std::sort(families.begin(), families.end());
     return int(std::unique(families.begin(), families.end()) - families.begin());

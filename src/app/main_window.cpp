@@ -7,6 +7,7 @@
 #include "fonts/temp_font.h"
 #include "widgets/directory.h"
 #include "widgets/path_text.h"
+#include "widgets/wide_text.h"
 
 // --- the main window --------------------------------------------------------------------------
 
@@ -132,8 +133,9 @@ void TfrmMain::ListView1SelectItem(TComponent*, int, bool) {
             lblFontFileName->SetCaption(std::string());
             return;
         }
-        lblSelectedFontName->SetCaption(ListView1->SubItem(index, 1));
-        lblFontFileName->SetCaption(AddBackslash(ShellTreeView1->Path()) + ListView1->SubItem(index, 0));
+        lblSelectedFontName->SetWideCaption(ListView1->WideSubItem(index, 1));
+        lblFontFileName->SetWideCaption(AddBackslash(WideFromAnsi(ShellTreeView1->Path())) +
+                                        ListView1->WideSubItem(index, 0));
     });
 }
 
@@ -146,7 +148,7 @@ void TfrmMain::FontNameListBox1Click(TComponent*) {
     });
 }
 
-std::string TfrmMain::GetFontFaceName(const std::string& path) {
+std::wstring TfrmMain::GetFontFaceName(const std::wstring& path) {
     return FontFaceNameOf(path, Handle(), scanBaseline_.get());
 }
 
@@ -220,7 +222,7 @@ void TfrmMain::FindFile1Find(const std::string& FileName, const std::string& Pat
     SilentCall([&] {
         Application->ProcessMessages();
         Screen->SetCursor(crHourGlass);
-        const std::string path = Path + FileName;
+        const std::wstring path = WideFromAnsi(Path + FileName);
         const TFontDrawing thumbnail = ThumbnailDrawing(path);
         // A file the helper could not draw counts as one the system cannot register.
         const bool drawable = MayDraw(thumbnail);
@@ -232,20 +234,20 @@ void TfrmMain::FindFile1Find(const std::string& FileName, const std::string& Pat
             ListView1->AddSubItem(row, FileName);
             ListView1->AddSubItem(row, drawn->face);
         } else {
-            AddRowDrawnHere(FileName, path, drawable);
+            AddRowDrawnHere(WideFromAnsi(FileName), path, drawable);
         }
         FontImageCount += 1;
     });
     Application->ProcessMessages();
 }
 
-void TfrmMain::AddRowDrawnHere(const std::string& fileName, const std::string& path, bool drawable) {
+void TfrmMain::AddRowDrawnHere(const std::wstring& fileName, const std::wstring& path, bool drawable) {
     const int row = ListView1->AddItem();
     ListView1->AddSubItem(row, fileName);
     // The lookup leaves the file registered for the thumbnail: registering twice in a row
     // costs as much again as the lookup itself.
-    const std::string face =
-        drawable ? FontFaceNameOf(path, Handle(), &ScanBaseline(), TRegistrationAfterLookup::Keep) : std::string();
+    const std::wstring face =
+        drawable ? FontFaceNameOf(path, Handle(), &ScanBaseline(), TRegistrationAfterLookup::Keep) : std::wstring();
     ListView1->AddSubItem(row, face);
     if (!drawable) return;
     Application->ProcessMessages();
@@ -257,19 +259,19 @@ void TfrmMain::AddRowDrawnHere(const std::string& fileName, const std::string& p
     }
 }
 
-TFontDrawing TfrmMain::ThumbnailDrawing(const std::string& path) const {
-    return TFontDrawing{path, "", "", kThumbnailPoints, ImageList1->Width(), ImageList1->Height()};
+TFontDrawing TfrmMain::ThumbnailDrawing(const std::wstring& path) const {
+    return TFontDrawing{path, L"", "", kThumbnailPoints, ImageList1->Width(), ImageList1->Height()};
 }
 
 void TfrmMain::PrefetchThumbnails(const std::string& folder) {
     std::vector<TFontDrawing> drawings;
-    for (const std::string& path : FilesIn(folder, "*.ttf")) drawings.push_back(ThumbnailDrawing(path));
+    for (const std::string& path : FilesIn(folder, "*.ttf")) drawings.push_back(ThumbnailDrawing(WideFromAnsi(path)));
     vetter_.Prefetch(drawings);
 }
 
 bool TfrmMain::MayDraw(const TFontDrawing& drawing) { return vetter_.Vet(drawing) != TFontVerdict::Unsafe; }
 
-int TfrmMain::AddThumbnail(const std::string& face, const TFontPicture* drawn) {
+int TfrmMain::AddThumbnail(const std::wstring& face, const TFontPicture* drawn) {
     // Slots past the table's end get no hidden image; the row still gets its thumbnail.
     const bool keep = FontImageCount >= 0 && FontImageCount < std::min(FontImageLimit, kFontImageSlots);
     auto image = std::make_unique<TImage>(this);
@@ -290,7 +292,7 @@ int TfrmMain::AddThumbnail(const std::string& face, const TFontPicture* drawn) {
     return index;
 }
 
-void TfrmMain::DrawFontText(const std::string& faceName, TCanvas& canvas, const std::string& text, int x, int y,
+void TfrmMain::DrawFontText(const std::wstring& faceName, TCanvas& canvas, const std::string& text, int x, int y,
                             int size) {
     SilentCall([&] {
         Application->ProcessMessages();
@@ -304,9 +306,9 @@ void TfrmMain::DrawFontText(const std::string& faceName, TCanvas& canvas, const 
 void TfrmMain::DrawPreviewPass() {
     Image1->Picture().Clear();
     Application->ProcessMessages();
-    const std::string file = lblFontFileName->Caption();
+    const std::wstring file = lblFontFileName->WideCaption();
     const bool notInstalled = !file.empty();
-    const std::string face = lblSelectedFontName->Caption();
+    const std::wstring face = lblSelectedFontName->WideCaption();
     const std::string text = Edit1->Text();
     const int size = SpinEdit1->Value();
     if (notInstalled && (!MayDraw(TFontDrawing{file, face, text, size}) || !LoadTempFont(file))) return;
@@ -315,10 +317,10 @@ void TfrmMain::DrawPreviewPass() {
     // Names no installed face for a file, so the platform's substitute at the same size and
     // character set measures the text.
     TCanvas& canvas = Image1->Canvas();
-    canvas.Font().SetName(file);
+    canvas.Font().SetName(AnsiFromWide(file));
     if (!notInstalled) Application->ProcessMessages();
     // The preview must hold what was drawn, the face name for an empty text.
-    SIZE extent = canvas.TextExtent(TextToDraw(face, text));
+    SIZE extent = TextToDrawExtent(canvas, face, text);
     Image1->SetBounds(Image1->Left(), Image1->Top(), extent.cx * 120 / 100, extent.cy);
     if (notInstalled) {
         Application->ProcessMessages();

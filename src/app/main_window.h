@@ -122,9 +122,9 @@ public:
     void btnFontPreviewClick(TComponent* Sender);
     void btnSaveFontPreviewClick(TComponent* Sender);
     // Draws `text` (the face name when empty) in the installed face `faceName` at `size` points.
-    void DrawFontText(const std::string& faceName, TCanvas& canvas, const std::string& text, int x, int y, int size);
+    void DrawFontText(const std::wstring& faceName, TCanvas& canvas, const std::string& text, int x, int y, int size);
 
-    std::string GetFontFaceName(const std::string& path);
+    std::wstring GetFontFaceName(const std::wstring& path);
 
     const TFontVetter& Vetter() const { return vetter_; }
 
@@ -141,11 +141,11 @@ private:
     void BindHandlers();
     // Adds the helper's drawing of `face` to the list's images when there is one, else draws it
     // here; returns its index there, -1 for none.
-    int AddThumbnail(const std::string& face, const TFontPicture* drawn);
+    int AddThumbnail(const std::wstring& face, const TFontPicture* drawn);
     // The row of a file the helper did not draw: named, and drawn when `drawable`, here.
-    void AddRowDrawnHere(const std::string& fileName, const std::string& path, bool drawable);
+    void AddRowDrawnHere(const std::wstring& fileName, const std::wstring& path, bool drawable);
     void DrawPreviewPass();
-    TFontDrawing ThumbnailDrawing(const std::string& path) const;
+    TFontDrawing ThumbnailDrawing(const std::wstring& path) const;
     void PrefetchThumbnails(const std::string& folder);
     // Widens the progress text's panel to hold "count/count" whole, or narrows it back; the
     // progress bar in the next panel moves along.

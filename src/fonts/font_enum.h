@@ -13,6 +13,10 @@ inline std::string FaceName(const LOGFONTA& logFont) {
     return std::string(logFont.lfFaceName, strnlen(logFont.lfFaceName, LF_FACESIZE));
 }
 
+inline std::wstring FaceName(const LOGFONTW& logFont) {
+    return std::wstring(logFont.lfFaceName, wcsnlen(logFont.lfFaceName, LF_FACESIZE));
+}
+
 namespace font_enum_detail {
 template <class F>
 struct Context {
@@ -20,8 +24,8 @@ struct Context {
     std::exception_ptr error;
 };
 
-template <class F>
-int CALLBACK Callback(const LOGFONTA* logFont, const TEXTMETRICA*, DWORD fontType, LPARAM data) {
+template <class F, class LogFont, class TextMetric>
+int CALLBACK Callback(const LogFont* logFont, const TextMetric*, DWORD fontType, LPARAM data) {
     auto& context = *reinterpret_cast<Context<F>*>(data);
     try {
         (*context.onFont)(*logFont, fontType);
@@ -39,7 +43,23 @@ int CALLBACK Callback(const LOGFONTA* logFont, const TEXTMETRICA*, DWORD fontTyp
 template <class F>
 void EnumFontFamilies(HDC dc, const char* family, F onFont) {
     font_enum_detail::Context<F> context{&onFont, nullptr};
-    EnumFontFamiliesA(dc, family, font_enum_detail::Callback<F>, reinterpret_cast<LPARAM>(&context));
+    EnumFontFamiliesA(dc, family, font_enum_detail::Callback<F, LOGFONTA, TEXTMETRICA>,
+                      reinterpret_cast<LPARAM>(&context));
+    if (context.error) std::rethrow_exception(context.error);
+}
+
+// The same through EnumFontFamiliesExW, for face names from font files: the "A" functions give
+// a face name outside the code page as look-alikes, and one longer than 31 bytes cut, often
+// inside a character. Every character set is enumerated, as EnumFontFamiliesA does; an empty
+// `family` enumerates every family.
+template <class F>
+void EnumFontFamiliesWide(HDC dc, const std::wstring& family, F onFont) {
+    LOGFONTW wanted{};
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    family.copy(wanted.lfFaceName, LF_FACESIZE - 1);
+    font_enum_detail::Context<F> context{&onFont, nullptr};
+    EnumFontFamiliesExW(dc, &wanted, font_enum_detail::Callback<F, LOGFONTW, TEXTMETRICW>,
+                        reinterpret_cast<LPARAM>(&context), 0);
     if (context.error) std::rethrow_exception(context.error);
 }
 
@@ -59,6 +79,8 @@ bool WithFontDC(HWND window, F use) {
 // character set when it has one, else the last record its enumeration reports. False when no
 // family of `dc` is named exactly `face` (byte for byte).
 bool FindFaceLogFont(HDC dc, const std::string& face, LOGFONTA& logFont);
+// The same for a face name from a font file, compared unit for unit in UTF-16.
+bool FindFaceLogFont(HDC dc, const std::wstring& face, LOGFONTW& logFont);
 
 // The character set of the system's ANSI code page (SHIFTJIS_CHARSET under code page 932).
 BYTE SystemCharset();

@@ -43,7 +43,9 @@ constexpr int kCrashesToCondemn = 2;
 
 // --- the wire: little-endian words and length-prefixed byte strings ---------------------------
 // A request is [length][id][size][picture width][picture height][path][face][text]; an answer
-// is [length][id][safe][face][width][height][pixels].
+// is [length][id][safe][face][width][height][pixels]. Paths and face names go as UTF-16 (a
+// name outside the code page would come back as another file's or none), the text in the code
+// page.
 
 void PutWord(std::string& out, uint32_t value) {
     for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<char>((value >> shift) & 0xFF));
@@ -52,6 +54,14 @@ void PutWord(std::string& out, uint32_t value) {
 void PutString(std::string& out, const std::string& text) {
     PutWord(out, static_cast<uint32_t>(text.size()));
     out += text;
+}
+
+void PutWide(std::string& out, const std::wstring& text) {
+    PutWord(out, static_cast<uint32_t>(text.size() * sizeof(wchar_t)));
+    for (const wchar_t unit : text) {
+        out.push_back(static_cast<char>(unit & 0xFF));
+        out.push_back(static_cast<char>(unit >> 8));
+    }
 }
 
 uint32_t WordAt(const char* bytes) {
@@ -74,6 +84,15 @@ public:
         if (!ok_ || bytes_.size() - at_ < length) return fail(), std::string();
         std::string text = bytes_.substr(at_, length);
         at_ += length;
+        return text;
+    }
+    std::wstring Wide() {
+        const std::string bytes = String();
+        if (bytes.size() % 2) return fail(), std::wstring();
+        std::wstring text(bytes.size() / 2, L'\0');
+        for (size_t i = 0; i < text.size(); ++i)
+            text[i] = static_cast<wchar_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                           static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
         return text;
     }
     bool Ok() const { return ok_ && at_ == bytes_.size(); }
@@ -141,8 +160,8 @@ std::string EncodeRequest(uint32_t id, const TFontDrawing& drawing) {
     PutWord(body, static_cast<uint32_t>(drawing.size));
     PutWord(body, static_cast<uint32_t>(drawing.pictureWidth));
     PutWord(body, static_cast<uint32_t>(drawing.pictureHeight));
-    PutString(body, drawing.path);
-    PutString(body, drawing.face);
+    PutWide(body, drawing.path);
+    PutWide(body, drawing.face);
     PutString(body, drawing.text);
     return Framed(body);
 }
@@ -164,8 +183,8 @@ bool ReadRequest(HANDLE input, TFrameBuffer& frames, uint32_t& id, TFontDrawing&
     drawing.size = static_cast<int>(reader.Word());
     drawing.pictureWidth = static_cast<int>(reader.Word());
     drawing.pictureHeight = static_cast<int>(reader.Word());
-    drawing.path = reader.String();
-    drawing.face = reader.String();
+    drawing.path = reader.Wide();
+    drawing.face = reader.Wide();
     drawing.text = reader.String();
     return reader.Ok();
 }
@@ -174,7 +193,7 @@ std::string EncodeAnswer(uint32_t id, bool safe, const TFontPicture& picture = {
     std::string body;
     PutWord(body, id);
     PutWord(body, safe ? 1 : 0);
-    PutString(body, picture.face);
+    PutWide(body, picture.face);
     PutWord(body, static_cast<uint32_t>(picture.width));
     PutWord(body, static_cast<uint32_t>(picture.height));
     PutString(body, picture.pixels);
@@ -196,7 +215,7 @@ bool WantsPicture(const TFontDrawing& drawing) { return drawing.pictureWidth > 0
 // back, the bitmap holds all of the text. False when the file cannot be registered.
 bool DrawsSafely(const TFontDrawing& drawing, const TFamilyBaseline& baseline, TFontPicture& picture) {
     if (!LoadTempFont(drawing.path)) return false;
-    const std::string face =
+    const std::wstring face =
         drawing.face.empty() ? FaceNameOfRegisteredFile(drawing.path, nullptr, baseline) : drawing.face;
     TBitmap bitmap;
     if (WantsPicture(drawing)) {
@@ -204,7 +223,7 @@ bool DrawsSafely(const TFontDrawing& drawing, const TFamilyBaseline& baseline, T
     } else {
         bitmap.SetSize(1, 1);
         if (SelectFaceFont(bitmap.Canvas(), nullptr, face, drawing.size)) {
-            const SIZE extent = bitmap.Canvas().TextExtent(TextToDraw(face, drawing.text));
+            const SIZE extent = TextToDrawExtent(bitmap.Canvas(), face, drawing.text);
             bitmap.SetSize(std::clamp<int>(extent.cx, 1, 4096), std::clamp<int>(extent.cy, 1, 1024));
         }
     }
@@ -547,7 +566,7 @@ bool TFontVetter::ReadAnswers(Helper& helper) {
         const uint32_t id = reader.Word();
         const bool safe = reader.Word() != 0;
         TFontPicture picture;
-        picture.face = reader.String();
+        picture.face = reader.Wide();
         picture.width = static_cast<int>(reader.Word());
         picture.height = static_cast<int>(reader.Word());
         picture.pixels = reader.String();

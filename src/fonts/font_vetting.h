@@ -25,9 +25,9 @@ inline constexpr char kFontVettingSwitch[] = "--vet-fonts";
 
 // One drawing the program is about to make with a font file.
 struct TFontDrawing {
-    std::string path;  // the font file
-    std::string face;  // the face to draw; empty: the face the file's registration adds
-    std::string text;  // empty: the face name
+    std::wstring path;  // the font file
+    std::wstring face;  // the face to draw; empty: the face the file's registration adds
+    std::string text;   // empty: the face name
     int size = 30;     // points
     // Non-zero: the helper draws at (0, 0) on a white picture of this size and sends it back,
     // with the face it drew, so that the program need not register the file at all.
@@ -38,7 +38,7 @@ struct TFontDrawing {
 
 // What the helper drew for a drawing that asked for a picture.
 struct TFontPicture {
-    std::string face;
+    std::wstring face;
     int width = 0, height = 0;
     std::string pixels;  // as TBitmap::Pixels gives them
 };

@@ -9,13 +9,21 @@
 // the face name it can be drawn with. Registration is private to the process.
 
 // The last file given to LoadTempFont (kept after unloading) and whether it is registered now.
-extern std::string TempFontPath;
+// Paths, like the face names read from the files, are UTF-16 from end to end: a name outside
+// the code page, through the "A" functions, would name a look-alike file or none.
+extern std::wstring TempFontPath;
 extern bool TempFontLoaded;
+
+// The form of `path` that font registration is given: the path itself up to MAX_PATH - 1
+// characters, a longer one by its short (8.3) form when that fits. The registration functions
+// document no long form (Wine takes plain long paths, Windows is not known to), so the program
+// keeps to what both take. Empty when no form fits: such a file cannot be registered.
+std::wstring FontRegistrationPath(const std::wstring& path);
 
 // Unloads the previous file, then registers `path`. A file that is not well-formed TrueType is
 // never handed to the system and counts as a failed load, as does any result of
 // the registration other than a small positive count. The path is remembered either way.
-bool LoadTempFont(const std::string& path);
+bool LoadTempFont(const std::wstring& path);
 
 // Unregisters the remembered file if it is registered, then pumps messages.
 void UnloadTempFont();
@@ -24,7 +32,7 @@ void UnloadTempFont();
 // in enumeration order, duplicates kept (Wine lists a family once per character set). Without a
 // window a memory device context enumerates: the same families, and far cheaper than the
 // screen's context on Wine.
-void CollectTrueTypeFamilies(std::vector<std::string>& list, HWND window);
+void CollectTrueTypeFamilies(std::vector<std::wstring>& list, HWND window);
 
 // The TrueType families known before one of our files is registered, counted by name. They do
 // not change while only our one file comes and goes, so a scan captures them once and passes
@@ -33,20 +41,20 @@ class TFamilyBaseline {
 public:
     // Unloads the temporary font first, so the snapshot holds no file of ours.
     static TFamilyBaseline Capture(HWND window);
-    explicit TFamilyBaseline(const std::vector<std::string>& families);
+    explicit TFamilyBaseline(const std::vector<std::wstring>& families);
 
     // The family a registration added to the baseline: a name listed more often in `now` than
     // in the baseline; of several, the one whose surplus entry comes last in `now`. Vertical
     // faces ("@family") never count. Empty when nothing was added.
-    std::string AddedFamily(const std::vector<std::string>& now) const;
+    std::wstring AddedFamily(const std::vector<std::wstring>& now) const;
 
 private:
-    std::unordered_map<std::string, int> counts_;
+    std::unordered_map<std::wstring, int> counts_;
 };
 
 // The face name of `path` while it is registered: the family its registration added to
 // `baseline`, else the family name in the file's own name table.
-std::string FaceNameOfRegisteredFile(const std::string& path, HWND window, const TFamilyBaseline& baseline);
+std::wstring FaceNameOfRegisteredFile(const std::wstring& path, HWND window, const TFamilyBaseline& baseline);
 
 enum class TRegistrationAfterLookup { Unload, Keep };
 
@@ -56,5 +64,5 @@ enum class TRegistrationAfterLookup { Unload, Keep };
 // `baseline` the families are enumerated before registering. Pumps messages, registers the
 // file around the lookup and leaves nothing registered unless asked to keep it (the scan draws
 // the thumbnail right after, and registering twice costs as much as the lookup); never throws.
-std::string FontFaceNameOf(const std::string& path, HWND window, const TFamilyBaseline* baseline = nullptr,
+std::wstring FontFaceNameOf(const std::wstring& path, HWND window, const TFamilyBaseline* baseline = nullptr,
                            TRegistrationAfterLookup after = TRegistrationAfterLookup::Unload);

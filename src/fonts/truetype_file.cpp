@@ -4,6 +4,8 @@
 #include <optional>
 #include <vector>
 
+#include "widgets/wide_text.h"
+
 namespace {
 
 constexpr uint32_t kVersionTrueType = 0x00010000;
@@ -24,7 +26,7 @@ constexpr size_t kNameTableReadLimit = 1 << 20;
 constexpr uint16_t kPlatformWindows = 3;
 constexpr uint16_t kNameIdFamily = 1;
 constexpr LANGID kLanguageUsEnglish = 0x0409;
-// LOGFONT's face-name field holds 31 bytes and the terminating zero.
+// LOGFONT's face-name field holds 31 bytes (LOGFONTA) or units (LOGFONTW) and the zero.
 constexpr size_t kFaceNameBytes = LF_FACESIZE - 1;
 
 bool Fits(size_t available, uint64_t offset, uint64_t count) {
@@ -67,8 +69,8 @@ private:
 // it, which saves the seek-and-read round trips per table (each costs a server call under Wine).
 class FileSource : public ByteSource {
 public:
-    explicit FileSource(const std::string& path)
-        : file_(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    explicit FileSource(const std::wstring& path)
+        : file_(CreateFileW(ExtendedLengthPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {
         LARGE_INTEGER size;
         if (file_ == INVALID_HANDLE_VALUE || !GetFileSizeEx(file_, &size)) return;
@@ -209,27 +211,23 @@ const NameRecord* ChooseFamilyRecord(const std::vector<NameRecord>& records, LAN
     return english ? english : first;
 }
 
-std::string AnsiFromUtf16BigEndian(TByteSpan text) {
+std::wstring FromUtf16BigEndian(TByteSpan text) {
     std::wstring wide;
     for (size_t at = 0; at + 1 < text.size(); at += 2) {
         const wchar_t unit = static_cast<wchar_t>(U16(text, at));
         if (unit == 0) break;  // the face name ends at the first zero, as in a LOGFONT
         wide.push_back(unit);
     }
-    if (wide.empty()) return {};
-    const int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), int(wide.size()), nullptr, 0, nullptr, nullptr);
-    if (size <= 0) return {};
-    std::string ansi(size_t(size), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide.data(), int(wide.size()), ansi.data(), size, nullptr, nullptr);
-    return ansi;
+    return wide;
 }
 
-std::string ReadFamilyName(ByteSource& source, LANGID preferredLanguage) {
+// The whole family name, uncut.
+std::wstring ReadFamilyName(ByteSource& source, LANGID preferredLanguage) {
     const std::optional<CheckedNameTable> table = ReadCheckedNameTable(source);
     if (!table) return {};
     const NameRecord* record = ChooseFamilyRecord(table->records, preferredLanguage);
     if (!record) return {};
-    return TruncateToBytes(AnsiFromUtf16BigEndian(table->StringOf(*record)), kFaceNameBytes);
+    return FromUtf16BigEndian(table->StringOf(*record));
 }
 
 }  // namespace
@@ -239,19 +237,24 @@ bool IsWellFormedTrueTypeData(TByteSpan file) {
     return ReadCheckedNameTable(source).has_value();
 }
 
-bool IsWellFormedTrueType(const std::string& path) {
+bool IsWellFormedTrueType(const std::wstring& path) {
     FileSource source(path);
     return ReadCheckedNameTable(source).has_value();
 }
 
 std::string ReadFamilyNameFromData(TByteSpan file, LANGID preferredLanguage) {
     MemorySource source(file);
-    return ReadFamilyName(source, preferredLanguage);
+    return TruncateToBytes(AnsiFromWide(ReadFamilyName(source, preferredLanguage)), kFaceNameBytes);
 }
 
-std::string ReadFamilyNameFromFile(const std::string& path) {
+std::wstring ReadWideFamilyNameFromData(TByteSpan file, LANGID preferredLanguage) {
+    MemorySource source(file);
+    return ReadFamilyName(source, preferredLanguage).substr(0, kFaceNameBytes);
+}
+
+std::wstring ReadFamilyNameFromFile(const std::wstring& path) {
     FileSource source(path);
-    return ReadFamilyName(source, GetUserDefaultLangID());
+    return ReadFamilyName(source, GetUserDefaultLangID()).substr(0, kFaceNameBytes);
 }
 
 std::string TruncateToBytes(const std::string& text, size_t maxBytes) {

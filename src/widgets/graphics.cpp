@@ -137,10 +137,8 @@ HFONT TFont::Handle() {
         const LOGFONTA narrow = LogFont();
         LOGFONTW lf{};
         std::memcpy(&lf, &narrow, offsetof(LOGFONTA, lfFaceName));
-        // 31 units and the terminating zero; a surrogate pair is never cut in half.
-        size_t n = std::min<size_t>(wideName_.size(), LF_FACESIZE - 1);
-        if (n < wideName_.size() && IS_HIGH_SURROGATE(wideName_[n - 1])) --n;
-        std::memcpy(lf.lfFaceName, wideName_.data(), n * sizeof(wchar_t));
+        // 31 units and the terminating zero, cut where the system cuts the face names it lists.
+        wideName_.copy(lf.lfFaceName, LF_FACESIZE - 1);
         handle_.reset(CreateFontIndirectW(&lf));
     }
     if (!handle_) {

@@ -7,6 +7,7 @@
 #include "app/version_dialog.h"
 #include "support/test_env.h"
 #include "support/ui_driver.h"
+#include "widgets/wide_text.h"
 
 // The real main window and About dialog, shown in the test display.
 class MainWindowTest : public testing::Test {

@@ -114,7 +114,7 @@ TEST_F(MainWindowTest, AnsweringNoKeepsTheWindowAndItsState) {
 }
 
 TEST_F(MainWindowTest, AnsweringYesUnloadsTheFontAndEndsTheLoop) {
-    ASSERT_TRUE(LoadTempFont(TestFontDir() + "\\SorvaneTestA.ttf"));
+    ASSERT_TRUE(LoadTempFont(WideFromAnsi(TestFontDir() + "\\SorvaneTestA.ttf")));
     DialogAnswerer yes("確認", IDYES);
     PostMessageA(form->Handle(), WM_CLOSE, 0, 0);
     ASSERT_TRUE(PumpUntil([&] { return yes.Answered(); }));

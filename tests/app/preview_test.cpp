@@ -107,7 +107,7 @@ TEST_F(PreviewTest, JapaneseTextRendersOneGlyphPerCharacter) {
 }
 
 TEST_F(PreviewTest, InstalledFaceDrawsWithoutAFile) {
-    ASSERT_TRUE(LoadTempFont(TestFontDir() + "\\SorvaneTestD.ttf"));  // stands in for an installed face
+    ASSERT_TRUE(LoadTempFont(WideFromAnsi(TestFontDir() + "\\SorvaneTestD.ttf")));  // stands in for an installed face
     form->lblSelectedFontName->SetCaption("SorvaneTestD");
     form->lblFontFileName->SetCaption("");
     Draw("ab", 30);

@@ -108,19 +108,19 @@ TEST_F(MainWindowTest, TheHelpersFaceNamesAndThumbnailsAreThoseThisProcessWouldD
     ASSERT_EQ(form->ImageList1->Count(), 2);
 
     for (int row = 0; row < 2; ++row) {
-        const std::string path = dir + "\\" + form->ListView1->SubItem(row, 0);
+        const std::wstring path = WideFromAnsi(dir) + L"\\" + form->ListView1->WideSubItem(row, 0);
         // What the scan did in this process before a helper drew for it: register, name,
         // draw on the image's own white bitmap, hand that to a list of the same cells.
         const TFamilyBaseline before = TFamilyBaseline::Capture(nullptr);
         ASSERT_TRUE(LoadTempFont(path));
-        const std::string face = FaceNameOfRegisteredFile(path, nullptr, before);
+        const std::wstring face = FaceNameOfRegisteredFile(path, nullptr, before);
         TImage image(nullptr);
         DrawFaceText(image.Canvas(), nullptr, face, "", 0, 0, kThumbnailPoints);
         UnloadTempFont();
         TImageList reference(nullptr, form->ImageList1->Width(), form->ImageList1->Height(), false, clWhite);
         ASSERT_EQ(reference.Add(*image.Picture().Bitmap()), 0);
 
-        EXPECT_EQ(form->ListView1->SubItem(row, 1), face) << path;
+        EXPECT_EQ(form->ListView1->WideSubItem(row, 1), face) << path;
         EXPECT_TRUE(PixelsOfThumbnail(*form->ImageList1, row) == PixelsOfThumbnail(reference, 0)) << path;
     }
 }
@@ -268,10 +268,10 @@ int ThreadTimerTicks = 0;
 void CALLBACK CountTick(HWND, UINT, UINT_PTR, DWORD) { ++ThreadTimerTicks; }
 
 bool AnyFamilyStartsWith(const std::string& prefix) {
-    std::vector<std::string> families;
+    std::vector<std::wstring> families;
     CollectTrueTypeFamilies(families, nullptr);
-    for (const std::string& family : families) {
-        if (family.rfind(prefix, 0) == 0) return true;
+    for (const std::wstring& family : families) {
+        if (family.rfind(WideFromAnsi(prefix), 0) == 0) return true;
     }
     return false;
 }
@@ -290,7 +290,7 @@ TEST_F(MainWindowTest, FilesThatFaultOrHangTheHelperGetNameOnlyRowsAndTheScanGoe
         snprintf(name, sizeof(name), "SorvaneDamaged%02d.ttf", i);
         CopyTestFont(std::string("damaged\\") + name, dir, name);
         TFontVetter fresh;
-        if (fresh.Vet(TFontDrawing{dir + "\\" + name, "", "", kThumbnailPoints}) == TFontVerdict::Unsafe)
+        if (fresh.Vet(TFontDrawing{WideFromAnsi(dir + "\\" + name), L"", "", kThumbnailPoints}) == TFontVerdict::Unsafe)
             faulting.insert(name);
     }
     RecordProperty("damaged files that fault", static_cast<int>(faulting.size()));
@@ -489,7 +489,7 @@ TEST_F(MainWindowTest, AFolderOfFontsDamagedAnywhereScansWholeWhileTheSystemsDra
         } else if (probes.faulting.count(path) || probes.unregistrable.count(path)) {
             EXPECT_EQ(face, "") << file;
             EXPECT_LT(image, 0) << file;
-        } else if (!probes.unprobed.count(path) && IsWellFormedTrueType(path)) {
+        } else if (!probes.unprobed.count(path) && IsWellFormedTrueType(WideFromAnsi(path))) {
             // Damaged, yet drawn by a fresh process and sound to the program's check: the
             // helper drew its thumbnail (of the face name it found, which damage may have
             // taken away).

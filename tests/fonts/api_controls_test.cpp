@@ -10,6 +10,7 @@
 #include "fonts/test_parent_window.h"
 #include "support/window_count.h"
 #include "widgets/handles.h"
+#include "widgets/wide_text.h"
 
 namespace {
 
@@ -221,7 +222,7 @@ TEST_F(APIControlsTest, ComboWithoutAWindowIgnoresMenuCommands) {
 
 TEST_F(APIControlsTest, GetLogFontPrefersTheSystemCharsetElseTheLastFont) {
     // A registered Japanese family makes sure both rules are exercised.
-    ASSERT_TRUE(LoadTempFont(TestFontDir() + "\\japanese.ttf"));
+    ASSERT_TRUE(LoadTempFont(WideFromAnsi(TestFontDir() + "\\japanese.ttf")));
     TWindowBound<TEnumFontComboBox> combo(parent.get());
     ASSERT_GT(combo->Count(), 0);
     ASSERT_EQ(SystemCharset(), SHIFTJIS_CHARSET);

@@ -9,6 +9,7 @@
 
 #include "fonts/temp_font.h"
 #include "support/test_env.h"
+#include "widgets/wide_text.h"
 
 inline std::deque<std::function<void()>>& PendingCalls() {
     static std::deque<std::function<void()>> pending;
@@ -38,20 +39,22 @@ inline void PostCall(std::function<void()> call) {
     PostMessageA(window, WM_APP, 0, 0);
 }
 
-inline std::string TestFont(const std::string& fileName) { return TestFontDir() + "\\" + fileName; }
+// A generated test font's path, as the font functions take it.
+inline std::wstring TestFont(const std::string& fileName) { return WideFromAnsi(TestFontDir() + "\\" + fileName); }
 
 inline std::vector<uint8_t> TestFontBytes(const std::string& fileName) {
-    const std::string bytes = ReadFileBytes(TestFont(fileName));
+    const std::string bytes = ReadFileBytes(TestFontDir() + "\\" + fileName);
     return std::vector<uint8_t>(bytes.begin(), bytes.end());
 }
 
 // How often the screen's enumeration lists `family` as a TrueType family.
-inline int FamilyListings(const std::string& family) {
-    std::vector<std::string> families;
+inline int FamilyListings(const std::wstring& family) {
+    std::vector<std::wstring> families;
     CollectTrueTypeFamilies(families, nullptr);
     int n = 0;
-    for (const std::string& f : families) n += (f == family);
+    for (const std::wstring& f : families) n += (f == family);
     return n;
 }
 
-inline bool FamilyListed(const std::string& family) { return FamilyListings(family) > 0; }
+inline bool FamilyListed(const std::wstring& family) { return FamilyListings(family) > 0; }
+inline bool FamilyListed(const std::string& family) { return FamilyListed(WideFromAnsi(family)); }

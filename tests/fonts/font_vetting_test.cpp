@@ -17,7 +17,8 @@
 
 namespace {
 
-TFontDrawing Thumbnail(const std::string& path) { return TFontDrawing{path, "", "", 30}; }
+TFontDrawing Thumbnail(const std::wstring& path) { return TFontDrawing{path, L"", "", 30}; }
+TFontDrawing Thumbnail(const std::string& path) { return Thumbnail(WideFromAnsi(path)); }
 
 bool ProcessEnded(DWORD pid) {
     HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
@@ -37,7 +38,7 @@ void KillProcess(DWORD pid) {
 
 std::string CopyOfGoodFont(const std::string& dir, const std::string& name) {
     const std::string path = dir + "\\" + name;
-    CopyFileA(TestFont("SorvaneTestC.ttf").c_str(), path.c_str(), FALSE);
+    CopyFileW(TestFont("SorvaneTestC.ttf").c_str(), WideFromAnsi(path).c_str(), FALSE);
     return path;
 }
 
@@ -46,15 +47,15 @@ std::string CopyOfGoodFont(const std::string& dir, const std::string& name) {
 TEST(FontVetting, FaultingHangingAndUnregistrableFilesAreCondemnedAndTheHelperComesBackForTheRest) {
     const std::string dir = FreshTempDir("vetting-verdicts");
     struct Case {
-        std::string path;
+        std::wstring path;
         TFontVerdict verdict;
     };
     const std::vector<Case> cases = {
         {TestFont("SorvaneTestA.ttf"), TFontVerdict::Safe},
         {TestFont("notafont.ttf"), TFontVerdict::Unsafe},
-        {CopyOfGoodFont(dir, "helper-faults.ttf"), TFontVerdict::Unsafe},
+        {WideFromAnsi(CopyOfGoodFont(dir, "helper-faults.ttf")), TFontVerdict::Unsafe},
         {TestFont("SorvaneTestB.ttf"), TFontVerdict::Safe},
-        {CopyOfGoodFont(dir, "helper-hangs.ttf"), TFontVerdict::Unsafe},
+        {WideFromAnsi(CopyOfGoodFont(dir, "helper-hangs.ttf")), TFontVerdict::Unsafe},
         {TestFont("japanese.ttf"), TFontVerdict::Safe},
     };
     int pumps = 0;
@@ -68,7 +69,7 @@ TEST(FontVetting, FaultingHangingAndUnregistrableFilesAreCondemnedAndTheHelperCo
     EXPECT_GT(pumps, 0);                                 // and the caller's window kept answering
 
     // A drawing of another text is a question of its own; the same one is answered from memory.
-    EXPECT_EQ(vetter.Vet(TFontDrawing{TestFont("SorvaneTestA.ttf"), "SorvaneTestA", "abc", 90}), TFontVerdict::Safe);
+    EXPECT_EQ(vetter.Vet(TFontDrawing{TestFont("SorvaneTestA.ttf"), L"SorvaneTestA", "abc", 90}), TFontVerdict::Safe);
     const DWORD pid = vetter.HelperProcessId();
     ASSERT_NE(pid, 0u);
     vetter.StopHelpers();
@@ -80,16 +81,16 @@ TEST(FontVetting, FaultingHangingAndUnregistrableFilesAreCondemnedAndTheHelperCo
 }
 
 TEST(FontVetting, AHelperKilledFromOutsideCostsNoFileItsVerdict) {
-    std::vector<std::string> files;
+    std::vector<std::wstring> files;
     for (const char* font : {"SorvaneTestA", "SorvaneTestB", "SorvaneTestC", "SorvaneTestD", "SorvaneTestE",
                              "SorvaneTestF", "SorvaneTestG", "SorvaneTestH"}) {
         files.push_back(TestFont(std::string(font) + ".ttf"));
     }
     TFontVetter vetter;
-    for (const std::string& file : files) vetter.Prefetch(Thumbnail(file));
+    for (const std::wstring& file : files) vetter.Prefetch(Thumbnail(file));
     EXPECT_EQ(vetter.Vet(Thumbnail(files[0])), TFontVerdict::Safe);
     KillProcess(vetter.HelperProcessId());
-    for (const std::string& file : files) EXPECT_EQ(vetter.Vet(Thumbnail(file)), TFontVerdict::Safe) << file;
+    for (const std::wstring& file : files) EXPECT_EQ(vetter.Vet(Thumbnail(file)), TFontVerdict::Safe) << file;
 }
 
 // A scan prefetches its folder and then clears and repaints its list before it asks for the first
@@ -169,8 +170,8 @@ TEST(FontVetting, FramesComeOffTheBufferWholeHoweverTheBytesArrive) {
 
 TEST(FontVetting, AThumbnailComesBackOnceWithTheFaceTheHelperDrew) {
     TFontVetter vetter;
-    const TFontDrawing good{TestFont("SorvaneTestA.ttf"), "", "", 30, 100, 50};
-    const TFontDrawing broken{TestFont("notafont.ttf"), "", "", 30, 100, 50};
+    const TFontDrawing good{TestFont("SorvaneTestA.ttf"), L"", "", 30, 100, 50};
+    const TFontDrawing broken{TestFont("notafont.ttf"), L"", "", 30, 100, 50};
     vetter.Prefetch(good);
     ASSERT_EQ(vetter.Vet(broken), TFontVerdict::Unsafe);
     ASSERT_EQ(vetter.Vet(good), TFontVerdict::Safe);
@@ -178,7 +179,7 @@ TEST(FontVetting, AThumbnailComesBackOnceWithTheFaceTheHelperDrew) {
 
     const std::optional<TFontPicture> drawn = vetter.TakePicture(good);
     ASSERT_TRUE(drawn);
-    EXPECT_EQ(drawn->face, "SorvaneTestA");
+    EXPECT_EQ(drawn->face, L"SorvaneTestA");
     TBitmap picture;
     ASSERT_TRUE(picture.SetPixels(drawn->width, drawn->height, drawn->pixels));
     EXPECT_EQ(picture.Width(), 100);
@@ -189,6 +190,41 @@ TEST(FontVetting, AThumbnailComesBackOnceWithTheFaceTheHelperDrew) {
     EXPECT_EQ(vetter.Vet(good), TFontVerdict::Safe);  // the verdict stays
 }
 
+// Paths and faces cross the pipe in UTF-16: a look-alike name would have the helper draw another
+// file's face, or none.
+TEST(FontVetting, TheHelperDrawsEachFileUnderItsExactNameWithItsOwnFace) {
+    const std::wstring dir = WideFromAnsi(FreshTempDir("vetting-names")) + L"\\";
+    struct Case {
+        std::wstring name;
+        const char* font;
+        std::wstring face;
+    };
+    const Case cases[] = {
+        {L"Café.ttf", "SorvaneTestA.ttf", L"SorvaneTestA"},
+        {L"Cafe.ttf", "SorvaneTestB.ttf", L"SorvaneTestB"},
+        {L"한글.ttf", "longname.ttf", L"SV試験試験試験試験試験試験試験試験"},
+        {L"音符🎵.ttf", "japanese.ttf", L"ソルヴァン試験"},
+    };
+    std::vector<TFontDrawing> drawings;
+    for (const Case& c : cases) {
+        ASSERT_TRUE(CopyFileW(TestFont(c.font).c_str(), (dir + c.name).c_str(), FALSE));
+        drawings.push_back(TFontDrawing{dir + c.name, L"", "", 30, 100, 50});
+    }
+    TFontVetter vetter;
+    vetter.Prefetch(drawings);
+    for (size_t i = 0; i < drawings.size(); ++i) {
+        ASSERT_EQ(vetter.Vet(drawings[i]), TFontVerdict::Safe) << i;
+        const std::optional<TFontPicture> drawn = vetter.TakePicture(drawings[i]);
+        ASSERT_TRUE(drawn) << i;
+        EXPECT_EQ(drawn->face, cases[i].face);
+        TBitmap picture;
+        ASSERT_TRUE(picture.SetPixels(drawn->width, drawn->height, drawn->pixels));
+        EXPECT_NE(picture.Canvas().Pixel(20, 20), RGB(255, 255, 255)) << i << ": no box glyph drawn";
+    }
+    vetter.StopHelpers();
+    for (const Case& c : cases) EXPECT_TRUE(DeleteFileW((dir + c.name).c_str()));
+}
+
 TEST(FontVetting, StandingByKeepsOneIdleHelperAndForgetsWhatItKnew) {
     const std::string dir = FreshTempDir("vetting-stand-by");
     const std::string changing = CopyOfGoodFont(dir, "changing.ttf");
@@ -197,7 +233,7 @@ TEST(FontVetting, StandingByKeepsOneIdleHelperAndForgetsWhatItKnew) {
     const DWORD idle = vetter.HelperProcessId();
     // The file changes while the verdict is remembered; standing by forgets it, and keeps the
     // idle helper instead of starting another.
-    ASSERT_TRUE(CopyFileA(TestFont("notafont.ttf").c_str(), changing.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(TestFont("notafont.ttf").c_str(), WideFromAnsi(changing).c_str(), FALSE));
     EXPECT_EQ(vetter.Vet(Thumbnail(changing)), TFontVerdict::Safe);
     vetter.StandBy();
     EXPECT_EQ(vetter.HelperCount(), 1u);

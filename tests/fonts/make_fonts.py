@@ -24,6 +24,10 @@ KANA_KANJI = [ord(c) for c in "あいうえおアイウエオソフトルヴァ�
 JAPANESE_FAMILY = "ソルヴァン試験"
 JAPANESE_ENGLISH_FAMILY = "SorvaneJapaneseTest"
 LONG_JAPANESE_FAMILY = "SV" + "試験" * 8
+# 31 characters: all that a face name of LOGFONTW holds.
+LONGEST_JAPANESE_FAMILY = "SV" + "試験" * 14 + "試"
+# 32 UTF-16 units whose last character, a surrogate pair, straddles the 31-unit limit.
+CUT_PAIR_FAMILY = "SV" + "試" * 28 + "\U0001F3B5"
 
 
 def box_glyph(left, bottom, right, top):
@@ -159,6 +163,13 @@ def make_test_set(outdir):
     write(os.path.join(outdir, "longname.ttf"), font_bytes(build_font(
         "SorvaneLongName", codepoints=LATIN + KANA_KANJI,
         names={"en": "SorvaneLongName", "ja": LONG_JAPANESE_FAMILY}, japanese=True)))
+
+    write(os.path.join(outdir, "longname31.ttf"), font_bytes(build_font(
+        "SorvaneLongest", codepoints=LATIN + KANA_KANJI,
+        names={"en": "SorvaneLongest", "ja": LONGEST_JAPANESE_FAMILY}, japanese=True)))
+    write(os.path.join(outdir, "longname-pair.ttf"), font_bytes(build_font(
+        "SorvaneCutPair", codepoints=LATIN + KANA_KANJI,
+        names={"en": "SorvaneCutPair", "ja": CUT_PAIR_FAMILY}, japanese=True)))
 
     broken = font_bytes(build_font("SorvaneBroken"))
     write(os.path.join(outdir, "bad-tablecount.ttf"), with_table_count(broken, 0x7FFF))

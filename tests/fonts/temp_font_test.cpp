@@ -47,11 +47,11 @@ TEST_F(TempFont, BadFilesFailToLoadAndGoodOnesStillLoadAfterThem) {
         EXPECT_FALSE(TempFontLoaded);
         EXPECT_EQ(TempFontPath, TestFont(file));
         EXPECT_FALSE(FamilyListed("SorvaneTestA")) << "the previous file is unloaded even when the load fails";
-        EXPECT_EQ(FontFaceNameOf(TestFont(file), nullptr), "");
+        EXPECT_EQ(FontFaceNameOf(TestFont(file), nullptr), L"");
     }
     EXPECT_FALSE(FamilyListed("SorvaneBroken"));
-    EXPECT_EQ(FontFaceNameOf(TestFont("SorvaneTestB.ttf"), nullptr), "SorvaneTestB");
-    EXPECT_EQ(FontFaceNameOf(TestFont("SorvaneTestC.ttf"), nullptr), "SorvaneTestC");
+    EXPECT_EQ(FontFaceNameOf(TestFont("SorvaneTestB.ttf"), nullptr), L"SorvaneTestB");
+    EXPECT_EQ(FontFaceNameOf(TestFont("SorvaneTestC.ttf"), nullptr), L"SorvaneTestC");
 }
 
 // A command handled while UnloadTempFont pumps (a preview, say) may load another file: that
@@ -75,7 +75,7 @@ TEST_F(TempFont, LoadsMadeWhileUnloadingPumpsAreKeptTrackOf) {
 // The check of a file is remembered for the scan's second registration, but not past a change.
 TEST_F(TempFont, AFileThatTurnsMalformedIsCheckedAgain) {
     const std::string path = FreshTempDir("temp-font-changed") + "\\changing.ttf";
-    std::string bytes = ReadFileBytes(TestFont("SorvaneTestF.ttf"));
+    std::string bytes = ReadFileBytes(TestFontDir() + "\\SorvaneTestF.ttf");
     const auto write = [&](WORD year) {
         HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         DWORD written = 0;
@@ -87,30 +87,32 @@ TEST_F(TempFont, AFileThatTurnsMalformedIsCheckedAgain) {
         CloseHandle(h);
     };
     write(2020);
-    ASSERT_TRUE(LoadTempFont(path));
+    ASSERT_TRUE(LoadTempFont(WideFromAnsi(path)));
     UnloadTempFont();
-    ASSERT_TRUE(LoadTempFont(path));
+    ASSERT_TRUE(LoadTempFont(WideFromAnsi(path)));
     UnloadTempFont();
     bytes[4] = 0x7F;  // the same size, but a table count of 0x7F..: far past the file's end
     write(2021);
-    EXPECT_FALSE(LoadTempFont(path));
-    EXPECT_EQ(FontFaceNameOf(TestFont("SorvaneTestG.ttf"), nullptr), "SorvaneTestG");
+    EXPECT_FALSE(LoadTempFont(WideFromAnsi(path)));
+    EXPECT_EQ(FontFaceNameOf(TestFont("SorvaneTestG.ttf"), nullptr), L"SorvaneTestG");
 }
 
 TEST(FamilyBaseline, AddedFamilyIsTheSurplusEntryListedLast) {
     struct Case {
-        std::vector<std::string> before, now;
-        std::string added;
+        std::vector<std::wstring> before, now;
+        std::wstring added;
     } cases[] = {
-        {{"X", "Y", "@Y"}, {"X", "NEW", "Y", "@Y"}, "NEW"},  // added in the middle, not last
-        {{"X", "Y"}, {"X", "Y"}, ""},
-        {{"X", "Y"}, {"X", "P", "Y", "Q"}, "Q"},
-        {{"X", "Y"}, {"X", "X", "Y"}, "X"},  // one more listing of an installed family
-        {{"X", "X"}, {"X"}, ""},
-        {{}, {"J", "J"}, "J"},               // Wine lists a family once per character set
-        {{"X"}, {}, ""},
-        {{"X", "@X"}, {"X", "J", "J", "@X", "@J"}, "J"},  // vertical faces come last
-        {{"X"}, {"X", "@X"}, ""},
+        {{L"X", L"Y", L"@Y"}, {L"X", L"NEW", L"Y", L"@Y"}, L"NEW"},  // added in the middle, not last
+        {{L"X", L"Y"}, {L"X", L"Y"}, L""},
+        {{L"X", L"Y"}, {L"X", L"P", L"Y", L"Q"}, L"Q"},
+        {{L"X", L"Y"}, {L"X", L"X", L"Y"}, L"X"},  // one more listing of an installed family
+        {{L"X", L"X"}, {L"X"}, L""},
+        {{}, {L"J", L"J"}, L"J"},                  // Wine lists a family once per character set
+        {{L"X"}, {}, L""},
+        {{L"X", L"@X"}, {L"X", L"J", L"J", L"@X", L"@J"}, L"J"},  // vertical faces come last
+        {{L"X"}, {L"X", L"@X"}, L""},
+        // Look-alike names are different families.
+        {{L"Cafe", L"@Cafe"}, {L"Cafe", L"Café", L"@Cafe"}, L"Café"},
     };
     for (const Case& c : cases) EXPECT_EQ(TFamilyBaseline(c.before).AddedFamily(c.now), c.added);
 }
@@ -118,13 +120,18 @@ TEST(FamilyBaseline, AddedFamilyIsTheSurplusEntryListedLast) {
 TEST_F(TempFont, FaceNameIsTheFamilyTheFileAdds) {
     struct Case {
         const char* file;
-        const char* face;
+        const wchar_t* face;
     } cases[] = {
-        {"SorvaneTestA.ttf", "SorvaneTestA"},
-        {"SorvaneTestB.ttf", "SorvaneTestB"},
-        {"japanese.ttf", "ソルヴァン試験"},  // enumerated under the user language's name
-        {"notafont.ttf", ""},
-        {"SorvaneTestC.ttf", "SorvaneTestC"},
+        {"SorvaneTestA.ttf", L"SorvaneTestA"},
+        {"SorvaneTestB.ttf", L"SorvaneTestB"},
+        {"japanese.ttf", L"ソルヴァン試験"},  // enumerated under the user language's name
+        {"notafont.ttf", L""},
+        {"SorvaneTestC.ttf", L"SorvaneTestC"},
+        // Longer than the 31 bytes of the code page's face name: listed whole.
+        {"longname.ttf", L"SV試験試験試験試験試験試験試験試験"},
+        {"longname31.ttf", L"SV試験試験試験試験試験試験試験試験試験試験試験試験試験試験試"},
+        // 32 units: cut as the system cuts the names it lists, inside the last character.
+        {"longname-pair.ttf", L"SV試試試試試試試試試試試試試試試試試試試試試試試試試試試試\xD83C"},
     };
     const TFamilyBaseline baseline = TFamilyBaseline::Capture(nullptr);
     for (const Case& c : cases) {
@@ -140,20 +147,20 @@ TEST_F(TempFont, FaceNameIsTheFamilyTheFileAdds) {
 
 TEST_F(TempFont, FaceNameOfAFamilyAlreadyInstalledComesFromTheFile) {
     // SorvaneTestA stands in for an installed family; its Bold file adds no new family.
-    ASSERT_GT(AddFontResourceExA(TestFont("SorvaneTestA.ttf").c_str(), FR_PRIVATE, nullptr), 0);
+    ASSERT_GT(AddFontResourceExW(TestFont("SorvaneTestA.ttf").c_str(), FR_PRIVATE, nullptr), 0);
     const TFamilyBaseline baseline = TFamilyBaseline::Capture(nullptr);
-    EXPECT_EQ(FontFaceNameOf(TestFont("SorvaneTestA-Bold.ttf"), nullptr, &baseline), "SorvaneTestA");
-    EXPECT_EQ(FontFaceNameOf(TestFont("SorvaneTestA-Bold.ttf"), nullptr), "SorvaneTestA");
-    EXPECT_EQ(FontFaceNameOf(TestFont("SorvaneTestB.ttf"), nullptr, &baseline), "SorvaneTestB");
+    EXPECT_EQ(FontFaceNameOf(TestFont("SorvaneTestA-Bold.ttf"), nullptr, &baseline), L"SorvaneTestA");
+    EXPECT_EQ(FontFaceNameOf(TestFont("SorvaneTestA-Bold.ttf"), nullptr), L"SorvaneTestA");
+    EXPECT_EQ(FontFaceNameOf(TestFont("SorvaneTestB.ttf"), nullptr, &baseline), L"SorvaneTestB");
     EXPECT_TRUE(FamilyListed("SorvaneTestA"));  // the installed one stays
-    RemoveFontResourceExA(TestFont("SorvaneTestA.ttf").c_str(), FR_PRIVATE, nullptr);
+    RemoveFontResourceExW(TestFont("SorvaneTestA.ttf").c_str(), FR_PRIVATE, nullptr);
 }
 
 TEST_F(TempFont, FaceNameLookupUnloadsWhatWasLoadedBefore) {
     ASSERT_TRUE(LoadTempFont(TestFont("SorvaneTestD.ttf")));
     const TFamilyBaseline baseline = TFamilyBaseline::Capture(nullptr);
     EXPECT_FALSE(TempFontLoaded);
-    EXPECT_EQ(FontFaceNameOf(TestFont("SorvaneTestE.ttf"), nullptr, &baseline), "SorvaneTestE");
+    EXPECT_EQ(FontFaceNameOf(TestFont("SorvaneTestE.ttf"), nullptr, &baseline), L"SorvaneTestE");
     EXPECT_FALSE(FamilyListed("SorvaneTestD"));
     EXPECT_FALSE(FamilyListed("SorvaneTestE"));
 }

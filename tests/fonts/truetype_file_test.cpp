@@ -98,7 +98,7 @@ TEST(TrueTypeFile, BadFilesOnDiskAreRejected) {
                              "does-not-exist.ttf"}) {
         SCOPED_TRACE(file);
         EXPECT_FALSE(IsWellFormedTrueType(TestFont(file)));
-        EXPECT_EQ(ReadFamilyNameFromFile(TestFont(file)), "");
+        EXPECT_EQ(ReadFamilyNameFromFile(TestFont(file)), L"");
     }
 }
 
@@ -112,7 +112,7 @@ TEST(TrueTypeFile, FamilyNamePrefersUserLanguageThenEnglishThenFirst) {
     EXPECT_EQ(FamilyName(font, 0x0407), "SorvaneJapaneseTest");
     EXPECT_EQ(FamilyName(font, kJapanese), "ソルヴァン試験");
     // The running process reads with the user's language: Japanese here.
-    EXPECT_EQ(ReadFamilyNameFromFile(TestFont("japanese.ttf")), "ソルヴァン試験");
+    EXPECT_EQ(ReadFamilyNameFromFile(TestFont("japanese.ttf")), L"ソルヴァン試験");
 }
 
 TEST(TrueTypeFile, LongFamilyNameIsCutWithoutSplittingACharacter) {
@@ -120,6 +120,31 @@ TEST(TrueTypeFile, LongFamilyNameIsCutWithoutSplittingACharacter) {
     const std::string name = FamilyName(font, kJapanese);
     EXPECT_EQ(name, "SV試験試験試験試験試験試験試験");  // 30 bytes: the 15th kanji would need 32
     EXPECT_EQ(name.size(), 30u);
+}
+
+// The same names in UTF-16, cut only at the 31 units a face name of LOGFONTW holds, where the
+// system cuts the names it lists: inside a surrogate pair when one straddles the limit.
+TEST(TrueTypeFile, WideFamilyNameIsWholeUpTo31Units) {
+    struct Case {
+        const char* file;
+        LANGID language;
+        std::wstring name;
+    };
+    const Case cases[] = {
+        {"japanese.ttf", kJapanese, L"ソルヴァン試験"},
+        {"japanese.ttf", kEnglish, L"SorvaneJapaneseTest"},
+        {"longname.ttf", kJapanese, L"SV試験試験試験試験試験試験試験試験"},       // 34 bytes, 18 units
+        {"longname31.ttf", kJapanese, L"SV試験試験試験試験試験試験試験試験試験試験試験試験試験試験試"},
+        {"longname-pair.ttf", kJapanese, L"SV" + std::wstring(28, L'試') + L"\xD83C"},  // 32 units
+        {"notafont.ttf", kJapanese, L""},
+    };
+    for (const Case& c : cases) {
+        GuardedBytes guarded(TestFontBytes(c.file));
+        EXPECT_EQ(ReadWideFamilyNameFromData(guarded.span(), c.language), c.name) << c.file;
+        if (c.language == kJapanese) {
+            EXPECT_EQ(ReadFamilyNameFromFile(TestFont(c.file)), c.name) << c.file;
+        }
+    }
 }
 
 TEST(TrueTypeFile, TruncateToBytes) {
@@ -216,12 +241,12 @@ TEST(TrueTypeFile, NameTableBeyondTheHeadOfALargeFile) {
     const std::string dir = FreshTempDir("truetype-large");
     const auto write = [&](const std::string& file, size_t bytes) {
         WriteFileBytes(dir + "\\" + file, std::string(font.begin(), font.begin() + bytes));
-        return dir + "\\" + file;
+        return WideFromAnsi(dir + "\\" + file);
     };
-    const std::string whole = write("large.ttf", font.size());
+    const std::wstring whole = write("large.ttf", font.size());
     EXPECT_TRUE(IsWellFormedTrueType(whole));
-    EXPECT_EQ(ReadFamilyNameFromFile(whole), "SorvaneTestA");
-    const std::string cut = write("large-cut.ttf", font.size() - name.size() / 2);
+    EXPECT_EQ(ReadFamilyNameFromFile(whole), L"SorvaneTestA");
+    const std::wstring cut = write("large-cut.ttf", font.size() - name.size() / 2);
     EXPECT_FALSE(IsWellFormedTrueType(cut));
-    EXPECT_EQ(ReadFamilyNameFromFile(cut), "");
+    EXPECT_EQ(ReadFamilyNameFromFile(cut), L"");
 }

@@ -10,6 +10,7 @@
 #include "support/test_env.h"
 #include "widgets/application.h"
 #include "widgets/graphics.h"
+#include "widgets/wide_text.h"
 
 namespace {
 
@@ -18,15 +19,15 @@ namespace {
 // depending on which damaged fonts the platform's drawing happens to fault on; for files named
 // "helper-notes" it writes down in their folder's drawn.txt that it reached them.
 void MisbehaveWhenAsked(const TFontDrawing& drawing) {
-    if (drawing.path.find("helper-notes") != std::string::npos) {
-        const std::string notes = drawing.path.substr(0, drawing.path.find_last_of('\\')) + "\\drawn.txt";
-        HANDLE file = CreateFileA(notes.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    if (drawing.path.find(L"helper-notes") != std::wstring::npos) {
+        const std::wstring notes = drawing.path.substr(0, drawing.path.find_last_of(L'\\')) + L"\\drawn.txt";
+        HANDLE file = CreateFileW(notes.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_ALWAYS, 0, nullptr);
         DWORD written = 0;
         if (file != INVALID_HANDLE_VALUE) WriteFile(file, "x", 1, &written, nullptr), CloseHandle(file);
     }
-    if (drawing.path.find("helper-hangs") != std::string::npos) Sleep(INFINITE);
-    if (drawing.path.find("helper-faults") != std::string::npos) RaiseException(EXCEPTION_ACCESS_VIOLATION, 0, 0, nullptr);
+    if (drawing.path.find(L"helper-hangs") != std::wstring::npos) Sleep(INFINITE);
+    if (drawing.path.find(L"helper-faults") != std::wstring::npos) RaiseException(EXCEPTION_ACCESS_VIOLATION, 0, 0, nullptr);
 }
 
 LONG WINAPI ExitOnFault(EXCEPTION_POINTERS*) {
@@ -37,16 +38,17 @@ LONG WINAPI ExitOnFault(EXCEPTION_POINTERS*) {
 // Registers a font file with the system and draws its face name as a thumbnail, in this fresh
 // process and without any check or vetting of the program's: the tests learn this way which
 // files fault the system's drawing.
-int DrawProbe(const std::string& path) {
+int DrawProbe(const std::string& ansiPath) {
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
     SetUnhandledExceptionFilter(ExitOnFault);
+    const std::wstring path = WideFromAnsi(ansiPath);
     const TFamilyBaseline baseline = TFamilyBaseline::Capture(nullptr);
-    if (AddFontResourceExA(path.c_str(), FR_PRIVATE, nullptr) <= 0) return kDrawProbeUnregistrable;
-    const std::string face = FaceNameOfRegisteredFile(path, nullptr, baseline);
+    if (AddFontResourceExW(path.c_str(), FR_PRIVATE, nullptr) <= 0) return kDrawProbeUnregistrable;
+    const std::wstring face = FaceNameOfRegisteredFile(path, nullptr, baseline);
     TBitmap bitmap;
     bitmap.SetSize(100, 50);
     DrawFaceText(bitmap.Canvas(), nullptr, face, std::string(), 0, 0, 30);
-    RemoveFontResourceExA(path.c_str(), FR_PRIVATE, nullptr);
+    RemoveFontResourceExW(path.c_str(), FR_PRIVATE, nullptr);
     return kDrawProbeDrawn;
 }
 
