@@ -33,7 +33,7 @@
 
 namespace {
 
-using FileList = std::vector<std::string>;
+using FileList = std::vector<std::wstring>;
 
 constexpr int kRounds = 3;
 constexpr char kFirstScanSwitch[] = "--first-scan";
@@ -72,8 +72,7 @@ double Timed(F body) {
 int RunFloor(const FileList& files, HWND window) {
     const TFamilyBaseline baseline = TFamilyBaseline::Capture(window);
     int drawn = 0;
-    for (const std::string& ansiPath : files) {
-        const std::wstring path = WideFromAnsi(ansiPath);
+    for (const std::wstring& path : files) {
         if (AddFontResourceExW(path.c_str(), FR_PRIVATE, nullptr) <= 0) continue;
         std::vector<std::wstring> families;
         CollectTrueTypeFamilies(families, window);
@@ -105,17 +104,18 @@ void RunMessageLoopFor(DWORD ms) {
 // The shell namespace of a fresh prefix may not list the drive yet at the first attempts.
 void SelectFolder(TfrmMain& form, const std::string& folder) {
     for (int attempt = 0; attempt < 50; ++attempt) {
-        if (form.ShellTreeView1->Path() == folder || form.ShellTreeView1->SelectPath(folder)) return;
+        const std::wstring wide = WideFromAnsi(folder);
+        if (form.ShellTreeView1->Path() == wide || form.ShellTreeView1->SelectPath(wide)) return;
         DWORD until = GetTickCount() + 200;
         while (GetTickCount() < until) Application->ProcessMessages();
     }
-    Fail("cannot select " + folder + " in the folder tree (it shows \"" + form.ShellTreeView1->Path() + "\")");
+    Fail("cannot select " + folder + " in the folder tree (it shows \"" + AnsiFromWide(form.ShellTreeView1->Path()) + "\")");
 }
 
 // The whole scan of the main window; returns how many rows got a face and a thumbnail.
 int RunMainWindowScan(const std::string& folder, size_t files) {
     TfrmMain& form = MainWindow();
-    if (form.ShellTreeView1->Path() == folder) {
+    if (form.ShellTreeView1->Path() == WideFromAnsi(folder)) {
         form.ShellTreeView1Change(form.ShellTreeView1, nullptr);  // the same folder again
     } else {
         SelectFolder(form, folder);
@@ -138,7 +138,7 @@ std::string ParentFolder(const std::string& folder) { return folder.substr(0, fo
 // holds no fonts), and a second later the user selects the folder. Prints the scan's seconds
 // and its complete rows.
 int RunFirstScan(const std::string& folder) {
-    const size_t files = FilesIn(folder, "*.ttf").size();
+    const size_t files = FilesIn(WideFromAnsi(folder), L"*.ttf").size();
     TfrmMain& form = MainWindow();
     // The helper starts when the window first goes idle.
     const DWORD until = GetTickCount() + 10000;
@@ -221,11 +221,11 @@ void MeasureIdleHelper() {
 }
 
 // One preview of the first file: two passes, each with its registration and face look-up.
-void MeasurePreview(const std::string& file) {
+void MeasurePreview(const std::wstring& file) {
     TfrmMain& form = MainWindow();
     std::wstring face;
     for (int row = 0; row < form.ListView1->Count() && face.empty(); ++row) face = form.ListView1->WideSubItem(row, 1);
-    form.lblFontFileName->SetWideCaption(WideFromAnsi(file));
+    form.lblFontFileName->SetWideCaption(file);
     form.lblSelectedFontName->SetWideCaption(face);
     form.Edit1->SetText("Sorvane preview");
     double best = 1e9;
@@ -235,12 +235,12 @@ void MeasurePreview(const std::string& file) {
 }
 
 // What a scan pays before its first file: starting the vetting helper and its first answer.
-void MeasureHelperStart(const std::string& file) {
+void MeasureHelperStart(const std::wstring& file) {
     double best = 1e9;
     for (int round = 0; round < kRounds; ++round) {
         best = std::min(best, Timed([&] {
             TFontVetter vetter;
-            if (vetter.Vet(TFontDrawing{WideFromAnsi(file), L"", "", kThumbnailPoints}) == TFontVerdict::NoHelper)
+            if (vetter.Vet(TFontDrawing{file, L"", "", kThumbnailPoints}) == TFontVerdict::NoHelper)
                 Fail("the font vetting helper does not start");
         }));
     }
@@ -254,7 +254,7 @@ void MeasureHelperAlone(const FileList& files) {
         best = std::min(best, Timed([&] {
             TFontVetter vetter;
             std::vector<TFontDrawing> drawings;
-            for (const std::string& file : files) drawings.push_back(TFontDrawing{WideFromAnsi(file), L"", "", kThumbnailPoints, 100, 50});
+            for (const std::wstring& file : files) drawings.push_back(TFontDrawing{file, L"", "", kThumbnailPoints, 100, 50});
             vetter.Prefetch(drawings);
             for (const TFontDrawing& drawing : drawings) {
                 if (vetter.Vet(drawing) == TFontVerdict::NoHelper) Fail("the font vetting helper does not start");
@@ -266,7 +266,7 @@ void MeasureHelperAlone(const FileList& files) {
 }
 
 void MeasureFolder(const std::string& folder, HWND window) {
-    const FileList files = FilesIn(folder, "*.ttf");
+    const FileList files = FilesIn(WideFromAnsi(folder), L"*.ttf");
     if (files.empty()) Fail("no *.ttf in " + folder);
     double floorBest = 1e9, scanBest = 1e9, firstBest = 1e9, clickBest = 1e9;
     int floorDrawn = 0, scanComplete = 0, firstComplete = 0;

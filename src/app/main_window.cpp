@@ -33,9 +33,9 @@ void TScanDisplay::ShowIfDue() {
     }
 }
 
-int CountFiles(const std::string& pattern) {
+int CountFiles(const std::wstring& pattern) {
     int count = 0;
-    ForEachDirectoryEntry(pattern, [&](const WIN32_FIND_DATAA&) { ++count; });
+    ForEachDirectoryEntry(pattern, [&](const WIN32_FIND_DATAW&) { ++count; });
     return count;
 }
 
@@ -134,8 +134,7 @@ void TfrmMain::ListView1SelectItem(TComponent*, int, bool) {
             return;
         }
         lblSelectedFontName->SetWideCaption(ListView1->WideSubItem(index, 1));
-        lblFontFileName->SetWideCaption(AddBackslash(WideFromAnsi(ShellTreeView1->Path())) +
-                                        ListView1->WideSubItem(index, 0));
+        lblFontFileName->SetWideCaption(AddBackslash(ShellTreeView1->Path()) + ListView1->WideSubItem(index, 0));
     });
 }
 
@@ -162,9 +161,9 @@ void TfrmMain::ShellTreeView1Change(TComponent*, HTREEITEM) {
     if (scanning_) return;  // the tree is disabled during a scan; only a program can get here
     scanning_ = true;
     SilentCall([this] {
-        const std::string folder = ShellTreeView1->Path();
+        const std::wstring folder = ShellTreeView1->Path();
         // A virtual folder (the computer) has no path and holds no files.
-        const int count = folder.empty() ? 0 : CountFiles(AddBackslash(folder) + "*.ttf");
+        const int count = folder.empty() ? 0 : CountFiles(AddBackslash(folder) + L"*.ttf");
         if (count > 0) {
             // The helpers start first, so that their start overlaps all that comes before the
             // first file, and work through the folder ahead of the scan.
@@ -213,7 +212,7 @@ void TfrmMain::FitProgressTextPanel(int count) {
     StatusProgressBar1->SetPanelIndex(StatusProgressBar1->PanelIndex());
 }
 
-void TfrmMain::FindFile1Find(const std::string& FileName, const std::string& Path, const TSearchRec&, bool& Cancel) {
+void TfrmMain::FindFile1Find(const std::wstring& FileName, const std::wstring& Path, const TSearchRec&, bool& Cancel) {
     if (scanDisplay_) scanDisplay_->ShowIfDue();
     Cancel = StopFlag;
     StatusProgressBar1->SetPosition(StatusProgressBar1->Position() + 1);
@@ -222,7 +221,7 @@ void TfrmMain::FindFile1Find(const std::string& FileName, const std::string& Pat
     SilentCall([&] {
         Application->ProcessMessages();
         Screen->SetCursor(crHourGlass);
-        const std::wstring path = WideFromAnsi(Path + FileName);
+        const std::wstring path = Path + FileName;
         const TFontDrawing thumbnail = ThumbnailDrawing(path);
         // A file the helper could not draw counts as one the system cannot register.
         const bool drawable = MayDraw(thumbnail);
@@ -234,7 +233,7 @@ void TfrmMain::FindFile1Find(const std::string& FileName, const std::string& Pat
             ListView1->AddSubItem(row, FileName);
             ListView1->AddSubItem(row, drawn->face);
         } else {
-            AddRowDrawnHere(WideFromAnsi(FileName), path, drawable);
+            AddRowDrawnHere(FileName, path, drawable);
         }
         FontImageCount += 1;
     });
@@ -263,9 +262,9 @@ TFontDrawing TfrmMain::ThumbnailDrawing(const std::wstring& path) const {
     return TFontDrawing{path, L"", "", kThumbnailPoints, ImageList1->Width(), ImageList1->Height()};
 }
 
-void TfrmMain::PrefetchThumbnails(const std::string& folder) {
+void TfrmMain::PrefetchThumbnails(const std::wstring& folder) {
     std::vector<TFontDrawing> drawings;
-    for (const std::string& path : FilesIn(folder, "*.ttf")) drawings.push_back(ThumbnailDrawing(WideFromAnsi(path)));
+    for (const std::wstring& path : FilesIn(folder, L"*.ttf")) drawings.push_back(ThumbnailDrawing(path));
     vetter_.Prefetch(drawings);
 }
 

@@ -117,7 +117,7 @@ public:
     void ListView1SelectItem(TComponent* Sender, int Item, bool Selected);
     void FontNameListBox1Click(TComponent* Sender);
     void ShellTreeView1Change(TComponent* Sender, HTREEITEM Node);
-    void FindFile1Find(const std::string& FileName, const std::string& Path, const TSearchRec& Search, bool& Cancel);
+    void FindFile1Find(const std::wstring& FileName, const std::wstring& Path, const TSearchRec& Search, bool& Cancel);
     void ImagesClear();
     void btnFontPreviewClick(TComponent* Sender);
     void btnSaveFontPreviewClick(TComponent* Sender);
@@ -146,7 +146,7 @@ private:
     void AddRowDrawnHere(const std::wstring& fileName, const std::wstring& path, bool drawable);
     void DrawPreviewPass();
     TFontDrawing ThumbnailDrawing(const std::wstring& path) const;
-    void PrefetchThumbnails(const std::string& folder);
+    void PrefetchThumbnails(const std::wstring& folder);
     // Widens the progress text's panel to hold "count/count" whole, or narrows it back; the
     // progress bar in the next panel moves along.
     void FitProgressTextPanel(int count);

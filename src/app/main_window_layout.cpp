@@ -171,7 +171,7 @@ void TfrmMain::BuildLayout() {
     Image1 = b.Place<TImage>("Image1", Panel4, 16, 160, 233, 65);
 
     FindFile1 = b.Make<TFindFile>("FindFile1");
-    FindFile1->SetFolderName("C:\\");
+    FindFile1->SetFolderName(L"C:\\");
     FindFile1->SetIsFindSub(false);
     FindFile1->SetCheckTimeIs(tmNone);
     FindFile1->SetCheckTimeKind(tmLastWrite);
@@ -206,7 +206,7 @@ void TfrmMain::BindHandlers() {
     btnSaveFontPreview->OnClick = [this](TComponent* s) { btnSaveFontPreviewClick(s); };
     FontNameListBox1->OnClick = [this](TComponent* s) { FontNameListBox1Click(s); };
     ShellTreeView1->OnChange = [this](TComponent* s, HTREEITEM node) { ShellTreeView1Change(s, node); };
-    FindFile1->OnFind = [this](const std::string& name, const std::string& path, const TSearchRec& rec, bool& cancel) {
+    FindFile1->OnFind = [this](const std::wstring& name, const std::wstring& path, const TSearchRec& rec, bool& cancel) {
         FindFile1Find(name, path, rec, cancel);
     };
 }

@@ -2,7 +2,7 @@
 
 #include "widgets/application.h"
 #include "widgets/handles.h"
-#include "widgets/path_text.h"
+#include "widgets/wide_text.h"
 
 namespace {
 
@@ -18,25 +18,28 @@ int64_t DaysFromCivil(int year, int month, int day) {
     return era * 146097 + dayOfEra - 719468;
 }
 
+template <class Text>
 struct BaseAndExtension {
-    std::string base;
-    std::string extension;
+    Text base;
+    Text extension;
 };
 
 // 0x2E is never the trail byte of a double-byte character, so the last '.' byte is a dot.
-BaseAndExtension SplitAtLastDot(const std::string& text) {
+template <class Text>
+BaseAndExtension<Text> SplitAtLastDot(const Text& text) {
     const size_t dot = text.rfind('.');
-    if (dot == std::string::npos) return {text, {}};
+    if (dot == Text::npos) return {text, {}};
     return {text.substr(0, dot), text.substr(dot + 1)};
 }
 
 // The text against a pattern that begins with "*", compared from the back up to the nearest
 // star.
-bool MatchesTail(const std::string& text, size_t textStart, const std::string& pattern, size_t patternStart) {
+template <class Text>
+bool MatchesTail(const Text& text, size_t textStart, const Text& pattern, size_t patternStart) {
     size_t t = text.size();
     size_t p = pattern.size();
     while (p > patternStart) {
-        const char wanted = pattern[p - 1];
+        const auto wanted = pattern[p - 1];
         if (wanted == '*') return true;
         if (t == textStart) return false;
         if (wanted != '?' && wanted != text[t - 1]) return false;
@@ -46,7 +49,47 @@ bool MatchesTail(const std::string& text, size_t textStart, const std::string& p
     return false;  // not reached: the pattern's first character is a star
 }
 
-FILETIME ChosenTime(const WIN32_FIND_DATAA& entry, TTimeKind kind) {
+// The wildcard rule over bytes of the code page or units of UTF-16.
+template <class Text>
+bool MatchesPatternOf(const Text& text, const Text& pattern) {
+    if (!pattern.empty() && pattern[0] == '*') return pattern.size() == 1 || MatchesTail(text, 0, pattern, 0);
+    size_t p = 0;
+    for (size_t t = 0; t < text.size(); ++t, ++p) {
+        if (p == pattern.size()) return false;
+        const auto wanted = pattern[p];
+        if (wanted == '*') return p + 1 == pattern.size() || MatchesTail(text, t, pattern, p);
+        if (wanted != '?' && wanted != text[t]) return false;
+    }
+    return p == pattern.size() || pattern[p] == '*';
+}
+
+// Both already upper-cased.
+template <class Text>
+bool MatchesUpperMask(const Text& name, const Text& mask) {
+    const BaseAndExtension<Text> n = SplitAtLastDot(name);
+    const BaseAndExtension<Text> m = SplitAtLastDot(mask);
+    if (n.base.empty() || m.base.empty()) return false;
+    if (mask.size() == 1 && mask[0] == '*') return true;
+    if (mask.size() == 3 && mask[0] == '*' && mask[1] == '.' && mask[2] == '*') return true;
+    return MatchesPatternOf(n.base, m.base) && MatchesPatternOf(n.extension, m.extension);
+}
+
+std::wstring UpperCaseWide(const std::wstring& text) {
+    std::wstring upper = text;
+    if (!upper.empty()) CharUpperBuffW(upper.data(), static_cast<DWORD>(upper.size()));
+    return upper;
+}
+
+template <class Name>
+bool MatchesAnyMaskOf(const Name& name, const std::vector<std::string>& masks) {
+    if (masks.empty()) return true;
+    for (const std::string& mask : masks) {
+        if (MatchesMask(name, mask)) return true;
+    }
+    return false;
+}
+
+FILETIME ChosenTime(const WIN32_FIND_DATAW& entry, TTimeKind kind) {
     switch (kind) {
     case tmCreate: return entry.ftCreationTime;
     case tmLastAccess: return entry.ftLastAccessTime;
@@ -55,7 +98,7 @@ FILETIME ChosenTime(const WIN32_FIND_DATAA& entry, TTimeKind kind) {
     }
 }
 
-TSearchRec SearchRecOf(const WIN32_FIND_DATAA& entry) {
+TSearchRec SearchRecOf(const WIN32_FIND_DATAW& entry) {
     TSearchRec rec;
     rec.Size = static_cast<int64_t>(entry.nFileSizeHigh) << 32 | entry.nFileSizeLow;
     rec.Attr = entry.dwFileAttributes;
@@ -70,7 +113,7 @@ TFindFile::TFindFile(TComponent* owner) : TComponent(owner), checkedTime_(Curren
 
 TFindFile::~TFindFile() { *alive_ = false; }
 
-void TFindFile::SetFolderName(const std::string& value) {
+void TFindFile::SetFolderName(const std::wstring& value) {
     if (value != folderName_) folderName_ = value;
 }
 
@@ -99,15 +142,15 @@ int TFindFile::Execute() {
     foundCount_ = 0;
     cancel_ = false;
     const std::shared_ptr<bool> alive = alive_;
-    SearchFolder(std::string(folderName_));
+    SearchFolder(std::wstring(folderName_));
     return *alive ? foundCount_ : 0;
 }
 
-void TFindFile::SearchFolder(const std::string& folder) {
-    const std::string base = RemoveBackslash(folder) + "\\";
-    WIN32_FIND_DATAA entry;
+void TFindFile::SearchFolder(const std::wstring& folder) {
+    const std::wstring base = RemoveBackslash(folder) + L"\\";
+    WIN32_FIND_DATAW entry;
     // Every kind of entry comes back, directories and hidden or system files included.
-    FindHandle search(FindFirstFileA((base + "*.*").c_str(), &entry));
+    FindHandle search(FindFirstFileW(ExtendedLengthPath(base + L"*.*").c_str(), &entry));
     if (!search.valid()) return;
     const std::shared_ptr<bool> alive = alive_;
     do {
@@ -116,14 +159,14 @@ void TFindFile::SearchFolder(const std::string& folder) {
         if (!*alive || cancel_) return;
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             // Skips "." and "..", and folders such as ".git" or ".cache" with them.
-            if (isFindSub_ && entry.cFileName[0] != '.') SearchFolder(base + entry.cFileName + "\\");
+            if (isFindSub_ && entry.cFileName[0] != L'.') SearchFolder(base + entry.cFileName + L"\\");
             continue;
         }
-        if (MatchesAnyMask(entry.cFileName, fileMask_) && PassesFilters(entry)) Report(entry, base);
-    } while (FindNextFileA(search.get(), &entry));
+        if (MatchesAnyMask(std::wstring(entry.cFileName), fileMask_) && PassesFilters(entry)) Report(entry, base);
+    } while (FindNextFileW(search.get(), &entry));
 }
 
-bool TFindFile::PassesFilters(const WIN32_FIND_DATAA& entry) const {
+bool TFindFile::PassesFilters(const WIN32_FIND_DATAW& entry) const {
     if (checkTimeIs_ == tmNone) return true;
     const TDateTime time = FileTimeToLocalDateTime(ChosenTime(entry, checkTimeKind_));
     if (checkTimeIs_ == tmOlder) return time < checkedTime_;
@@ -131,7 +174,7 @@ bool TFindFile::PassesFilters(const WIN32_FIND_DATAA& entry) const {
     return false;
 }
 
-void TFindFile::Report(const WIN32_FIND_DATAA& entry, const std::string& base) {
+void TFindFile::Report(const WIN32_FIND_DATAW& entry, const std::wstring& base) {
     ++foundCount_;
     if (!OnFind) return;
     // A copy, so a handler that assigns OnFind does not destroy the function while it runs.
@@ -139,33 +182,25 @@ void TFindFile::Report(const WIN32_FIND_DATAA& entry, const std::string& base) {
     handler(entry.cFileName, base, SearchRecOf(entry), cancel_);
 }
 
-bool MatchesPattern(const std::string& text, const std::string& pattern) {
-    if (!pattern.empty() && pattern[0] == '*') return pattern.size() == 1 || MatchesTail(text, 0, pattern, 0);
-    size_t p = 0;
-    for (size_t t = 0; t < text.size(); ++t, ++p) {
-        if (p == pattern.size()) return false;
-        const char wanted = pattern[p];
-        if (wanted == '*') return p + 1 == pattern.size() || MatchesTail(text, t, pattern, p);
-        if (wanted != '?' && wanted != text[t]) return false;
-    }
-    return p == pattern.size() || pattern[p] == '*';
-}
+bool MatchesPattern(const std::string& text, const std::string& pattern) { return MatchesPatternOf(text, pattern); }
 
 bool MatchesMask(const std::string& name, const std::string& mask) {
-    const std::string upperMask = UpperCaseAnsi(mask);
-    const BaseAndExtension n = SplitAtLastDot(UpperCaseAnsi(name));
-    const BaseAndExtension m = SplitAtLastDot(upperMask);
-    if (n.base.empty() || m.base.empty()) return false;
-    if (upperMask == "*" || upperMask == "*.*") return true;
-    return MatchesPattern(n.base, m.base) && MatchesPattern(n.extension, m.extension);
+    return MatchesUpperMask(UpperCaseAnsi(name), UpperCaseAnsi(mask));
+}
+
+bool MatchesMask(const std::wstring& name, const std::string& mask) {
+    // A name the code page holds matches exactly as it always has.
+    const std::string ansi = AnsiFromWide(name);
+    if (WideFromAnsi(ansi) == name) return MatchesMask(ansi, mask);
+    return MatchesUpperMask(UpperCaseWide(name), UpperCaseWide(WideFromAnsi(mask)));
 }
 
 bool MatchesAnyMask(const std::string& name, const std::vector<std::string>& masks) {
-    if (masks.empty()) return true;
-    for (const std::string& mask : masks) {
-        if (MatchesMask(name, mask)) return true;
-    }
-    return false;
+    return MatchesAnyMaskOf(name, masks);
+}
+
+bool MatchesAnyMask(const std::wstring& name, const std::vector<std::string>& masks) {
+    return MatchesAnyMaskOf(name, masks);
 }
 
 std::string UpperCaseAnsi(const std::string& text) {

@@ -15,16 +15,18 @@ using TDateTime = double;
 enum TTimeFunc : uint8_t { tmNone, tmOlder, tmNewer };
 enum TTimeKind : uint8_t { tmCreate, tmLastWrite, tmLastAccess };
 
-// One directory entry as the search returned it.
+// One directory entry as the search returned it. Names and paths are the file system's own, in
+// UTF-16: through the "A" functions a name outside the code page comes back as a look-alike or
+// with "?", which names another file or none.
 struct TSearchRec {
     int64_t Size = 0;
     DWORD Attr = 0;
-    std::string Name;
-    WIN32_FIND_DATAA FindData{};
+    std::wstring Name;
+    WIN32_FIND_DATAW FindData{};
 };
 
-using TOnFindEvent =
-    std::function<void(const std::string& FileName, const std::string& Path, const TSearchRec& Search, bool& Cancel)>;
+using TOnFindEvent = std::function<void(const std::wstring& FileName, const std::wstring& Path,
+                                        const TSearchRec& Search, bool& Cancel)>;
 
 // Walks a folder (and, if asked, its subfolders, depth first) and reports every file that
 // passes the name masks and the date filter through OnFind. Pumps messages before every
@@ -38,8 +40,8 @@ public:
     // is empty. A folder that cannot be read reports nothing.
     int Execute();
 
-    const std::string& FolderName() const { return folderName_; }
-    void SetFolderName(const std::string& value);
+    const std::wstring& FolderName() const { return folderName_; }
+    void SetFolderName(const std::wstring& value);
     // Name masks such as "*.ttf"; empty means every file.
     const std::vector<std::string>& FileMask() const { return fileMask_; }
     void SetFileMask(const std::vector<std::string>& value);
@@ -59,11 +61,11 @@ public:
     TOnFindEvent OnFind;
 
 private:
-    void SearchFolder(const std::string& folder);
-    bool PassesFilters(const WIN32_FIND_DATAA& entry) const;
-    void Report(const WIN32_FIND_DATAA& entry, const std::string& base);
+    void SearchFolder(const std::wstring& folder);
+    bool PassesFilters(const WIN32_FIND_DATAW& entry) const;
+    void Report(const WIN32_FIND_DATAW& entry, const std::wstring& base);
 
-    std::string folderName_ = "C:\\";
+    std::wstring folderName_ = L"C:\\";
     std::vector<std::string> fileMask_;
     TDateTime checkedTime_;
     bool isFindSub_ = true;
@@ -79,8 +81,12 @@ private:
 // their last dot; an empty base on either side never matches; "*" and "*.*" match anything
 // else; otherwise bases and extensions are compared by MatchesPattern.
 bool MatchesMask(const std::string& name, const std::string& mask);
+// The same for a file system's name: a name the code page holds exactly is matched as above, its
+// double-byte characters counting two for "?"; any other name in UTF-16, where "?" is one unit.
+bool MatchesMask(const std::wstring& name, const std::string& mask);
 // True when `name` matches at least one of `masks`, or when there are none.
 bool MatchesAnyMask(const std::string& name, const std::vector<std::string>& masks);
+bool MatchesAnyMask(const std::wstring& name, const std::vector<std::string>& masks);
 // The wildcard rule: "?" is any one byte; text before the first "*" is checked from the front,
 // text after the last "*" from the back, and what lies between the stars is ignored.
 bool MatchesPattern(const std::string& text, const std::string& pattern);

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "widgets/path_text.h"
+#include "widgets/wide_text.h"
 
 namespace {
 // A COM interface pointer released at scope exit.
@@ -18,27 +18,40 @@ struct ComPtr {
     T** operator&() { return &p; }
 };
 
-std::string PathOf(LPCITEMIDLIST pidl) {
-    char path[MAX_PATH] = {};
-    if (!pidl || !SHGetPathFromIDListA(pidl, path)) return std::string();
+std::wstring PathOf(LPCITEMIDLIST pidl) {
+    wchar_t path[MAX_PATH] = {};
+    if (!pidl || !SHGetPathFromIDListW(pidl, path)) return std::wstring();
     return path;
 }
 
-std::string DisplayName(IShellFolder* folder, LPCITEMIDLIST child) {
+std::wstring DisplayName(IShellFolder* folder, LPCITEMIDLIST child, SHGDNF flags = SHGDN_INFOLDER) {
     STRRET name{};
-    char buffer[MAX_PATH] = {};
-    if (SUCCEEDED(folder->GetDisplayNameOf(child, SHGDN_INFOLDER, &name))) StrRetToBufA(&name, child, buffer, MAX_PATH);
+    wchar_t buffer[MAX_PATH] = {};
+    if (SUCCEEDED(folder->GetDisplayNameOf(child, flags, &name))) StrRetToBufW(&name, child, buffer, MAX_PATH);
     return buffer;
 }
 
-std::string Upper(std::string s) {
-    if (!s.empty()) CharUpperBuffA(s.data(), static_cast<DWORD>(s.size()));
+// The path of a folder found in `parent`. The shell hands out at most MAX_PATH - 1 characters
+// (Wine cuts a longer path there and reports success; Windows fails): the path of a file-system
+// folder inside one with a path is that path and the folder's own name.
+std::wstring ChildPath(IShellFolder* parent, const std::wstring& parentPath, LPCITEMIDLIST relative,
+                       LPCITEMIDLIST absolute, SFGAOF attributes) {
+    std::wstring path = PathOf(absolute);
+    if ((path.empty() || path.size() >= MAX_PATH - 1) && (attributes & SFGAO_FILESYSTEM) && !parentPath.empty()) {
+        const std::wstring name = DisplayName(parent, relative, SHGDN_INFOLDER | SHGDN_FORPARSING);
+        if (!name.empty()) path = AddBackslash(parentPath) + name;
+    }
+    return path;
+}
+
+std::wstring Upper(std::wstring s) {
+    if (!s.empty()) CharUpperBuffW(s.data(), static_cast<DWORD>(s.size()));
     return s;
 }
 
-bool PathWithin(const std::string& target, const std::string& folder) {
+bool PathWithin(const std::wstring& target, const std::wstring& folder) {
     if (folder.empty()) return false;
-    std::string t = Upper(target), f = Upper(folder);
+    std::wstring t = Upper(target), f = Upper(folder);
     if (t == f) return true;
     f = AddBackslash(f);
     return t.compare(0, f.size(), f) == 0;
@@ -47,6 +60,7 @@ bool PathWithin(const std::string& target, const std::string& folder) {
 
 struct TShellTreeView::Node {
     LPITEMIDLIST pidl = nullptr;  // absolute, owned
+    std::wstring path;            // empty for a virtual folder
     bool populated = false;
     ~Node() { CoTaskMemFree(pidl); }
 };
@@ -79,11 +93,11 @@ void TShellTreeView::AfterCreateWnd() {
     ComPtr<IShellFolder> root;
     SHGetDesktopFolder(&root);
     STRRET name{};
-    char buffer[MAX_PATH] = "Desktop";
-    if (root.p && SUCCEEDED(root->GetDisplayNameOf(desktop, SHGDN_NORMAL, &name))) StrRetToBufA(&name, desktop, buffer, MAX_PATH);
+    wchar_t buffer[MAX_PATH] = L"Desktop";
+    if (root.p && SUCCEEDED(root->GetDisplayNameOf(desktop, SHGDN_NORMAL, &name))) StrRetToBufW(&name, desktop, buffer, MAX_PATH);
     // The first selection belongs to building the tree, not to the user: no change event.
     filling_ = true;
-    HTREEITEM top = AddNode(TVI_ROOT, desktop, buffer, true);
+    HTREEITEM top = AddNode(TVI_ROOT, desktop, buffer, PathOf(desktop), true);
     SendMessageA(h, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(top));
     SendMessageA(h, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(top));
     filling_ = false;
@@ -102,23 +116,26 @@ TShellTreeView::Node* TShellTreeView::NodeOf(HTREEITEM item) const {
     return reinterpret_cast<Node*>(tv.lParam);
 }
 
-HTREEITEM TShellTreeView::AddNode(HTREEITEM parent, LPITEMIDLIST absolute, const std::string& name, bool hasChildren) {
+HTREEITEM TShellTreeView::AddNode(HTREEITEM parent, LPITEMIDLIST absolute, const std::wstring& name,
+                                  std::wstring path, bool hasChildren) {
     auto node = std::make_unique<Node>();
     node->pidl = absolute;
+    node->path = std::move(path);
     SHFILEINFOA info{}, open{};
     SHGetFileInfoA(reinterpret_cast<LPCSTR>(absolute), 0, &info, sizeof(info), SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
     SHGetFileInfoA(reinterpret_cast<LPCSTR>(absolute), 0, &open, sizeof(open),
                    SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_OPENICON);
-    TVINSERTSTRUCTA insert{};
+    // The tree keeps its texts in UTF-16, so a window made with the ANSI class shows these whole.
+    TVINSERTSTRUCTW insert{};
     insert.hParent = parent;
     insert.hInsertAfter = TVI_LAST;
     insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_CHILDREN | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
-    insert.item.pszText = const_cast<char*>(name.c_str());
+    insert.item.pszText = const_cast<wchar_t*>(name.c_str());
     insert.item.cChildren = hasChildren ? 1 : 0;
     insert.item.iImage = info.iIcon;
     insert.item.iSelectedImage = open.iIcon ? open.iIcon : info.iIcon;
     insert.item.lParam = reinterpret_cast<LPARAM>(node.get());
-    auto item = reinterpret_cast<HTREEITEM>(SendMessageA(HandleOrNull(), TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+    auto item = reinterpret_cast<HTREEITEM>(SendMessageW(HandleOrNull(), TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
     if (item) nodes_.push_back(std::move(node));
     else node->pidl = nullptr, CoTaskMemFree(absolute);
     return item;
@@ -139,14 +156,18 @@ void TShellTreeView::Populate(HTREEITEM item) {
     ComPtr<IEnumIDList> children;
     if (folder->EnumObjects(HandleOrNull(), SHCONTF_FOLDERS, &children) != S_OK || !children.p) return;
 
-    struct Child { std::string name; LPITEMIDLIST absolute; bool hasChildren; };
+    struct Child { std::wstring name; LPITEMIDLIST absolute; std::wstring path; bool hasChildren; };
     std::vector<Child> found;
     LPITEMIDLIST relative = nullptr;
     while (children->Next(1, &relative, nullptr) == S_OK) {
-        SFGAOF attributes = SFGAO_FOLDER | SFGAO_HASSUBFOLDER;
+        SFGAOF attributes = SFGAO_FOLDER | SFGAO_HASSUBFOLDER | SFGAO_FILESYSTEM;
         folder->GetAttributesOf(1, const_cast<LPCITEMIDLIST*>(&relative), &attributes);
         if (attributes & SFGAO_FOLDER) {
-            found.push_back({DisplayName(folder.p, relative), ILCombine(node->pidl, relative),
+            LPITEMIDLIST absolute = ILCombine(node->pidl, relative);
+            // The desktop merges folders of several places: its own path says nothing of theirs.
+            const std::wstring parentPath = node->pidl->mkid.cb != 0 ? node->path : std::wstring();
+            found.push_back({DisplayName(folder.p, relative), absolute,
+                             ChildPath(folder.p, parentPath, relative, absolute, attributes),
                              (attributes & SFGAO_HASSUBFOLDER) != 0});
         }
         CoTaskMemFree(relative);
@@ -158,7 +179,7 @@ void TShellTreeView::Populate(HTREEITEM item) {
             return static_cast<short>(HRESULT_CODE(r)) < 0;
         });
     }
-    for (Child& c : found) AddNode(item, c.absolute, c.name, c.hasChildren);
+    for (Child& c : found) AddNode(item, c.absolute, c.name, std::move(c.path), c.hasChildren);
     if (found.empty()) {
         TVITEMA tv{};
         tv.mask = TVIF_CHILDREN | TVIF_HANDLE;
@@ -167,15 +188,15 @@ void TShellTreeView::Populate(HTREEITEM item) {
     }
 }
 
-std::string TShellTreeView::Path() const {
+std::wstring TShellTreeView::Path() const {
     HWND h = HandleOrNull();
-    if (!h) return std::string();
+    if (!h) return std::wstring();
     auto item = reinterpret_cast<HTREEITEM>(SendMessageA(h, TVM_GETNEXTITEM, TVGN_CARET, 0));
     Node* node = NodeOf(item);
-    return node ? PathOf(node->pidl) : std::string();
+    return node ? node->path : std::wstring();
 }
 
-HTREEITEM TShellTreeView::FindChildToward(HTREEITEM item, const std::string& target, LPCITEMIDLIST targetPidl) {
+HTREEITEM TShellTreeView::FindChildToward(HTREEITEM item, const std::wstring& target, LPCITEMIDLIST targetPidl) {
     HTREEITEM child = MatchingChild(item, target, targetPidl);
     if (!child) {
         // The tree does not follow the file system by itself: read a folder made since again.
@@ -201,7 +222,7 @@ void TShellTreeView::Refresh(HTREEITEM item) {
     filling_ = wasFilling;
 }
 
-HTREEITEM TShellTreeView::MatchingChild(HTREEITEM item, const std::string& target, LPCITEMIDLIST targetPidl) {
+HTREEITEM TShellTreeView::MatchingChild(HTREEITEM item, const std::wstring& target, LPCITEMIDLIST targetPidl) {
     HWND h = HandleOrNull();
     Populate(item);
     HTREEITEM virtualMatch = nullptr;
@@ -209,28 +230,27 @@ HTREEITEM TShellTreeView::MatchingChild(HTREEITEM item, const std::string& targe
          child; child = reinterpret_cast<HTREEITEM>(SendMessageA(h, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(child)))) {
         Node* node = NodeOf(child);
         if (!node) continue;
-        std::string path = PathOf(node->pidl);
+        const std::wstring& path = node->path;
         if (PathWithin(target, path)) return child;
         if (path.empty() && !virtualMatch && targetPidl && ILIsParent(node->pidl, targetPidl, FALSE)) virtualMatch = child;
     }
     return virtualMatch;
 }
 
-bool TShellTreeView::SelectPath(const std::string& path) {
+bool TShellTreeView::SelectPath(const std::wstring& path) {
     HWND h = Handle();
     if (!h) return false;
-    std::wstring wide(path.size() + 1, L'\0');
-    wide.resize(MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), static_cast<int>(wide.size())));
+    std::wstring parsed = path;
     LPITEMIDLIST target = nullptr;
     ComPtr<IShellFolder> desktop;
-    if (SUCCEEDED(SHGetDesktopFolder(&desktop))) desktop->ParseDisplayName(h, nullptr, wide.data(), nullptr, &target, nullptr);
+    if (SUCCEEDED(SHGetDesktopFolder(&desktop))) desktop->ParseDisplayName(h, nullptr, parsed.data(), nullptr, &target, nullptr);
 
     auto item = reinterpret_cast<HTREEITEM>(SendMessageA(h, TVM_GETNEXTITEM, TVGN_ROOT, 0));
-    std::string wanted = path.size() > 3 ? RemoveBackslash(path) : path;  // "C:\" keeps its backslash
+    std::wstring wanted = path.size() > 3 ? RemoveBackslash(path) : path;  // "C:\" keeps its backslash
     bool found = false;
     for (int depth = 0; item && depth < 64; ++depth) {
         Node* node = NodeOf(item);
-        if (node && Upper(PathOf(node->pidl)) == Upper(wanted) && depth > 0) {
+        if (node && Upper(node->path) == Upper(wanted) && depth > 0) {
             found = true;
             break;
         }

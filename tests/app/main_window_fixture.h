@@ -41,10 +41,11 @@ protected:
     void ClickItem(TTBToolbar* bar, TTBCustomItem* item) { SystemClick(ItemCentre(bar, item)); }
 
     // Selects a folder in the tree, which runs the scan, and waits for the scan to end.
-    bool ScanFolder(const std::string& folder) {
+    bool ScanFolder(const std::wstring& folder) {
         if (!form->ShellTreeView1->SelectPath(folder)) return false;
         return PumpUntil([&] { return !form->Scanning(); }, 60000);
     }
+    bool ScanFolder(const std::string& folder) { return ScanFolder(WideFromAnsi(folder)); }
 
     std::vector<std::string> Column(int subItem) {
         std::vector<std::string> values;

@@ -156,9 +156,9 @@ TEST_F(MainWindowTest, SelectingARowShowsItsFaceAndFullPath) {
 }
 
 TEST_F(MainWindowTest, ARowInADriveRootGetsOneBackslash) {
-    ASSERT_TRUE(form->ShellTreeView1->SelectPath("Z:\\"));
+    ASSERT_TRUE(form->ShellTreeView1->SelectPath(L"Z:\\"));
     PumpUntil([&] { return !form->Scanning(); }, 60000);
-    ASSERT_EQ(form->ShellTreeView1->Path(), "Z:\\");
+    ASSERT_EQ(form->ShellTreeView1->Path(), L"Z:\\");
     int row = form->ListView1->AddItem();
     form->ListView1->AddSubItem(row, "root.ttf");
     form->ListView1->AddSubItem(row, "Root Face");

@@ -12,6 +12,7 @@
 #include "support/accessible_client.h"
 #include "support/test_env.h"
 #include "support/ui_driver.h"
+#include "widgets/wide_text.h"
 #include "widgets/directory.h"
 
 namespace {
@@ -154,14 +155,14 @@ int ScanUntilKilled(const std::string& folder) {
     form.Show();
     auto original = form.FindFile1->OnFind;
     int reports = 0;
-    form.FindFile1->OnFind = [&](const std::string& name, const std::string& path, const TSearchRec& rec, bool& cancel) {
+    form.FindFile1->OnFind = [&](const std::wstring& name, const std::wstring& path, const TSearchRec& rec, bool& cancel) {
         if (++reports == 10) {
             DWORD written = 0;
             WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), "scanning\n", 9, &written, nullptr);
         }
         original(name, path, rec, cancel);
     };
-    if (!form.ShellTreeView1->SelectPath(folder)) return 2;
+    if (!form.ShellTreeView1->SelectPath(WideFromAnsi(folder))) return 2;
     Application->Run();
     return 0;
 }
@@ -186,7 +187,7 @@ TEST(ProcessTest, KillingTheProgramInTheMiddleOfAScanLeavesNoHelperRunning) {
     for (DWORD helper : helpers) EXPECT_TRUE(ProcessEndsWithin(helper, 5000)) << helper;
     EXPECT_TRUE(ChildProcessesOf(child.process.dwProcessId).empty());
     // Nothing of it holds a file of the folder.
-    for (const std::string& file : FilesIn(dir, "*.ttf")) EXPECT_TRUE(DeleteFileA(file.c_str())) << file;
+    for (const std::wstring& file : FilesIn(WideFromAnsi(dir), L"*.ttf")) EXPECT_TRUE(DeleteFileW(file.c_str())) << file;
 }
 
 // Libraries that Sorvane, or the system on its behalf, loads while it runs. A copy of each lies

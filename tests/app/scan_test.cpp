@@ -17,12 +17,12 @@ class ScanRecorder {
 public:
     explicit ScanRecorder(TfrmMain& form, std::function<void(int report)> during = nullptr) : form_(form) {
         auto original = form.FindFile1->OnFind;
-        form.FindFile1->OnFind = [this, original, during](const std::string& name, const std::string& path,
+        form.FindFile1->OnFind = [this, original, during](const std::wstring& name, const std::wstring& path,
                                                           const TSearchRec& rec, bool& cancel) {
             ++reports;
             if (during) during(reports);
             original(name, path, rec, cancel);
-            names.push_back(name);
+            names.push_back(AnsiFromWide(name));
             statusTexts.push_back(form_.StatusBar1->PanelText(0));
         };
     }
@@ -333,9 +333,9 @@ TEST_F(MainWindowTest, FilesThatFaultOrHangTheHelperGetNameOnlyRowsAndTheScanGoe
     EXPECT_LE(form->Vetter().HelperCount(), 1u);
     EXPECT_FALSE(TempFontLoaded);
     EXPECT_FALSE(AnyFamilyStartsWith("SorvaneDamaged"));
-    const std::vector<std::string> files = FilesIn(dir, "*.ttf");
+    const std::vector<std::wstring> files = FilesIn(WideFromAnsi(dir), L"*.ttf");
     EXPECT_EQ(files.size(), 16u);
-    for (const std::string& file : files) EXPECT_TRUE(DeleteFileA(file.c_str())) << file;
+    for (const std::wstring& file : files) EXPECT_TRUE(DeleteFileW(file.c_str())) << file;
 }
 
 TEST_F(MainWindowTest, APreviewOfAFileTheHelperCannotDrawDrawsNothing) {
@@ -442,8 +442,8 @@ void CALLBACK TimeTick(HWND, UINT, UINT_PTR, DWORD) {
 TEST_F(MainWindowTest, AFolderOfFontsDamagedAnywhereScansWholeWhileTheSystemsDrawingFaultsOnSome) {
     const std::string dir = FreshTempDir("scan-scattered");
     std::vector<std::string> damaged;
-    for (const std::string& file : FilesIn(TestFontDir() + "\\scattered", "*.ttf")) {
-        const std::string name = file.substr(file.find_last_of('\\') + 1);
+    for (const std::wstring& file : FilesIn(WideFromAnsi(TestFontDir() + "\\scattered"), L"*.ttf")) {
+        const std::string name = AnsiFromWide(FileNameOf(file));
         CopyTestFont("scattered\\" + name, dir, name);
         damaged.push_back(dir + "\\" + name);
     }
@@ -502,9 +502,9 @@ TEST_F(MainWindowTest, AFolderOfFontsDamagedAnywhereScansWholeWhileTheSystemsDra
     EXPECT_LE(form->Vetter().HelperCount(), 1u);
     EXPECT_FALSE(TempFontLoaded);
     EXPECT_FALSE(AnyFamilyStartsWith("SorvaneScattered"));
-    const std::vector<std::string> files = FilesIn(dir, "*.ttf");
+    const std::vector<std::wstring> files = FilesIn(WideFromAnsi(dir), L"*.ttf");
     EXPECT_EQ(files.size(), damaged.size() + good.size());
-    for (const std::string& file : files) EXPECT_TRUE(DeleteFileA(file.c_str())) << file;
+    for (const std::wstring& file : files) EXPECT_TRUE(DeleteFileW(file.c_str())) << file;
 }
 
 }  // namespace

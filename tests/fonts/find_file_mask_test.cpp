@@ -44,6 +44,31 @@ TEST(FindFileMask, MaskRule) {
         EXPECT_EQ(MatchesMask(c.name, c.mask), c.matches) << "'" << c.name << "' against '" << c.mask << "'";
 }
 
+// Names from the file system: those the code page holds follow the rule above to the byte, the
+// others are matched in UTF-16.
+TEST(FindFileMask, WideNamesKeepTheByteRuleInsideTheCodePage) {
+    struct Case {
+        const wchar_t* name;
+        const char* mask;
+        bool matches;
+    } cases[] = {
+        {L"Café.ttf", "*.TTF", true},     {L"café.TTF", "CAF?.ttf", true},   {L"Café.ttf", "Cafe.ttf", false},
+        {L"한글.ttf", "??.ttf", true},     {L"한글.ttf", "?.ttf", false},
+        {L"음표🎵.ttf", "????.ttf", true},  {L"음표🎵.ttf", "???.ttf", false},  // a surrogate pair is two units
+        {L"简体字.ttc", "*.ttf", false},   {L".한글", "*", false},           {L"한글", "*.*", true},
+        // Inside the code page a double-byte character is two bytes for "?", as it always was.
+        {L"ソ.ttf", "?.ttf", false},      {L"ソ.ttf", "??.ttf", true},       {L"ヂ.TXT", "ア.TXT", false},
+        {L"ソフト.TTF", "ソ*.ttf", true},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(MatchesMask(std::wstring(c.name), c.mask), c.matches) << c.mask;
+    }
+    const std::wstring hangul = L"한글.";
+    EXPECT_TRUE(MatchesAnyMask(hangul + L"bin", {}));
+    EXPECT_TRUE(MatchesAnyMask(hangul + L"ttc", {"*.ttf", "*.ttc"}));
+    EXPECT_FALSE(MatchesAnyMask(hangul + L"otf", {"*.ttf", "*.ttc"}));
+}
+
 TEST(FindFileMask, MaskListNeedsOneMatchOrNoMasks) {
     EXPECT_TRUE(MatchesAnyMask("anything.bin", {}));
     EXPECT_TRUE(MatchesAnyMask("a.ttc", {"*.ttf", "*.ttc"}));

@@ -35,22 +35,28 @@ struct Report {
     bool operator==(const Report&) const = default;
 };
 
-// A finder that records every report; `cancelAt` answers Cancel on that report.
+// A finder that records every report, in the code page (the names here are all inside it) and
+// exactly; `cancelAt` answers Cancel on that report.
 struct RecordingFinder {
     TFindFile finder{nullptr};
     std::vector<Report> reports;
+    std::vector<std::wstring> wideNames, widePaths;
     int cancelAt = 0;
 
-    explicit RecordingFinder(const std::string& folder, std::vector<std::string> masks = {}, bool sub = false) {
+    explicit RecordingFinder(const std::wstring& folder, std::vector<std::string> masks = {}, bool sub = false) {
         finder.SetFolderName(folder);
         finder.SetFileMask(masks);
         finder.SetIsFindSub(sub);
-        finder.OnFind = [this](const std::string& name, const std::string& path, const TSearchRec& rec, bool& cancel) {
+        finder.OnFind = [this](const std::wstring& name, const std::wstring& path, const TSearchRec& rec, bool& cancel) {
             EXPECT_EQ(rec.Name, name);
-            reports.push_back({name, path});
+            reports.push_back({AnsiFromWide(name), AnsiFromWide(path)});
+            wideNames.push_back(name);
+            widePaths.push_back(path);
             if (static_cast<int>(reports.size()) == cancelAt) cancel = true;
         };
     }
+    explicit RecordingFinder(const std::string& folder, std::vector<std::string> masks = {}, bool sub = false)
+        : RecordingFinder(WideFromAnsi(folder), std::move(masks), sub) {}
     std::vector<std::string> Names() const {
         std::vector<std::string> names;
         for (const Report& r : reports) names.push_back(r.name);
@@ -79,7 +85,7 @@ using Names = std::vector<std::string>;
 
 TEST(FindFile, ConstructorDefaults) {
     TFindFile finder(nullptr);
-    EXPECT_EQ(finder.FolderName(), "C:\\");
+    EXPECT_EQ(finder.FolderName(), L"C:\\");
     EXPECT_TRUE(finder.FileMask().empty());
     EXPECT_TRUE(finder.IsFindSub());
     EXPECT_EQ(finder.CheckTimeIs(), tmNone);
@@ -156,8 +162,8 @@ TEST_F(FindFileTree, CommandArrivingDuringAReportStopsAfterTheNextReport) {
     bool stopFlag = false;
     int reports = 0;
     TFindFile finder(nullptr);
-    finder.SetFolderName(root);
-    finder.OnFind = [&](const std::string&, const std::string&, const TSearchRec&, bool& cancel) {
+    finder.SetFolderName(WideFromAnsi(root));
+    finder.OnFind = [&](const std::wstring&, const std::wstring&, const TSearchRec&, bool& cancel) {
         cancel = stopFlag;
         if (++reports == 1) PostCall([&] { stopFlag = true; });
     };
@@ -168,9 +174,9 @@ TEST_F(FindFileTree, CommandArrivingDuringAReportStopsAfterTheNextReport) {
 TEST_F(FindFileTree, FinderFreedByAHandlerDuringTheRunEndsIt) {
     auto owned = std::make_unique<TFindFile>(nullptr);
     TFindFile* finder = owned.get();
-    finder->SetFolderName(root);
+    finder->SetFolderName(WideFromAnsi(root));
     int reports = 0;
-    finder->OnFind = [&](const std::string&, const std::string&, const TSearchRec&, bool&) {
+    finder->OnFind = [&](const std::wstring&, const std::wstring&, const TSearchRec&, bool&) {
         if (++reports == 1) PostCall([&] { owned.reset(); });
     };
     finder->Execute();
@@ -180,7 +186,7 @@ TEST_F(FindFileTree, FinderFreedByAHandlerDuringTheRunEndsIt) {
 
 TEST_F(FindFileTree, ErrorInHandlerPropagatesAndTheFinderStaysUsable) {
     RecordingFinder f(root, {"*.ttf"}, true);
-    f.finder.OnFind = [](const std::string&, const std::string&, const TSearchRec&, bool&) {
+    f.finder.OnFind = [](const std::wstring&, const std::wstring&, const TSearchRec&, bool&) {
         throw Exception("handler failed");
     };
     EXPECT_THROW(f.finder.Execute(), Exception);
@@ -259,4 +265,35 @@ TEST(FindFile, DriveWithAndWithoutBackslashSearchesTheRoot) {
     EXPECT_EQ(bare.reports, slash.reports);
     EXPECT_EQ(bare.reports.at(0).path, "C:\\");
     DeleteFileA(marker.c_str());
+}
+
+// Names outside the code page reach the handler exactly, each once, beside their look-alikes;
+// a folder past MAX_PATH is searched all the same.
+TEST(FindFile, NamesOutsideTheCodePageAndFoldersPastMaxPathAreReportedExactly) {
+    const std::wstring root = WideFromAnsi(FreshTempDir("find-unicode"));
+    const std::wstring middle = root + L"\\" + std::wstring(120, L'm');
+    const std::wstring deep = middle + L"\\" + std::wstring(120, L'd');
+    ASSERT_GT(deep.size(), size_t{MAX_PATH});
+    ASSERT_TRUE(CreateDirectoryW(ExtendedLengthPath(middle).c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(ExtendedLengthPath(deep).c_str(), nullptr));
+    std::vector<std::wstring> names = {L"Café.ttf", L"Cafe.ttf", L"简体字.ttf", L"한글.ttf", L"音符🎵.ttf", L"ソ表.ttf"};
+    for (const std::wstring& folder : {root, deep}) {
+        for (const std::wstring& name : names) {
+            HANDLE file = CreateFileW(ExtendedLengthPath(folder + L"\\" + name).c_str(), GENERIC_WRITE, 0, nullptr,
+                                      CREATE_NEW, 0, nullptr);
+            ASSERT_NE(file, INVALID_HANDLE_VALUE);
+            CloseHandle(file);
+        }
+    }
+    std::sort(names.begin(), names.end());
+    for (const std::wstring& folder : {root, deep}) {
+        RecordingFinder f(folder, {"*.ttf"});
+        EXPECT_EQ(f.finder.Execute(), 6);
+        std::vector<std::wstring> found = f.wideNames;
+        std::sort(found.begin(), found.end());
+        EXPECT_EQ(found, names);
+        for (const std::wstring& path : f.widePaths) EXPECT_EQ(path, folder + L"\\");
+    }
+    RecordingFinder all(root, {"*.ttf"}, true);
+    EXPECT_EQ(all.finder.Execute(), 12);  // the deep folder reached from its parent
 }

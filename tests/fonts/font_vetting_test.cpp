@@ -254,7 +254,7 @@ TEST(FontVetting, StandingByKeepsOneIdleHelperAndForgetsWhatItKnew) {
     EXPECT_NE(standing, first);
     EXPECT_TRUE(ProcessEnded(first));
     // Every file can go at once: the helper standing by holds none.
-    for (const std::string& file : FilesIn(dir, "*.ttf")) EXPECT_TRUE(DeleteFileA(file.c_str())) << file;
+    for (const std::wstring& file : FilesIn(WideFromAnsi(dir), L"*.ttf")) EXPECT_TRUE(DeleteFileW(file.c_str())) << file;
     vetter.StopHelpers();
     EXPECT_TRUE(ProcessEnded(standing));
 }

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "widgets/application.h"
+#include "widgets/wide_text.h"
 
 std::string WindowsPath(const std::string& unixPath) {
     std::string result = "Z:" + unixPath;
@@ -17,31 +18,33 @@ std::string WindowsPath(const std::string& unixPath) {
 std::string TestFontDir() { return WindowsPath(SORVANE_TEST_FONT_DIR); }
 std::string BinDir() { return WindowsPath(SORVANE_BIN_DIR); }
 
-static void RemoveTree(const std::string& dir) {
-    WIN32_FIND_DATAA data;
-    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &data);
+// Wide and in the extended form: a test's folder may hold names outside the code page and
+// paths past MAX_PATH, which the "A" functions cannot reach.
+static void RemoveTree(const std::wstring& dir) {
+    WIN32_FIND_DATAW data;
+    HANDLE h = FindFirstFileW(ExtendedLengthPath(dir + L"\\*").c_str(), &data);
     if (h != INVALID_HANDLE_VALUE) {
         do {
-            std::string name = data.cFileName;
-            if (name == "." || name == "..") continue;
-            std::string full = dir + "\\" + name;
+            const std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring full = dir + L"\\" + name;
             if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 RemoveTree(full);
             } else {
-                SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(full.c_str());
+                SetFileAttributesW(ExtendedLengthPath(full).c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(ExtendedLengthPath(full).c_str());
             }
-        } while (FindNextFileA(h, &data));
+        } while (FindNextFileW(h, &data));
         FindClose(h);
     }
-    RemoveDirectoryA(dir.c_str());
+    RemoveDirectoryW(ExtendedLengthPath(dir).c_str());
 }
 
 std::string FreshTempDir(const std::string& name) {
     std::string root = BinDir() + "\\test-tmp";
     CreateDirectoryA(root.c_str(), nullptr);
     std::string dir = root + "\\" + name;
-    RemoveTree(dir);
+    RemoveTree(WideFromAnsi(dir));
     CreateDirectoryA(dir.c_str(), nullptr);
     return dir;
 }
