@@ -133,8 +133,11 @@ void TfrmMain::ListView1SelectItem(TComponent*, int, bool) {
             lblFontFileName->SetCaption(std::string());
             return;
         }
-        lblSelectedFontName->SetWideCaption(ListView1->WideSubItem(index, 1));
-        lblFontFileName->SetWideCaption(AddBackslash(ShellTreeView1->Path()) + ListView1->WideSubItem(index, 0));
+        const std::wstring path = AddBackslash(ShellTreeView1->Path()) + ListView1->WideSubItem(index, 0);
+        // A row that says why its file cannot be shown names no face to draw.
+        lblSelectedFontName->SetWideCaption(FontRegistrationPath(path).empty() ? std::wstring()
+                                                                               : ListView1->WideSubItem(index, 1));
+        lblFontFileName->SetWideCaption(path);
     });
 }
 
@@ -222,6 +225,15 @@ void TfrmMain::FindFile1Find(const std::wstring& FileName, const std::wstring& P
         Application->ProcessMessages();
         Screen->SetCursor(crHourGlass);
         const std::wstring path = Path + FileName;
+        if (FontRegistrationPath(path).empty()) {
+            // Neither the path nor a short form of it fits: the row says so instead of staying
+            // empty like a file that is no font.
+            const int row = ListView1->AddItem();
+            ListView1->AddSubItem(row, FileName);
+            ListView1->AddSubItem(row, std::string(kPathTooLongNote));
+            FontImageCount += 1;
+            return;
+        }
         const TFontDrawing thumbnail = ThumbnailDrawing(path);
         // A file the helper could not draw counts as one the system cannot register.
         const bool drawable = MayDraw(thumbnail);
@@ -264,7 +276,9 @@ TFontDrawing TfrmMain::ThumbnailDrawing(const std::wstring& path) const {
 
 void TfrmMain::PrefetchThumbnails(const std::wstring& folder) {
     std::vector<TFontDrawing> drawings;
-    for (const std::wstring& path : FilesIn(folder, L"*.ttf")) drawings.push_back(ThumbnailDrawing(path));
+    for (const std::wstring& path : FilesIn(folder, L"*.ttf")) {
+        if (!FontRegistrationPath(path).empty()) drawings.push_back(ThumbnailDrawing(path));
+    }
     vetter_.Prefetch(drawings);
 }
 

@@ -39,6 +39,8 @@ constexpr DWORD kScanPaintIntervalMs = 100;
 constexpr int kProgressTextPanelWidth = 50;
 // How long the verdicts of previews are kept after the last one.
 constexpr DWORD kIdleHelperMs = 3000;
+// The face column of a file whose path is too long for the system to register it by any form.
+constexpr char kPathTooLongNote[] = "（パスが長すぎて読めません）";
 
 // Adding a row to the list redraws it and its scroll bar at once, and a new position redraws
 // the progress bar: that cost a scan most of its time. While a scan runs, the list and its

@@ -61,3 +61,8 @@ protected:
 inline void CopyTestFont(const std::string& font, const std::string& dir, const std::string& name) {
     CopyFileA((TestFontDir() + "\\" + font).c_str(), (dir + "\\" + name).c_str(), FALSE);
 }
+// The same for names outside the code page and paths past MAX_PATH.
+inline bool CopyTestFont(const std::string& font, const std::wstring& dir, const std::wstring& name) {
+    return CopyFileW(WideFromAnsi(TestFontDir() + "\\" + font).c_str(), ExtendedLengthPath(dir + L"\\" + name).c_str(),
+                     FALSE);
+}

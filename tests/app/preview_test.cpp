@@ -75,6 +75,43 @@ TEST_F(PreviewTest, PreviewIsSizedToTheTextAndDrawnInTheFace) {
     EXPECT_FALSE(TempFontLoaded);
 }
 
+// A Japanese family name longer than the code page's 31 bytes, up to the 31 characters a face
+// name holds, is listed whole, and its thumbnail and preview are drawn in it.
+TEST_F(PreviewTest, AFamilyNameLongerThan31BytesIsListedWholeAndDrawnInItsFace) {
+    struct Case {
+        const char* font;
+        std::wstring face;
+    };
+    const Case cases[] = {
+        {"longname.ttf", L"SV試験試験試験試験試験試験試験試験"},                            // 34 bytes
+        {"longname31.ttf", L"SV試験試験試験試験試験試験試験試験試験試験試験試験試験試験試"},  // 60 bytes
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.font);
+        dir = FreshTempDir(std::string("preview-") + c.font);  // a folder of its own for each scan
+        CopyTestFont(c.font, dir, c.font);
+        ASSERT_TRUE(ScanFolder(dir));
+        ASSERT_EQ(form->ListView1->Count(), 1);
+        form->ListView1->SetItemIndex(0);
+        PumpFor(20);
+        EXPECT_EQ(form->ListView1->WideSubItem(0, 1), c.face);
+        EXPECT_EQ(form->lblSelectedFontName->WideCaption(), c.face);
+        const int image = form->ListView1->ImageIndex(0);
+        ASSERT_GE(image, 0);
+        TBitmap thumbnail;
+        thumbnail.SetSize(form->ImageList1->Width(), form->ImageList1->Height());
+        form->ImageList1->Draw(thumbnail.Canvas().Handle(), 0, 0, image);
+        EXPECT_GT(InkOf(thumbnail).count, 100);
+
+        Draw("試験", 30);
+        ASSERT_NE(form->Image1->Picture().Bitmap(), nullptr);
+        EXPECT_EQ(InkRunsOnRow(Preview(), Preview().Height() / 2), 2);  // two box glyphs of the face
+        Draw("", 30);
+        EXPECT_GE(InkRunsOnRow(Preview(), Preview().Height() / 2), 5);  // the face name, in boxes
+        EXPECT_FALSE(TempFontLoaded);
+    }
+}
+
 TEST_F(PreviewTest, SizeInPointsSetsTheGlyphHeight) {
     SelectFontFile("SorvaneTestB.ttf");
     Draw("H", 90);

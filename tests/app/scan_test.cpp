@@ -1,5 +1,6 @@
 #include "app/main_window_fixture.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <set>
@@ -206,6 +207,93 @@ TEST_F(MainWindowTest, FolderEndingInTrailByte5CScansAndJoinsPathsWithOneBacksla
     form->ListView1->SetItemIndex(0);
     PumpFor(20);
     EXPECT_EQ(form->lblFontFileName->Caption(), dir + "\\表.ttf");
+}
+
+// Every file of a folder is listed once under its exact name with its own face and thumbnail,
+// whatever its characters, or says why when no form of its path reaches the system; nothing
+// stays registered or open. The folders are selected in the tree by their exact names: names
+// outside the code page beside look-alikes and beside names with a 0x5C trail byte, and a file
+// whose path passes MAX_PATH; the look-alike folder; a folder whose own path passes MAX_PATH;
+// and one so deep that not even the short form of its files' paths fits.
+TEST_F(MainWindowTest, EveryFileIsListedOnceUnderItsExactNameWithItsOwnFaceOrWhyNot) {
+    struct File {
+        std::wstring name;
+        const char* font;
+        std::wstring face;  // empty: the row says the path is too long
+    };
+    struct Folder {
+        std::wstring path;
+        std::vector<File> files;
+    };
+    const std::wstring base = WideFromAnsi(FreshTempDir("scan-names"));
+    const std::wstring longName = std::wstring(230, L'n') + L".ttf";
+    std::wstring deep = base + L"\\deep";
+    while (deep.size() + 9 < MAX_PATH - 2) deep += L"\\abcdefgh";  // short names already
+    const Folder folders[] = {
+        {base + L"\\Café",
+         {{L"Café.ttf", "SorvaneTestA.ttf", L"SorvaneTestA"},
+          {L"Cafe.ttf", "japanese.ttf", L"ソルヴァン試験"},
+          {L"简体字.ttf", "SorvaneTestC.ttf", L"SorvaneTestC"},
+          {L"한글.ttf", "SorvaneTestD.ttf", L"SorvaneTestD"},
+          {L"音符🎵.ttf", "SorvaneTestE.ttf", L"SorvaneTestE"},
+          {L"ソ.ttf", "SorvaneTestF.ttf", L"SorvaneTestF"},
+          {L"表.ttf", "SorvaneTestG.ttf", L"SorvaneTestG"},
+          {longName, "SorvaneTestH.ttf", L"SorvaneTestH"}}},
+        {base + L"\\Cafe", {{L"Café.ttf", "SorvaneTestB.ttf", L"SorvaneTestB"}}},
+        {base + L"\\한글\\" + std::wstring(225, L'f'), {{L"a.ttf", "SorvaneTestB.ttf", L"SorvaneTestB"}}},
+        {deep + L"\\a-long-folder-name", {{L"a.ttf", "SorvaneTestC.ttf", L""}, {L"ソ.ttf", "SorvaneTestD.ttf", L""}}},
+    };
+    for (const Folder& folder : folders) {
+        for (size_t end = base.size(); end != std::wstring::npos; end = folder.path.find(L'\\', end + 1))
+            CreateDirectoryW(ExtendedLengthPath(folder.path.substr(0, end)).c_str(), nullptr);
+        ASSERT_TRUE(CreateDirectoryW(ExtendedLengthPath(folder.path).c_str(), nullptr)) << folder.path.size();
+        for (const File& file : folder.files) ASSERT_TRUE(CopyTestFont(file.font, folder.path, file.name));
+    }
+    // What the folders stand for: paths past MAX_PATH, which only a short form makes reachable.
+    ASSERT_GT(folders[0].path.size() + 1 + longName.size(), size_t{MAX_PATH});
+    ASSERT_GT(folders[2].path.size(), size_t{MAX_PATH});
+    ASSERT_FALSE(FontRegistrationPath(folders[2].path + L"\\a.ttf").empty());
+    ASSERT_TRUE(FontRegistrationPath(folders[3].path + L"\\a.ttf").empty());
+
+    for (const Folder& folder : folders) {
+        SCOPED_TRACE(folder.path.size());
+        ASSERT_TRUE(ScanFolder(folder.path));
+        EXPECT_EQ(form->ShellTreeView1->Path(), folder.path);
+        ASSERT_EQ(form->ListView1->Count(), static_cast<int>(folder.files.size()));
+        const std::string count = std::to_string(folder.files.size());
+        EXPECT_EQ(form->StatusBar1->PanelText(0), count + "/" + count);
+        std::map<std::wstring, int> rows;
+        for (int row = 0; row < form->ListView1->Count(); ++row) rows[form->ListView1->WideSubItem(row, 0)] = row;
+        for (const File& file : folder.files) {
+            ASSERT_EQ(rows.count(file.name), 1u) << file.font;
+            const int row = rows[file.name];
+            const int image = form->ListView1->ImageIndex(row);
+            if (file.face.empty()) {
+                EXPECT_EQ(form->ListView1->SubItem(row, 1), kPathTooLongNote) << file.font;
+                EXPECT_LT(image, 0) << file.font;
+                continue;
+            }
+            EXPECT_EQ(form->ListView1->WideSubItem(row, 1), file.face) << file.font;
+            ASSERT_GE(image, 0) << file.font;
+            EXPECT_GT(InkOfThumbnail(*form->ImageList1, image), 100) << file.font;
+        }
+        // A row that says why names no face for the preview.
+        form->ListView1->SetItemIndex(0);
+        PumpFor(20);
+        EXPECT_EQ(form->lblFontFileName->WideCaption(), folder.path + L"\\" + form->ListView1->WideSubItem(0, 0));
+        EXPECT_EQ(form->lblSelectedFontName->WideCaption(),
+                  folder.files[0].face.empty() ? std::wstring() : form->ListView1->WideSubItem(0, 1));
+
+        EXPECT_FALSE(TempFontLoaded);
+        std::vector<std::wstring> families;
+        CollectTrueTypeFamilies(families, nullptr);
+        for (const File& file : folder.files) {
+            if (!file.face.empty()) {
+                EXPECT_EQ(std::count(families.begin(), families.end(), file.face), 0) << file.font;
+            }
+            EXPECT_TRUE(DeleteFileW(ExtendedLengthPath(folder.path + L"\\" + file.name).c_str())) << file.font;
+        }
+    }
 }
 
 TEST_F(MainWindowTest, APreviewDrawnDuringAScanLeavesTheScanGoing) {
