@@ -76,7 +76,7 @@ SORVANE_LAZY_IMPORT(kComCtl32, ImageList_GetImageCount, "ImageList_GetImageCount
 SORVANE_LAZY_IMPORT(kComCtl32, ImageList_Remove, "ImageList_Remove@8")
 SORVANE_LAZY_IMPORT(kComCtl32, ImageList_SetBkColor, "ImageList_SetBkColor@8")
 SORVANE_LAZY_IMPORT(kComCtl32, InitCommonControlsEx, "InitCommonControlsEx@4")
-SORVANE_LAZY_IMPORT(kComDlg32, GetSaveFileNameA, "GetSaveFileNameA@4")
+SORVANE_LAZY_IMPORT(kComDlg32, GetSaveFileNameW, "GetSaveFileNameW@4")
 SORVANE_LAZY_IMPORT(kOle32, CoInitialize, "CoInitialize@4")
 SORVANE_LAZY_IMPORT(kOle32, CoTaskMemFree, "CoTaskMemFree@4")
 SORVANE_LAZY_IMPORT(kOle32, CoUninitialize, "CoUninitialize@0")

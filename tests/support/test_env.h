@@ -39,6 +39,9 @@ bool FileExists(const std::string& path);
 std::string ReadFileBytes(const std::string& path);
 // Writes (replaces) a file with `bytes`; false when it cannot be written.
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
+// The same for paths in UTF-16 (names outside the code page, paths past MAX_PATH).
+std::string ReadFileBytes(const std::wstring& path);
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 
 // The message of the `E` that `action` throws; empty when it throws none.
 template <class E, class F>
