@@ -7,6 +7,7 @@
 #include "fonts/temp_font.h"
 #include "widgets/directory.h"
 #include "widgets/path_text.h"
+#include "widgets/wide_text.h"
 
 // --- the main window --------------------------------------------------------------------------
 
@@ -44,6 +45,7 @@ TfrmMain::TfrmMain(TComponent* owner)
       vetter_([] { Application->ProcessMessages(); }) {
     FontImages->fill(nullptr);
     BuildLayout();
+    previewLayoutSize_ = SIZE{Image1->Width(), Image1->Height()};
     DoCreate();
     // The first scan or preview finds a helper ready: starting one costs a folder of a hundred
     // fonts as much as scanning it. It starts once the window has shown itself and nothing is
@@ -290,15 +292,69 @@ int TfrmMain::AddThumbnail(const std::string& face, const TFontPicture* drawn) {
     return index;
 }
 
-void TfrmMain::DrawFontText(const std::string& faceName, TCanvas& canvas, const std::string& text, int x, int y,
+bool TfrmMain::DrawFontText(const std::string& faceName, TCanvas& canvas, const std::string& text, int x, int y,
                             int size) {
+    bool drawn = false;
     SilentCall([&] {
         Application->ProcessMessages();
         // The installed families, the registered file's included, are looked up by name alone:
         // listing all of them for every drawing cost a scan most of its time.
-        DrawFaceText(canvas, Handle(), faceName, text, x, y, size);
+        drawn = DrawFaceText(canvas, Handle(), faceName, text, x, y, size);
         Application->ProcessMessages();
     });
+    return drawn;
+}
+
+namespace {
+// Why a font file that was listed cannot be drawn now.
+std::wstring FontFileTrouble(const std::wstring& path) {
+    HANDLE file = CreateFileW(ExtendedLengthPath(path).c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+        return WideFromAnsi("このフォントファイルは描画できません（壊れている可能性があります）。");
+    }
+    switch (GetLastError()) {
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return WideFromAnsi("フォントファイルを開けません。ほかのプログラムが使用中です。");
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        return WideFromAnsi("フォントファイルが見つかりません。移動または削除された可能性があります。");
+    default:
+        return WideFromAnsi("フォントファイルを開けません。");
+    }
+}
+
+// Why a save failed, so that the user can choose another name or place.
+std::string SaveFailureReason(DWORD error) {
+    switch (error) {
+    case ERROR_FILE_READ_ONLY: return "読み取り専用のファイルです。";
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT: return "書き込めない場所です。";
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION: return "ほかのプログラムが使用中のファイルです。";
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE: return "保存先のフォルダが見つかりません。";
+    case ERROR_FILENAME_EXCED_RANGE: return "パスが長すぎます。";
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_DIRECTORY: return "ファイル名が正しくありません。";
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return "ディスクの空きが足りません。";
+    default: return "エラー番号 " + std::to_string(error);
+    }
+}
+}  // namespace
+
+void TfrmMain::ShowPreviewNote(const std::wstring& note) {
+    lblPreviewNote->SetWideCaption(note);
+    lblPreviewNote->SetVisible(!note.empty());
+    // The picture makes room below the note, so that neither hides the other.
+    const int top = lblPreviewNote->Top() + (note.empty() ? 0 : lblPreviewNote->Height() + 4);
+    Image1->SetBounds(Image1->Left(), top, Image1->Width(), Image1->Height());
 }
 
 void TfrmMain::DrawPreviewPass() {
@@ -309,9 +365,29 @@ void TfrmMain::DrawPreviewPass() {
     const std::string face = lblSelectedFontName->Caption();
     const std::string text = Edit1->Text();
     const int size = SpinEdit1->Value();
-    if (notInstalled && (!MayDraw(TFontDrawing{file, face, text, size}) || !LoadTempFont(file))) return;
-    DrawFontText(face, Image1->Canvas(), text, 0, 0, size);
+    if (notInstalled && (!MayDraw(TFontDrawing{file, face, text, size}) || !LoadTempFont(file))) {
+        ShowPreviewNote(FontFileTrouble(WideFromAnsi(file)));
+        return;
+    }
+    const bool drawn = DrawFontText(face, Image1->Canvas(), text, 0, 0, size);
     Application->ProcessMessages();
+    // A bitmap of the size the first pass measured could not be made (the system's memory),
+    // or the file no longer holds the face it was listed with. Either fails this drawing
+    // alone: the next one starts from the layout's size.
+    const TBitmap* made = Image1->Picture().Bitmap();
+    std::wstring trouble;
+    if (made && made->Empty() && Image1->Width() > 0 && Image1->Height() > 0) {
+        trouble = WideFromAnsi("大きすぎて描画できません。文字を減らすか、サイズを小さくしてください。");
+    } else if (notInstalled && !drawn) {
+        trouble = WideFromAnsi("一覧の取得後にファイルが変わり、「" + face + "」がなくなりました。");
+    }
+    if (!trouble.empty()) {
+        Image1->Picture().Clear();
+        Image1->SetBounds(Image1->Left(), Image1->Top(), previewLayoutSize_.cx, previewLayoutSize_.cy);
+        if (notInstalled) UnloadTempFont();
+        ShowPreviewNote(trouble);
+        return;
+    }
     // Names no installed face for a file, so the platform's substitute at the same size and
     // character set measures the text.
     TCanvas& canvas = Image1->Canvas();
@@ -330,19 +406,35 @@ void TfrmMain::btnFontPreviewClick(TComponent*) {
     if (previewing_) return;
     previewing_ = true;
     SilentCall([this] {
+        ShowPreviewNote(std::wstring());
         DrawPreviewPass();  // sizes the image to the text
         DrawPreviewPass();  // draws into a bitmap of that size
         Image1->Invalidate();  // it may have painted while the drawing pumped messages
+        // Enabled after a failed drawing too; saving then says that there is nothing to save.
         btnSaveFontPreview->SetEnabled(true);
     });
     previewing_ = false;
 }
 
+void TfrmMain::ShowSaveFailure(HWND owner, const std::string& reason) {
+    ShowMessageBox(owner, "保存できませんでした。\n" + reason, Application->Title(), MB_OK | MB_ICONERROR);
+}
+
+void TfrmMain::SaveDialog1PathTooLong(HWND dialog) { ShowSaveFailure(dialog, "パスが長すぎます。"); }
+
 void TfrmMain::btnSaveFontPreviewClick(TComponent*) {
     SilentCall([this] {
+        const auto refuse = [this](const std::string& reason) { ShowSaveFailure(Handle(), reason); };
+        auto drawing = [this] {
+            TBitmap* picture = Image1->Picture().Bitmap();
+            return picture && !picture->Empty() ? picture : nullptr;
+        };
+        // The dialog would otherwise open for a file that nothing could be written to.
+        if (!drawing()) return refuse("描画された文字がありません。");
         if (!SaveDialog1.Execute(Handle())) return;
-        TBitmap* picture = Image1->Picture().Bitmap();
-        if (!picture || !picture->SaveToFile(SaveDialog1.FileName)) return;
+        TBitmap* picture = drawing();
+        if (!picture) return refuse("描画された文字がありません。");
+        if (!picture->SaveToFile(SaveDialog1.FileName)) return refuse(SaveFailureReason(GetLastError()));
         ShowMessageBox(Handle(), "保存しました", Application->Title(), MB_OK);
     });
 }

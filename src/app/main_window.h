@@ -94,6 +94,9 @@ public:
     TSpinEdit* SpinEdit1 = nullptr;
     TPictureButton *btnSaveFontPreview = nullptr, *btnFontPreview = nullptr;
     TImage* Image1 = nullptr;
+    // Says in the preview area why a preview shows nothing or less than asked; hidden when
+    // there is nothing to say.
+    TLabel* lblPreviewNote = nullptr;
     TFindFile* FindFile1 = nullptr;
     TImageList *ImageList1 = nullptr, *ImageList2 = nullptr;
     TTimer* Timer1 = nullptr;
@@ -121,8 +124,12 @@ public:
     void ImagesClear();
     void btnFontPreviewClick(TComponent* Sender);
     void btnSaveFontPreviewClick(TComponent* Sender);
-    // Draws `text` (the face name when empty) in the installed face `faceName` at `size` points.
-    void DrawFontText(const std::string& faceName, TCanvas& canvas, const std::string& text, int x, int y, int size);
+    void SaveDialog1PathTooLong(HWND dialog);
+    // Shows `note` under the preview, or hides the note when it is empty.
+    void ShowPreviewNote(const std::wstring& note);
+    // Draws `text` (the face name when empty) in the installed face `faceName` at `size` points;
+    // false when nothing was drawn (the face is not installed).
+    bool DrawFontText(const std::string& faceName, TCanvas& canvas, const std::string& text, int x, int y, int size);
 
     std::string GetFontFaceName(const std::string& path);
 
@@ -144,7 +151,11 @@ private:
     int AddThumbnail(const std::string& face, const TFontPicture* drawn);
     // The row of a file the helper did not draw: named, and drawn when `drawable`, here.
     void AddRowDrawnHere(const std::string& fileName, const std::string& path, bool drawable);
+    // One drawing of the preview; one that cannot be made leaves no picture and a note that
+    // says why.
     void DrawPreviewPass();
+    // "保存できませんでした。" and why, in a box owned by `owner`.
+    void ShowSaveFailure(HWND owner, const std::string& reason);
     TFontDrawing ThumbnailDrawing(const std::string& path) const;
     void PrefetchThumbnails(const std::string& folder);
     // Widens the progress text's panel to hold "count/count" whole, or narrows it back; the
@@ -166,5 +177,6 @@ private:
     bool closeAfterScan_ = false;  // "はい" arrived during a scan: close once it has stopped
     bool closeConfirmed_ = false;
     bool previewing_ = false;  // a preview pumps messages; a second click must not free its bitmap
+    SIZE previewLayoutSize_{};  // the preview's size before any drawing sized it
 };
 
