@@ -69,6 +69,90 @@ def build_font(family, style="Regular", codepoints=LATIN, names=None, weight=400
     return fb.font
 
 
+def build_shaped_font(family, glyphs, cmap, features=None, code_pages=1, symbol=False):
+    """A TrueType font of hand-made glyphs: `glyphs` is {name: (advance, [boxes])} with boxes as
+    (left, bottom, right, top), `cmap` is {character: glyph name}, `features` OpenType feature
+    text. A symbol font has only the Windows symbol character map (3, 0)."""
+    fb = FontBuilder(UPM, isTTF=True)
+    order = [".notdef", "space"] + sorted(glyphs)
+    fb.setupGlyphOrder(order)
+    fb.setupCharacterMap(cmap)
+    outlines = {".notdef": box_glyph(50, 0, 450, 700), "space": TTGlyphPen(None).glyph()}
+    metrics = {".notdef": (500, 50), "space": (500, 0)}
+    for name, (advance, boxes) in glyphs.items():
+        pen = TTGlyphPen(None)
+        for left, bottom, right, top in boxes:
+            pen.moveTo((left, bottom))
+            pen.lineTo((left, top))
+            pen.lineTo((right, top))
+            pen.lineTo((right, bottom))
+            pen.closePath()
+        outlines[name] = pen.glyph()
+        metrics[name] = (advance, min(b[0] for b in boxes))
+    fb.setupGlyf(outlines)
+    fb.setupHorizontalMetrics(metrics)
+    fb.setupHorizontalHeader(ascent=880, descent=-120)
+    ps_name = family.replace(" ", "") + "-Regular"
+    fb.setupNameTable({"familyName": family, "styleName": "Regular", "uniqueFontIdentifier": ps_name,
+                       "fullName": family + " Regular", "psName": ps_name, "version": "Version 1.000"},
+                      mac=False)
+    fb.setupOS2(sTypoAscender=880, sTypoDescender=-120, usWinAscent=880, usWinDescent=120,
+                ulCodePageRange1=code_pages)
+    fb.setupPost()
+    fb.setupHead(unitsPerEm=UPM)
+    if features:
+        fb.addOpenTypeFeatures(features)
+    if symbol:
+        for table in fb.font["cmap"].tables:
+            table.platformID, table.platEncID = 3, 0
+        fb.font["cmap"].tables = [t for t in fb.font["cmap"].tables if t.format == 4][:1]
+    return fb.font
+
+
+# Thai consonants and vowels draw a low box; the marks above (mai han-akat, sara i to sara uee,
+# the tone marks) a small high box with no advance, placed over the base only by the font's mark
+# attachment. Drawn unshaped, a mark lands right of its base.
+THAI_BASES = list(range(0x0E01, 0x0E31)) + [0x0E32, 0x0E33] + list(range(0x0E40, 0x0E47))
+THAI_MARKS = [0x0E31] + list(range(0x0E34, 0x0E3B)) + list(range(0x0E47, 0x0E4F))
+THAI_FEATURES = """
+languagesystem DFLT dflt;
+languagesystem thai dflt;
+markClass [thmark] <anchor 200 600> @ABOVE;
+feature mark { pos base [thbase] <anchor 400 500> mark @ABOVE; } mark;
+table GDEF { GlyphClassDef [thbase], , [thmark], ; } GDEF;
+"""
+
+# The letters of the Arabic sample: isolated forms are tall boxes, joined forms (initial,
+# medial, final, chosen by the font's substitutions) flat ones, so a drawing shows which forms
+# the shaping picked.
+ARABIC_DUAL_JOINING = {0x0644: "lam", 0x0639: "ain", 0x0628: "beh", 0x064A: "yeh"}
+ARABIC_RIGHT_JOINING = {0x0627: "alef", 0x0631: "reh", 0x0629: "tehmarbuta"}
+
+
+def arabic_font(family):
+    tall, flat = (800, [(80, 0, 720, 760)]), (800, [(0, 0, 800, 300)])
+    glyphs, cmap, forms = {}, {0x20: "space"}, {"init": [], "medi": [], "fina": []}
+    for cp, name in list(ARABIC_DUAL_JOINING.items()) + list(ARABIC_RIGHT_JOINING.items()):
+        glyphs[name] = tall
+        cmap[cp] = name
+        for form in (["init", "medi", "fina"] if cp in ARABIC_DUAL_JOINING else ["fina"]):
+            glyphs[name + "." + form] = flat
+            forms[form].append(name)
+    features = "languagesystem DFLT dflt;\nlanguagesystem arab dflt;\n"
+    for form, names in forms.items():
+        features += "feature %s { sub [%s] by [%s]; } %s;\n" % (
+            form, " ".join(names), " ".join(n + "." + form for n in names), form)
+    return build_shaped_font(family, glyphs, cmap, features, code_pages=1 << 6)  # Arabic
+
+
+def thai_font(family):
+    glyphs = {"thbase": (800, [(80, 0, 720, 500)]), "thmark": (0, [(100, 650, 300, 850)])}
+    cmap = {0x20: "space"}
+    cmap.update({cp: "thbase" for cp in THAI_BASES})
+    cmap.update({cp: "thmark" for cp in THAI_MARKS})
+    return build_shaped_font(family, glyphs, cmap, THAI_FEATURES, code_pages=1 << 16)  # Thai
+
+
 def font_bytes(font):
     import io
     out = io.BytesIO()
@@ -159,6 +243,25 @@ def make_test_set(outdir):
     write(os.path.join(outdir, "longname.ttf"), font_bytes(build_font(
         "SorvaneLongName", codepoints=LATIN + KANA_KANJI,
         names={"en": "SorvaneLongName", "ja": LONG_JAPANESE_FAMILY}, japanese=True)))
+
+    # Faces that cannot draw their own (Latin) names, and a symbol face that draws its name
+    # through the symbol range.
+    write(os.path.join(outdir, "kana-only.ttf"), font_bytes(build_font(
+        "Sorvane Kana Only", codepoints=[0x20] + list(range(0x3041, 0x3097)) + list(range(0x30A1, 0x30FB)),
+        japanese=True)))
+    write(os.path.join(outdir, "thai-only.ttf"), font_bytes(thai_font("Sorvane Thai Only")))
+    write(os.path.join(outdir, "arabic-only.ttf"), font_bytes(arabic_font("Sorvane Arabic Only")))
+    # A control and a space mapped before the private-use characters, as many fonts map them;
+    # the characters beyond the basic plane give it a full-range character map too.
+    write(os.path.join(outdir, "private-use.ttf"), font_bytes(build_font(
+        "Sorvane Private Use", codepoints=[0x0D, 0x20] + list(range(0xE100, 0xE110)) + list(range(0xF0000, 0xF0004)))))
+    write(os.path.join(outdir, "symbol.ttf"), font_bytes(build_shaped_font(
+        "Sorvane Symbol", {"box": (800, [(80, 0, 720, 760)])},
+        {cp: ("space" if cp == 0xF020 else "box") for cp in range(0xF020, 0xF100)},
+        code_pages=1 << 31, symbol=True)))
+    # Its name's space is not in its character map.
+    write(os.path.join(outdir, "spaceless.ttf"), font_bytes(build_font(
+        "Sorvane Spaceless", codepoints=LATIN[1:])))
 
     broken = font_bytes(build_font("SorvaneBroken"))
     write(os.path.join(outdir, "bad-tablecount.ttf"), with_table_count(broken, 0x7FFF))
