@@ -342,6 +342,26 @@ std::optional<TFontPicture> TFontVetter::TakePicture(const TFontDrawing& drawing
     return picture;
 }
 
+void TFontVetter::Redraw(const TFontDrawing& drawing) {
+    auto known = verdicts_.find(drawing);
+    if (known != verdicts_.end()) {
+        if (known->second != TFontVerdict::Safe || pictures_.count(drawing)) return;
+        verdicts_.erase(known);
+    }
+    Prefetch(drawing);
+    if (unavailable_) verdicts_[drawing] = TFontVerdict::NoHelper;
+}
+
+void TFontVetter::Collect() {
+    if (!helpers_.empty() || !waiting_.empty()) Poll();
+}
+
+std::optional<TFontVerdict> TFontVetter::VerdictOf(const TFontDrawing& drawing) const {
+    auto known = verdicts_.find(drawing);
+    if (known == verdicts_.end()) return std::nullopt;
+    return known->second;
+}
+
 void TFontVetter::StartHelpers(size_t drawings) {
     lastActivity_ = GetTickCount();
     Poll();  // a helper standing by may have said it is ready since
