@@ -136,11 +136,18 @@ public:
     // Scan state.
     bool StopFlag = false;
     int FontImageCount = 0;
-    // Slots actually usable; tests lower it to reach the bound with few files.
-    int FontImageLimit = kFontImageSlots;
+    // Slots actually usable; tests lower it to reach the bound with few files. The hidden images
+    // are kept for as many files as the list keeps thumbnails: kept for every file of a large
+    // folder, they held most of the memory its rows cost.
+    int FontImageLimit = kThumbnailCacheSlots;
     TImage* FontImage(int slot) const { return slot >= 0 && slot < kFontImageSlots ? (*FontImages)[slot] : nullptr; }
     bool Scanning() const { return scanning_; }
     TThumbnailCache& Thumbnails() { return *thumbnails_; }
+    // Whether the row's thumbnail was drawn, held in the cache or not.
+    bool HasThumbnail(int row) const {
+        return row >= 0 && static_cast<size_t>(row) < listed_.size() &&
+               (listed_[row].thumbnail == TThumbnailState::Drawn || listed_[row].thumbnail == TThumbnailState::Redrawing);
+    }
 
 private:
     void BuildLayout();

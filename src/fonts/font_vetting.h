@@ -196,6 +196,7 @@ private:
     uint32_t nextId_ = 1;
     std::deque<Pending> waiting_;    // not yet written to a helper
     std::set<TFontDrawing> queued_;  // the drawings waiting or sent
+    bool waitingForAnswer_ = false;  // Vet waits: helpers get work whatever is drawn ahead
     DWORD lastActivity_ = 0;
     DWORD lastPoll_ = 0;
     std::map<TFontDrawing, TFontVerdict> verdicts_;
