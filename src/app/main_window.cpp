@@ -6,6 +6,7 @@
 #include "fonts/face_text.h"
 #include "fonts/temp_font.h"
 #include "widgets/directory.h"
+#include "widgets/exception.h"
 #include "widgets/path_text.h"
 #include "widgets/wide_text.h"
 
@@ -46,6 +47,12 @@ TfrmMain::TfrmMain(TComponent* owner)
     FontImages->fill(nullptr);
     BuildLayout();
     previewLayoutSize_ = SIZE{Image1->Width(), Image1->Height()};
+    thumbnails_ = std::make_unique<TThumbnailCache>(*ImageList1, kThumbnailCacheSlots);
+    ListView1->OnGetImageIndex = [this](int row) {
+        int image = I_IMAGENONE;
+        SilentCall([&] { image = ThumbnailImageOf(row); });
+        return image;
+    };
     DoCreate();
     // The first scan or preview finds a helper ready: starting one costs a folder of a hundred
     // fonts as much as scanning it. It starts once the window has shown itself and nothing is
@@ -69,6 +76,7 @@ void TfrmMain::Timer1Timer(TComponent*) {
         btnFontPreview->SetEnabled(!lblSelectedFontName->Caption().empty());
         // Previews in a row share the helper's verdicts; they go once the user has stopped
         // drawing, and the helper stays ready.
+        CollectRedrawnThumbnails();
         if (!scanning_) vetter_.StandByIfIdle(kIdleHelperMs);
     });
 }
@@ -171,8 +179,10 @@ void TfrmMain::ShellTreeView1Change(TComponent*, HTREEITEM) {
             vetter_.StartHelpers(count);
             PrefetchThumbnails(folder);
         }
-        ImageList1->Clear();
+        thumbnails_->Clear();
         ListView1->Clear();
+        listed_.clear();
+        redrawing_.clear();
         TB_FontListGetStop->SetEnabled(true);
         StopFlag = false;
         ShellTreeView1->SetEnabled(false);
@@ -229,10 +239,10 @@ void TfrmMain::FindFile1Find(const std::string& FileName, const std::string& Pat
         // The helper sends the face name and the thumbnail it drew, so the row comes whole;
         // only without a helper does this process register the file itself.
         if (const std::optional<TFontPicture> drawn = drawable ? vetter_.TakePicture(thumbnail) : std::nullopt) {
-            const int image = AddThumbnail(drawn->face, &*drawn);
-            const int row = ListView1->AddItem(std::string(), image >= 0 ? image : I_IMAGENONE);
-            ListView1->AddSubItem(row, FileName);
+            const int row = AddRow(FileName, path, true);
             ListView1->AddSubItem(row, drawn->face);
+            listed_[row].face = drawn->face;
+            AddThumbnail(row, drawn->face, &*drawn);
         } else {
             AddRowDrawnHere(FileName, path, drawable);
         }
@@ -241,21 +251,32 @@ void TfrmMain::FindFile1Find(const std::string& FileName, const std::string& Pat
     Application->ProcessMessages();
 }
 
-void TfrmMain::AddRowDrawnHere(const std::string& fileName, const std::string& path, bool drawable) {
-    const int row = ListView1->AddItem();
+int TfrmMain::AddRow(const std::string& fileName, const std::string& path, bool drawable) {
+    const int row = ListView1->AddItem(std::string(), drawable ? I_IMAGECALLBACK : I_IMAGENONE);
+    if (row < 0) throw Exception("row not added");
+    if (static_cast<size_t>(row) >= listed_.size()) listed_.resize(row + 1);
+    listed_[row] = TListedFont{path, std::string(), drawable ? TThumbnailState::Coming : TThumbnailState::None};
     ListView1->AddSubItem(row, fileName);
+    return row;
+}
+
+void TfrmMain::AddRowDrawnHere(const std::string& fileName, const std::string& path, bool drawable) {
+    const int row = AddRow(fileName, path, drawable);
     // The lookup leaves the file registered for the thumbnail: registering twice in a row
     // costs as much again as the lookup itself.
     const std::string face =
         drawable ? FontFaceNameOf(path, Handle(), &ScanBaseline(), TRegistrationAfterLookup::Keep) : std::string();
     ListView1->AddSubItem(row, face);
+    listed_[row].face = face;
     if (!drawable) return;
     Application->ProcessMessages();
     // A handler that ran during the pumping may have swapped the registered file.
     if ((TempFontLoaded && TempFontPath == path) || LoadTempFont(path)) {
-        const int image = AddThumbnail(face, nullptr);
-        if (image >= 0) ListView1->SetImageIndex(row, image);
+        AddThumbnail(row, face, nullptr);
         UnloadTempFont();
+        ListView1->RedrawItem(row);  // it may have been painted without it meanwhile
+    } else {
+        listed_[row].thumbnail = TThumbnailState::None;
     }
 }
 
@@ -271,25 +292,81 @@ void TfrmMain::PrefetchThumbnails(const std::string& folder) {
 
 bool TfrmMain::MayDraw(const TFontDrawing& drawing) { return vetter_.Vet(drawing) != TFontVerdict::Unsafe; }
 
-int TfrmMain::AddThumbnail(const std::string& face, const TFontPicture* drawn) {
+void TfrmMain::AddThumbnail(int row, const std::string& face, const TFontPicture* drawn) {
     // Slots past the table's end get no hidden image; the row still gets its thumbnail.
     const bool keep = FontImageCount >= 0 && FontImageCount < std::min(FontImageLimit, kFontImageSlots);
     auto image = std::make_unique<TImage>(this);
-    int index = -1;
+    bool stored = false;
     if (drawn) {
         // The helper drew only what the list keeps of a picture drawn here: its cell.
         TBitmap picture;
-        if (picture.SetPixels(drawn->width, drawn->height, drawn->pixels)) index = ImageList1->Add(picture);
+        stored = picture.SetPixels(drawn->width, drawn->height, drawn->pixels) && StoreThumbnail(row, picture);
     } else {
         DrawFontText(face, image->Canvas(), std::string(), 0, 0, kThumbnailPoints);
         Application->ProcessMessages();
-        if (TBitmap* picture = image->Picture().Bitmap()) index = ImageList1->Add(*picture);
+        if (TBitmap* picture = image->Picture().Bitmap()) stored = StoreThumbnail(row, *picture);
         // The list holds its own copy; a bitmap kept per file would exhaust the GDI objects of
         // a large folder.
         image->Picture().Clear();
     }
+    if (static_cast<size_t>(row) < listed_.size())
+        listed_[row].thumbnail = stored ? TThumbnailState::Drawn : TThumbnailState::None;
     if (keep) (*FontImages)[FontImageCount] = image.release();
-    return index;
+}
+
+bool TfrmMain::StoreThumbnail(int row, TBitmap& picture) { return thumbnails_->Store(row, picture) >= 0; }
+
+int TfrmMain::ThumbnailImageOf(int row) {
+    const int slot = thumbnails_->SlotOf(row);
+    if (slot >= 0) return slot;
+    if (row >= 0 && static_cast<size_t>(row) < listed_.size() && listed_[row].thumbnail == TThumbnailState::Drawn) {
+        // Its slot went to a newer thumbnail: the helper draws it again, and the timer takes
+        // the picture in.
+        listed_[row].thumbnail = TThumbnailState::Redrawing;
+        redrawing_.insert(row);
+        vetter_.Redraw(ThumbnailDrawing(listed_[row].path));
+    }
+    return I_IMAGENONE;
+}
+
+void TfrmMain::CollectRedrawnThumbnails() {
+    if (redrawing_.empty()) return;
+    vetter_.Collect();
+    for (auto at = redrawing_.begin(); at != redrawing_.end();) {
+        const int row = *at;
+        TListedFont& font = listed_[row];
+        const TFontDrawing drawing = ThumbnailDrawing(font.path);
+        const std::optional<TFontVerdict> verdict = vetter_.VerdictOf(drawing);
+        if (const std::optional<TFontPicture> drawn = vetter_.TakePicture(drawing)) {
+            TBitmap picture;
+            const bool stored = picture.SetPixels(drawn->width, drawn->height, drawn->pixels) && StoreThumbnail(row, picture);
+            font.thumbnail = stored ? TThumbnailState::Drawn : TThumbnailState::None;
+        } else if (verdict == TFontVerdict::NoHelper) {
+            // Without a helper the file is drawn here, as the scan drew it, once nothing else
+            // holds the one registration.
+            if (scanning_ || previewing_) {
+                ++at;
+                continue;
+            }
+            font.thumbnail = TThumbnailState::None;
+            if (LoadTempFont(font.path)) {
+                TImage image(nullptr);
+                DrawFaceText(image.Canvas(), Handle(), font.face, std::string(), 0, 0, kThumbnailPoints);
+                UnloadTempFont();
+                TBitmap* picture = image.Picture().Bitmap();
+                if (picture && StoreThumbnail(row, *picture)) font.thumbnail = TThumbnailState::Drawn;
+            }
+        } else if (verdict) {
+            font.thumbnail = TThumbnailState::None;
+        } else {
+            // Asked for again when a new helper dropped the request; nothing when it is queued.
+            vetter_.Redraw(drawing);
+            ++at;
+            continue;
+        }
+        ListView1->RedrawItem(row);
+        at = redrawing_.erase(at);
+    }
 }
 
 bool TfrmMain::DrawFontText(const std::string& faceName, TCanvas& canvas, const std::string& text, int x, int y,

@@ -19,6 +19,10 @@ constexpr size_t kBatch = 8;
 constexpr size_t kInFlight = 64;
 // How often the program reads the helpers' answers while it works through those already in.
 constexpr DWORD kBusyCheckMs = 4;
+// Pictures drawn ahead and not yet taken, beyond which helpers get no more work until the
+// program takes some or waits for an answer: helpers faster than the program would otherwise
+// hold a whole folder's pictures (about 15 KB each) in its memory.
+constexpr size_t kPicturesAhead = 256;
 // With a helper ready, a second one pays only for a list long enough to win back its start
 // (100-150 ms under Wine, the time of about a hundred files) and the processor it takes from the
 // other two meanwhile: with 100 real fonts the scan took 0.21-0.31 s with the ready helper alone
@@ -323,6 +327,10 @@ TFontVerdict TFontVetter::Vet(const TFontDrawing& drawing) {
         }
         Poll();  // the answer may be waiting in a pipe already
         if (unavailable_ || verdicts_.count(drawing)) continue;
+        // Someone waits: whatever was drawn ahead, the helpers get work.
+        waitingForAnswer_ = true;
+        SendWaiting();
+        waitingForAnswer_ = false;
         // Wakes for an answer, a helper's end, input, or to check the helpers' time.
         std::vector<HANDLE> events;
         for (const auto& helper : helpers_) {
@@ -340,6 +348,26 @@ std::optional<TFontPicture> TFontVetter::TakePicture(const TFontDrawing& drawing
     TFontPicture picture = std::move(drawn->second);
     pictures_.erase(drawn);
     return picture;
+}
+
+void TFontVetter::Redraw(const TFontDrawing& drawing) {
+    auto known = verdicts_.find(drawing);
+    if (known != verdicts_.end()) {
+        if (known->second != TFontVerdict::Safe || pictures_.count(drawing)) return;
+        verdicts_.erase(known);
+    }
+    Prefetch(drawing);
+    if (unavailable_) verdicts_[drawing] = TFontVerdict::NoHelper;
+}
+
+void TFontVetter::Collect() {
+    if (!helpers_.empty() || !waiting_.empty()) Poll();
+}
+
+std::optional<TFontVerdict> TFontVetter::VerdictOf(const TFontDrawing& drawing) const {
+    auto known = verdicts_.find(drawing);
+    if (known == verdicts_.end()) return std::nullopt;
+    return known->second;
 }
 
 void TFontVetter::StartHelpers(size_t drawings) {
@@ -477,6 +505,7 @@ void TFontVetter::EndHelpers() {
 
 void TFontVetter::SendWaiting() {
     if (waiting_.empty()) return;
+    if (pictures_.size() >= kPicturesAhead && !waitingForAnswer_) return;
     StartHelpersFor(waiting_.size() + SentCount());
     // In small batches, so that each helper stays busy and answers for the drawings asked
     // next come soon; each write and each read of a pipe costs a call to the system's server.

@@ -99,6 +99,14 @@ public:
     TFontVerdict Vet(const TFontDrawing& drawing);
     // The picture a helper drew for a safe `drawing` that asked for one; handed out once.
     std::optional<TFontPicture> TakePicture(const TFontDrawing& drawing);
+    // Asks a helper to draw a picture once more that was drawn and handed out before: a list
+    // that let a row's thumbnail go shows the row again. Without waiting; a drawing judged
+    // unsafe stays so.
+    void Redraw(const TFontDrawing& drawing);
+    // Reads the answers that have arrived and hands out more work, without waiting.
+    void Collect();
+    // The verdict on `drawing` when there is one.
+    std::optional<TFontVerdict> VerdictOf(const TFontDrawing& drawing) const;
 
     // Starts the helpers `drawings` drawings will need ahead of the first question, so that
     // their start overlaps the caller's work.
@@ -188,6 +196,7 @@ private:
     uint32_t nextId_ = 1;
     std::deque<Pending> waiting_;    // not yet written to a helper
     std::set<TFontDrawing> queued_;  // the drawings waiting or sent
+    bool waitingForAnswer_ = false;  // Vet waits: helpers get work whatever is drawn ahead
     DWORD lastActivity_ = 0;
     DWORD lastPoll_ = 0;
     std::map<TFontDrawing, TFontVerdict> verdicts_;

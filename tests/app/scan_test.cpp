@@ -242,6 +242,41 @@ TEST_F(MainWindowTest, HiddenImagesStopAtTheTableBoundWhileRowsGoOn) {
     EXPECT_EQ(form->FontImageCount, 3);
 }
 
+// Pixels of one image of the list.
+std::vector<COLORREF> PixelsOf(TImageList& list, int index) {
+    TBitmap cell;
+    cell.SetSize(list.Width(), list.Height());
+    list.Draw(cell.Canvas().Handle(), 0, 0, index);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < cell.Height(); ++y)
+        for (int x = 0; x < cell.Width(); ++x) pixels.push_back(cell.Canvas().Pixel(x, y));
+    return pixels;
+}
+
+TEST_F(MainWindowTest, ABoundedThumbnailCacheDrawsEveryRowAgainWhenItIsShownAgain) {
+    form->Thumbnails().SetCapacity(16);
+    const std::string dir = TestFontDir() + "\\three-hundred";
+    ASSERT_TRUE(ScanFolder(dir));
+    ASSERT_EQ(form->ListView1->Count(), 300);
+    EXPECT_LE(form->ImageList1->Count(), 16);
+    int first = -1;
+    ASSERT_TRUE(PumpUntil([&] { return (first = form->ListView1->ImageIndex(0)) >= 0; }, 20000));
+    const std::vector<COLORREF> firstRow = PixelsOf(*form->ImageList1, first);
+
+    // The row shown must come back with its own thumbnail, the first one as it was drawn.
+    std::set<std::vector<COLORREF>> seen;
+    for (int row : {299, 150, 17, 0}) {
+        form->ListView1->MakeVisible(row);
+        int image = -1;
+        ASSERT_TRUE(PumpUntil([&] { return (image = form->ListView1->ImageIndex(row)) >= 0; }, 20000)) << row;
+        EXPECT_GT(InkOfThumbnail(*form->ImageList1, image), 100) << row;
+        seen.insert(PixelsOf(*form->ImageList1, image));
+        if (row == 0) EXPECT_TRUE(PixelsOf(*form->ImageList1, image) == firstRow);
+        EXPECT_LE(form->ImageList1->Count(), 16);
+    }
+    EXPECT_EQ(seen.size(), 4u);  // four names, four pictures
+}
+
 TEST_F(MainWindowTest, AnsweringYesDuringAScanStopsItThenCloses) {
     std::string dir = FreshTempDir("scan-close");
     const char* fonts[] = {"SorvaneTestA.ttf", "SorvaneTestB.ttf", "SorvaneTestC.ttf", "SorvaneTestD.ttf",

@@ -10,6 +10,7 @@ Every glyph is a filled box, so drawing tests see ink for every mapped character
 fontTools (Debian's python3-fonttools).
 """
 import os
+import shutil
 import struct
 import sys
 
@@ -36,20 +37,28 @@ def box_glyph(left, bottom, right, top):
     return pen.glyph()
 
 
-def build_font(family, style="Regular", codepoints=LATIN, names=None, weight=400, japanese=False):
+def build_font(family, style="Regular", codepoints=LATIN, names=None, weight=400, japanese=False,
+               distinct_digits=False):
     """A TrueType font whose mapped characters all draw one box; `names` overrides the
-    family-name record with {language tag: name}."""
+    family-name record with {language tag: name}. With distinct digits, each digit draws a box
+    of its own height, so that names differing in their digits draw differently."""
     fb = FontBuilder(UPM, isTTF=True)
-    glyph_order = [".notdef", "space", "box"]
-    fb.setupGlyphOrder(glyph_order)
-    fb.setupCharacterMap({cp: ("space" if cp == 0x20 else "box") for cp in codepoints})
+    digits = ["digit%d" % d for d in range(10)] if distinct_digits else []
+    fb.setupGlyphOrder([".notdef", "space", "box"] + digits)
+    cmap = {cp: ("space" if cp == 0x20 else "box") for cp in codepoints}
+    cmap.update({ord("0") + d: name for d, name in enumerate(digits)})
+    fb.setupCharacterMap(cmap)
     empty = TTGlyphPen(None).glyph()
-    fb.setupGlyf({
+    glyphs = {
         ".notdef": box_glyph(50, 0, 450, 700),
         "space": empty,
         "box": box_glyph(80, 0, 720, 760),
-    })
-    fb.setupHorizontalMetrics({".notdef": (500, 50), "space": (500, 0), "box": (800, 80)})
+    }
+    glyphs.update({name: box_glyph(80, 0, 720, 120 + 64 * d) for d, name in enumerate(digits)})
+    fb.setupGlyf(glyphs)
+    metrics = {".notdef": (500, 50), "space": (500, 0), "box": (800, 80)}
+    metrics.update({name: (800, 80) for name in digits})
+    fb.setupHorizontalMetrics(metrics)
     fb.setupHorizontalHeader(ascent=880, descent=-120)
     english = names["en"] if names else family
     ps_name = english.replace(" ", "") + "-" + style
@@ -277,6 +286,10 @@ def make_test_set(outdir):
         write(os.path.join(damaged, family + ".ttf"),
               with_glyph_damage(font_bytes(build_font(family)), seed=i, count=4 + 4 * i))
 
+    # More fonts than a small thumbnail cache holds, each drawing a name of its own.
+    shutil.rmtree(os.path.join(outdir, "three-hundred"), ignore_errors=True)
+    make_many(300, os.path.join(outdir, "three-hundred"), "SorvaneMany", number_first=True)
+
     # A folder of 10,000 files for the scan's progress text; empty, as only their number counts.
     # Made here because Wine makes files in a large folder slowly (about 5 ms each).
     many = os.path.join(outdir, "ten-thousand")
@@ -323,11 +336,16 @@ def with_scattered_damage(seed):
 SCATTERED_CODEPOINTS = [0x20] + [ord(c) for c in "Sorvanectd0123456789"]
 
 
-def make_many(count, outdir, prefix="SorvaneBench"):
-    """`count` fonts that differ only in their family name, renamed in place for speed."""
+def make_many(count, outdir, prefix="SorvaneBench", number_first=False):
+    """`count` fonts that differ only in their family name, renamed in place for speed. With
+    the number first, the names differ where a thumbnail cut at the right still shows them."""
     os.makedirs(outdir, exist_ok=True)
-    template_family = prefix + "00000"
-    template = bytearray(font_bytes(build_font(template_family)))
+
+    def family_of(i):
+        return ("%05d" % i + prefix) if number_first else (prefix + "%05d" % i)
+
+    template_family = family_of(0)
+    template = bytearray(font_bytes(build_font(template_family, distinct_digits=number_first)))
     old_units = template_family.encode("utf-16-be")
     spots = []
     for _, _, start, length in name_records(template):
@@ -335,7 +353,7 @@ def make_many(count, outdir, prefix="SorvaneBench"):
         if found >= 0:
             spots.append(start + found)
     for i in range(1, count + 1):
-        family = prefix + "%05d" % i
+        family = family_of(i)
         data = bytearray(template)
         for pos in spots:
             data[pos:pos + len(old_units)] = family.encode("utf-16-be")
