@@ -260,13 +260,3 @@ TEST(FindFile, DriveWithAndWithoutBackslashSearchesTheRoot) {
     EXPECT_EQ(bare.reports.at(0).path, "C:\\");
     DeleteFileA(marker.c_str());
 }
-
-// The folder scan's mask list through a real search: the system reports names in the case they
-// were made, and every case of the four font extensions passes.
-TEST(FindFile, FontFileMasksFindEveryCase) {
-    const std::string dir = FreshTempDir("find-font-masks");
-    for (const char* f : {"a.ttf", "B.OTF", "c.Ttc", "D.otc", "e.otf.txt", "f.fon", "g.ttc2"}) MakeFile(dir + "\\" + f);
-    RecordingFinder f(dir, {"*.ttf", "*.otf", "*.ttc", "*.otc"});
-    EXPECT_EQ(f.finder.Execute(), 4);
-    EXPECT_EQ(f.Names(), (Names{"B.OTF", "D.otc", "a.ttf", "c.Ttc"}));
-}

@@ -224,7 +224,7 @@ TEST_F(TempFont, EveryFaceOfAFileIsNamedInTheFilesOrder) {
     }
 }
 
-TEST_F(TempFont, ACollectionRegistersAllItsFacesAndDamagedOnesNone) {
+TEST_F(TempFont, ACollectionRegistersAllItsFaces) {
     ASSERT_EQ(FontFaceNamesOf(TestFont("SorvaneCollection.ttc"), nullptr, nullptr, TRegistrationAfterLookup::Keep),
               (std::vector<std::string>{"SorvaneTtcA", "ソルヴァン集合"}));
     EXPECT_TRUE(TempFontLoaded);
@@ -236,14 +236,8 @@ TEST_F(TempFont, ACollectionRegistersAllItsFacesAndDamagedOnesNone) {
     EXPECT_FALSE(FamilyListed("ソルヴァン集合"));
     EXPECT_TRUE(FamilyListed("SorvaneOtcA"));
     EXPECT_TRUE(FamilyListed("SorvaneOtcB"));
-    for (const char* file : {"bad-nocff.otf", "bad-header.ttc", "bad-facecount.ttc", "bad-faceoffset.ttc",
-                             "bad-facedirectory.ttc"}) {
-        SCOPED_TRACE(file);
-        EXPECT_FALSE(LoadTempFont(TestFont(file)));
-        EXPECT_FALSE(FamilyListed("SorvaneOtcA"));
-        EXPECT_FALSE(FamilyListed("SorvaneBroken"));
-    }
-    EXPECT_TRUE(LoadTempFont(TestFont("SorvaneOtf.otf")));
+    ASSERT_TRUE(LoadTempFont(TestFont("SorvaneOtf.otf")));
+    EXPECT_FALSE(FamilyListed("SorvaneOtcA"));
     EXPECT_TRUE(FamilyListed("SorvaneOtf"));
 }
 

@@ -427,23 +427,3 @@ TEST(FontFile, FaceCountIsBounded) {
         EXPECT_EQ(FaceFamilyName(collection, c.faces - 1, kEnglish), c.accepted ? "SorvaneTestC" : "");
     }
 }
-
-TEST(FontFile, PostScriptOutlinesNeedTheirTable) {
-    struct Case {
-        const char* what;
-        std::function<void(std::vector<uint8_t>&)> change;
-        bool accepted;
-    } cases[] = {
-        {"as made", [](auto&) {}, true},
-        {"CFF renamed", [](auto& f) { std::memcpy(&f[DirectoryEntry(f, "CFF ")], "CFF2", 4); }, false},
-        {"CFF past the end", [](auto& f) { Put32(f, DirectoryEntry(f, "CFF ") + 12, uint32_t(f.size())); }, false},
-        {"no name table", [](auto& f) { std::memcpy(&f[DirectoryEntry(f, "name")], "nome", 4); }, false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        std::vector<uint8_t> font = TestFontBytes("SorvaneOtf.otf");
-        c.change(font);
-        EXPECT_EQ(WellFormed(font), c.accepted);
-        EXPECT_EQ(FamilyName(font, kEnglish), c.accepted ? "SorvaneOtf" : "");
-    }
-}
