@@ -15,7 +15,9 @@ import struct
 import sys
 
 from fontTools.fontBuilder import FontBuilder
+from fontTools.pens.t2CharStringPen import T2CharStringPen
 from fontTools.pens.ttGlyphPen import TTGlyphPen
+from fontTools.ttLib.ttCollection import TTCollection
 
 UPM = 1000
 LATIN = [0x20] + list(range(0x21, 0x7F))
@@ -27,41 +29,59 @@ JAPANESE_ENGLISH_FAMILY = "SorvaneJapaneseTest"
 LONG_JAPANESE_FAMILY = "SV" + "試験" * 8
 
 
-def box_glyph(left, bottom, right, top):
-    pen = TTGlyphPen(None)
+def draw_box(pen, left, bottom, right, top):
     pen.moveTo((left, bottom))
     pen.lineTo((left, top))
     pen.lineTo((right, top))
     pen.lineTo((right, bottom))
     pen.closePath()
+
+
+def box_glyph(left, bottom, right, top):
+    pen = TTGlyphPen(None)
+    draw_box(pen, left, bottom, right, top)
     return pen.glyph()
 
 
-def build_font(family, style="Regular", codepoints=LATIN, names=None, weight=400, japanese=False,
+def box_charstring(width, box):
+    pen = T2CharStringPen(width, None)
+    if box:
+        draw_box(pen, *box)
+    return pen.getCharString()
+
+
+def build_font(family, style="Regular", codepoints=LATIN, names=None, weight=400, japanese=False, cff=False,
                distinct_digits=False):
-    """A TrueType font whose mapped characters all draw one box; `names` overrides the
-    family-name record with {language tag: name}. With distinct digits, each digit draws a box
-    of its own height, so that names differing in their digits draw differently."""
-    fb = FontBuilder(UPM, isTTF=True)
+    """A TrueType font, or with `cff` an OpenType font with PostScript outlines, whose mapped
+    characters all draw one box; `names` overrides the family-name record with
+    {language tag: name}. With distinct digits (TrueType only), each digit draws a box of its own
+    height, so that names differing in their digits draw differently."""
+    fb = FontBuilder(UPM, isTTF=not cff)
     digits = ["digit%d" % d for d in range(10)] if distinct_digits else []
     fb.setupGlyphOrder([".notdef", "space", "box"] + digits)
     cmap = {cp: ("space" if cp == 0x20 else "box") for cp in codepoints}
     cmap.update({ord("0") + d: name for d, name in enumerate(digits)})
     fb.setupCharacterMap(cmap)
-    empty = TTGlyphPen(None).glyph()
-    glyphs = {
-        ".notdef": box_glyph(50, 0, 450, 700),
-        "space": empty,
-        "box": box_glyph(80, 0, 720, 760),
-    }
-    glyphs.update({name: box_glyph(80, 0, 720, 120 + 64 * d) for d, name in enumerate(digits)})
-    fb.setupGlyf(glyphs)
+    english = names["en"] if names else family
+    ps_name = english.replace(" ", "") + "-" + style
+    if cff:
+        fb.setupCFF(ps_name, {"FullName": english + " " + style}, {
+            ".notdef": box_charstring(500, (50, 0, 450, 700)),
+            "space": box_charstring(500, None),
+            "box": box_charstring(800, (80, 0, 720, 760)),
+        }, {})
+    else:
+        glyphs = {
+            ".notdef": box_glyph(50, 0, 450, 700),
+            "space": TTGlyphPen(None).glyph(),
+            "box": box_glyph(80, 0, 720, 760),
+        }
+        glyphs.update({name: box_glyph(80, 0, 720, 120 + 64 * d) for d, name in enumerate(digits)})
+        fb.setupGlyf(glyphs)
     metrics = {".notdef": (500, 50), "space": (500, 0), "box": (800, 80)}
     metrics.update({name: (800, 80) for name in digits})
     fb.setupHorizontalMetrics(metrics)
     fb.setupHorizontalHeader(ascent=880, descent=-120)
-    english = names["en"] if names else family
-    ps_name = english.replace(" ", "") + "-" + style
     fb.setupNameTable({
         "familyName": names if names else family,
         "styleName": style,
@@ -75,6 +95,8 @@ def build_font(family, style="Regular", codepoints=LATIN, names=None, weight=400
                 ulCodePageRange1=(1 | (1 << 17) if japanese else 1))  # Latin 1 (and Japanese)
     fb.setupPost()
     fb.setupHead(unitsPerEm=UPM, macStyle=(1 if weight >= 700 else 0))
+    if cff:
+        fb.setupMaxp()
     return fb.font
 
 
@@ -169,6 +191,17 @@ def font_bytes(font):
     return out.getvalue()
 
 
+def collection_bytes(fonts):
+    """A font collection of `fonts`, in that order; tables the faces have in common are stored
+    once and shared."""
+    import io
+    collection = TTCollection()
+    collection.fonts = fonts
+    out = io.BytesIO()
+    collection.save(out)
+    return out.getvalue()
+
+
 def write(path, data):
     with open(path, "wb") as f:
         f.write(data)
@@ -229,6 +262,31 @@ def with_table_count(data, count):
     return bytes(data)
 
 
+def face_offsets(collection):
+    count = struct.unpack_from(">L", collection, 8)[0]
+    return list(struct.unpack_from(">%dL" % count, collection, 12))
+
+
+def with_u32(data, at, value):
+    data = bytearray(data)
+    struct.pack_into(">L", data, at, value)
+    return bytes(data)
+
+
+def with_face_table_past_end(collection, face):
+    """The last table record of face `face` claims a length reaching past the file's end."""
+    at = face_offsets(collection)[face]
+    count = struct.unpack_from(">H", collection, at + 4)[0]
+    return with_u32(collection, at + 12 + 16 * (count - 1) + 12, len(collection))
+
+
+def with_renamed_table(data, old, new):
+    entry, _, _ = table_directory(data)[old]
+    data = bytearray(data)
+    data[entry:entry + 4] = new
+    return bytes(data)
+
+
 # --- the sets ------------------------------------------------------------------------------
 
 def make_test_set(outdir):
@@ -272,6 +330,8 @@ def make_test_set(outdir):
     write(os.path.join(outdir, "spaceless.ttf"), font_bytes(build_font(
         "Sorvane Spaceless", codepoints=LATIN[1:])))
 
+    make_opentype_set(outdir)
+
     broken = font_bytes(build_font("SorvaneBroken"))
     write(os.path.join(outdir, "bad-tablecount.ttf"), with_table_count(broken, 0x7FFF))
     write(os.path.join(outdir, "bad-namerecord.ttf"), with_name_record_past_table(broken))
@@ -301,6 +361,40 @@ def make_test_set(outdir):
     os.makedirs(scattered, exist_ok=True)
     for i in range(SCATTERED_COUNT):
         write(os.path.join(scattered, "scattered%03d.ttf" % i), with_scattered_damage(i))
+
+
+# Family names of the faces of the collections, in the files' order; the Japanese face is listed
+# under its Japanese name in a Japanese session.
+TTC_FAMILIES = ["SorvaneTtcA", "SorvaneTtcJapanese"]
+TTC_JAPANESE_FAMILY = "ソルヴァン集合"
+OTC_FAMILIES = ["SorvaneOtcA", "SorvaneOtcB"]
+# Seven faces with Korean family names beside the English ones: Wine's first removal of this
+# file leaves SorvaneKorean4 registered.
+KOREAN_FAMILIES = ["SorvaneKorean%d" % i for i in range(7)]
+
+
+def make_opentype_set(outdir):
+    """OpenType fonts with PostScript outlines and collections, good and damaged."""
+    otf = font_bytes(build_font("SorvaneOtf", cff=True))
+    write(os.path.join(outdir, "SorvaneOtf.otf"), otf)
+    write(os.path.join(outdir, "bad-nocff.otf"), with_renamed_table(otf, b"CFF ", b"CFX "))
+
+    ttc = collection_bytes([
+        build_font(TTC_FAMILIES[0]),
+        build_font(TTC_FAMILIES[1], codepoints=LATIN + KANA_KANJI, japanese=True,
+                   names={"en": TTC_FAMILIES[1], "ja": TTC_JAPANESE_FAMILY}),
+    ])
+    write(os.path.join(outdir, "SorvaneCollection.ttc"), ttc)
+    write(os.path.join(outdir, "SorvaneCffCollection.otc"),
+          collection_bytes([build_font(family, cff=True) for family in OTC_FAMILIES]))
+    write(os.path.join(outdir, "SorvaneKorean.ttc"), collection_bytes([
+        build_font(family, names={"en": family, "ko": "소르반%d" % i})
+        for i, family in enumerate(KOREAN_FAMILIES)]))
+
+    write(os.path.join(outdir, "bad-header.ttc"), with_u32(ttc, 4, 0x00030000))
+    write(os.path.join(outdir, "bad-facecount.ttc"), with_u32(ttc, 8, 0xFFFFFFFF))
+    write(os.path.join(outdir, "bad-faceoffset.ttc"), with_u32(ttc, 16, len(ttc)))
+    write(os.path.join(outdir, "bad-facedirectory.ttc"), with_face_table_past_end(ttc, 1))
 
 
 def with_glyph_damage(data, seed, count):
