@@ -1,6 +1,7 @@
 #include "fonts/font_vetting.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "fonts/face_text.h"
 #include "fonts/temp_font.h"
@@ -438,8 +439,10 @@ bool TFontVetter::StartHelper() {
     startup.hStdOutput = childOutput;
     PROCESS_INFORMATION created{};
     std::string commandLine = commandLine_;
+    // Without a console: a console program (a test program as helper) would get a hidden console
+    // host, which holds the helper's input open after the helper has gone or closed it.
     const BOOL started = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
-                                        CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr, nullptr, &startup, &created);
+                                        CREATE_SUSPENDED | DETACHED_PROCESS, nullptr, nullptr, &startup, &created);
     CloseHandle(childInput);
     CloseHandle(childOutput);
     if (!started) return unavailable_ = true, false;
@@ -488,12 +491,20 @@ void TFontVetter::SendWaiting() {
         if (helper.sent.size() > kBatch || (!helper.ready && (anyReady || i > 0))) continue;
         std::string batch;
         if (helper.sent.empty()) helper.oldestSince = GetTickCount();
+        const size_t held = helper.sent.size();
         while (!waiting_.empty() && helper.sent.size() < kInFlight) {
             batch += EncodeRequest(waiting_.front().id, waiting_.front().drawing);
             helper.sent.push_back(std::move(waiting_.front()));
             waiting_.pop_front();
         }
         if (!WriteAll(helper.toHelper, batch)) {
+            // The helper is gone, or has closed its input. The batch never reached it; what it
+            // answered before it went is in its pipe, and only a drawing it received and did
+            // not answer counts against it.
+            Requeue(std::deque<Pending>(std::make_move_iterator(helper.sent.begin() + held),
+                                        std::make_move_iterator(helper.sent.end())));
+            helper.sent.erase(helper.sent.begin() + held, helper.sent.end());
+            ReadAnswers(helper);
             HandleLostHelper(helper, false);
             return;
         }

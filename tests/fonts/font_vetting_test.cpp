@@ -119,6 +119,30 @@ TEST(FontVetting, WithoutAHelperTheCallerDecides) {
     EXPECT_EQ(vetter.HelperProcessId(), 0u);
 }
 
+// A helper that loses its input after answering some drawings is found out only when the next
+// batch cannot be written to it. Its answers still in the pipe count, it was ready, and only the
+// drawing it had received and left unanswered is held against it.
+TEST(FontVetting, AHelperFoundGoneByAWriteIsBlamedOnlyForTheDrawingItHadAndDidNotAnswer) {
+    const std::string dir = FreshTempDir("vetting-lost-on-write");
+    std::vector<TFontDrawing> good;
+    for (int i = 0; i < 6; ++i) good.push_back(Thumbnail(CopyOfGoodFont(dir, "good" + std::to_string(i) + ".ttf")));
+    const TFontDrawing breaks1 = Thumbnail(CopyOfGoodFont(dir, "helper-breaks-input1.ttf"));
+    const TFontDrawing breaks2 = Thumbnail(CopyOfGoodFont(dir, "helper-breaks-input2.ttf"));
+    TFontVetter vetter;
+    vetter.Prefetch(std::vector<TFontDrawing>{good[0], good[1], breaks1, breaks2});
+    // Each helper breaks at the first such file it reaches; nothing reads its pipe before the
+    // next drawing is written to it, and a fresh helper takes what is left.
+    for (int round = 0; round < 4; ++round) {
+        ASSERT_NE(vetter.HelperProcessId(), 0u) << round;
+        ASSERT_TRUE(PumpUntil([&] { return ReadFileBytes(dir + "\\broken.txt").size() > size_t(round); }, 15000));
+        vetter.Prefetch(good[2 + round]);
+        vetter.StartHelpers(1);
+    }
+    for (const TFontDrawing& drawing : good) EXPECT_EQ(vetter.Vet(drawing), TFontVerdict::Safe) << drawing.path;
+    EXPECT_EQ(vetter.Vet(breaks1), TFontVerdict::Unsafe);
+    EXPECT_EQ(vetter.Vet(breaks2), TFontVerdict::Unsafe);
+}
+
 // A helper starts for every scan, so its start is part of every scan's cost: it must not load
 // the libraries only the window needs.
 TEST(FontVetting, TheHelperLoadsNoneOfTheLibrariesOnlyTheWindowNeeds) {

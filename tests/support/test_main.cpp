@@ -16,14 +16,21 @@ namespace {
 // The font vetting helper is this executable started with the helper switch, as in the program.
 // Files named for it make the test helper hang or fault, so tests can reach those paths without
 // depending on which damaged fonts the platform's drawing happens to fault on; for files named
-// "helper-notes" it writes down in their folder's drawn.txt that it reached them.
+// "helper-notes" it writes down in their folder's drawn.txt that it reached them. At a file named
+// "helper-breaks-input" it closes its input, notes that in the folder's broken.txt and waits.
 void MisbehaveWhenAsked(const TFontDrawing& drawing) {
-    if (drawing.path.find("helper-notes") != std::string::npos) {
-        const std::string notes = drawing.path.substr(0, drawing.path.find_last_of('\\')) + "\\drawn.txt";
-        HANDLE file = CreateFileA(notes.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_ALWAYS, 0, nullptr);
+    const std::string folder = drawing.path.substr(0, drawing.path.find_last_of('\\') + 1);
+    auto note = [&](const char* name) {
+        HANDLE file = CreateFileA((folder + name).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_ALWAYS, 0, nullptr);
         DWORD written = 0;
         if (file != INVALID_HANDLE_VALUE) WriteFile(file, "x", 1, &written, nullptr), CloseHandle(file);
+    };
+    if (drawing.path.find("helper-notes") != std::string::npos) note("drawn.txt");
+    if (drawing.path.find("helper-breaks-input") != std::string::npos) {
+        CloseHandle(GetStdHandle(STD_INPUT_HANDLE));
+        note("broken.txt");
+        Sleep(INFINITE);
     }
     if (drawing.path.find("helper-hangs") != std::string::npos) Sleep(INFINITE);
     if (drawing.path.find("helper-faults") != std::string::npos) RaiseException(EXCEPTION_ACCESS_VIOLATION, 0, 0, nullptr);
