@@ -44,7 +44,8 @@ constexpr int kCrashesToCondemn = 2;
 
 // --- the wire: little-endian words and length-prefixed byte strings ---------------------------
 // A request is [length][id][size][picture width][picture height][path][face][text]; an answer
-// is [length][id][safe][face][width][height][pixels].
+// is [length][id][safe][face][width][height][pixels]. A request with the ready answer's id asks
+// the helper to take a fresh record of the installed families; it has no answer.
 
 void PutWord(std::string& out, uint32_t value) {
     for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<char>((value >> shift) & 0xFF));
@@ -236,12 +237,16 @@ void CloseIfOpen(HANDLE& handle) {
 int RunFontVettingHelper(HANDLE input, HANDLE output, const std::function<void(const TFontDrawing&)>& beforeEach) {
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
     SetUnhandledExceptionFilter(EndOnFault);
-    const TFamilyBaseline baseline = TFamilyBaseline::Capture(nullptr);
+    TFamilyBaseline baseline = TFamilyBaseline::Capture(nullptr);
     if (!WriteAll(output, EncodeAnswer(kReadyId, true))) return 1;
     uint32_t id = 0;
     TFontDrawing drawing;
     TFrameBuffer requests;
     while (ReadRequest(input, requests, id, drawing)) {
+        if (id == kReadyId) {
+            baseline = TFamilyBaseline::Capture(nullptr);
+            continue;
+        }
         bool safe = false;
         TFontPicture picture;
         try {
@@ -490,7 +495,12 @@ void TFontVetter::SendWaiting() {
         Helper& helper = *helpers_[i];
         if (helper.sent.size() > kBatch || (!helper.ready && (anyReady || i > 0))) continue;
         std::string batch;
-        if (helper.sent.empty()) helper.oldestSince = GetTickCount();
+        if (helper.sent.empty()) {
+            helper.oldestSince = GetTickCount();
+            // A family installed while it stood idle would count as added by every file: the
+            // program takes a fresh record for each scan, and so does the helper.
+            if (helper.ready) batch += EncodeRequest(kReadyId, TFontDrawing{});
+        }
         const size_t held = helper.sent.size();
         while (!waiting_.empty() && helper.sent.size() < kInFlight) {
             batch += EncodeRequest(waiting_.front().id, waiting_.front().drawing);

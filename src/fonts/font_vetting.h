@@ -77,7 +77,8 @@ int RunFontVettingHelper(HANDLE input, HANDLE output,
 // ready (StandBy). A long list of prefetched drawings is shared out in small batches
 // between up to one helper per processor (kMaxHelpers at most), which work on it while the
 // program does its own work; each helper answers in order. Verdicts are kept until the helpers
-// stop.
+// stop. A helper that gets work after it had none first takes a fresh record of the installed
+// families, as the program does for each scan.
 class TFontVetter {
 public:
     // How long a helper may take over one drawing before it counts as hung.

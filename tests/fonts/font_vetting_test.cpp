@@ -143,6 +143,28 @@ TEST(FontVetting, AHelperFoundGoneByAWriteIsBlamedOnlyForTheDrawingItHadAndDidNo
     EXPECT_EQ(vetter.Vet(breaks2), TFontVerdict::Unsafe);
 }
 
+// A family installed while the helper stands ready (registered by the helper itself here) is one
+// of the installed families at the next scan, as it is for the program: not the family that each
+// file drawn after adds.
+TEST(FontVetting, AFamilyInstalledWhileAHelperStandsReadyIsNotTakenForTheFamilyOfEachFileDrawnAfter) {
+    const std::string dir = FreshTempDir("vetting-installed");
+    const std::string installed = dir + "\\helper-installs.ttf";
+    ASSERT_TRUE(CopyFileA(TestFont("SorvaneTestH.ttf").c_str(), installed.c_str(), FALSE));
+    TFontVetter vetter;
+    ASSERT_EQ(vetter.Vet(Thumbnail(installed)), TFontVerdict::Safe);
+    const DWORD pid = vetter.HelperProcessId();
+    vetter.StandBy();  // as between two scans
+    ASSERT_EQ(vetter.HelperProcessId(), pid);
+    for (char letter = 'A'; letter <= 'G'; ++letter) {
+        const std::string family = std::string("SorvaneTest") + letter;
+        const TFontDrawing thumbnail{TestFont(family + ".ttf"), "", "", 30, 100, 50};
+        ASSERT_EQ(vetter.Vet(thumbnail), TFontVerdict::Safe) << family;
+        const std::optional<TFontPicture> drawn = vetter.TakePicture(thumbnail);
+        ASSERT_TRUE(drawn) << family;
+        EXPECT_EQ(drawn->face, family);
+    }
+}
+
 // A helper starts for every scan, so its start is part of every scan's cost: it must not load
 // the libraries only the window needs.
 TEST(FontVetting, TheHelperLoadsNoneOfTheLibrariesOnlyTheWindowNeeds) {

@@ -17,7 +17,9 @@ namespace {
 // Files named for it make the test helper hang or fault, so tests can reach those paths without
 // depending on which damaged fonts the platform's drawing happens to fault on; for files named
 // "helper-notes" it writes down in their folder's drawn.txt that it reached them. At a file named
-// "helper-breaks-input" it closes its input, notes that in the folder's broken.txt and waits.
+// "helper-breaks-input" it closes its input, notes that in the folder's broken.txt and waits; a file
+// named "helper-installs" stays registered for the rest of its life, as a family installed while
+// the program runs.
 void MisbehaveWhenAsked(const TFontDrawing& drawing) {
     const std::string folder = drawing.path.substr(0, drawing.path.find_last_of('\\') + 1);
     auto note = [&](const char* name) {
@@ -34,6 +36,8 @@ void MisbehaveWhenAsked(const TFontDrawing& drawing) {
     }
     if (drawing.path.find("helper-hangs") != std::string::npos) Sleep(INFINITE);
     if (drawing.path.find("helper-faults") != std::string::npos) RaiseException(EXCEPTION_ACCESS_VIOLATION, 0, 0, nullptr);
+    if (drawing.path.find("helper-installs") != std::string::npos)
+        AddFontResourceExA(drawing.path.c_str(), FR_PRIVATE, nullptr);
 }
 
 LONG WINAPI ExitOnFault(EXCEPTION_POINTERS*) {
