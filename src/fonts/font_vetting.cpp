@@ -35,9 +35,10 @@ constexpr uint32_t kReadyId = 0;
 constexpr uint32_t kMaxRequestBytes = 1 << 20;
 // A picture of a 4096 x 1024 bitmap and then some; more is a helper gone wrong.
 constexpr uint32_t kMaxAnswerBytes = 16 << 20;
-// Helpers that may die in a row before saying they are ready until the program does without:
-// one may be killed from outside, three in a row cannot start.
+// Helpers that may die in a row before saying they are ready until starts pause: one may be
+// killed from outside, three in a row cannot start.
 constexpr int kStartsBeforeGivingUp = 3;
+constexpr DWORD kLongestRetryPauseMs = 64000;
 // A drawing whose helper died this often while on it is condemned; once may be bad luck (a
 // helper killed from outside), a fresh process faulting again is the file.
 constexpr int kCrashesToCondemn = 2;
@@ -306,7 +307,7 @@ void TFontVetter::Prefetch(const std::vector<TFontDrawing>& drawings) {
 
 void TFontVetter::Queue(const TFontDrawing& drawing) {
     lastActivity_ = GetTickCount();
-    if (unavailable_ || verdicts_.count(drawing) || !queued_.insert(drawing).second) return;
+    if (WithoutHelpers() || verdicts_.count(drawing) || !queued_.insert(drawing).second) return;
     waiting_.push_back(Pending{nextId_++, drawing});
 }
 
@@ -320,7 +321,13 @@ TFontVerdict TFontVetter::Vet(const TFontDrawing& drawing) {
             KeepHelpersBusy();
             return verdict;
         }
-        if (unavailable_) return TFontVerdict::NoHelper;
+        if (WithoutHelpers()) {
+            // The callers decide alone for now; a helper started later must not draw what was
+            // waiting meanwhile.
+            waiting_.clear();
+            queued_.clear();
+            return TFontVerdict::NoHelper;
+        }
         // A handler that ran in the pump may have stopped the helpers after this drawing was
         // settled, which forgets the verdict: ask again.
         if (!queued_.count(drawing)) {
@@ -328,7 +335,7 @@ TFontVerdict TFontVetter::Vet(const TFontDrawing& drawing) {
             continue;
         }
         Poll();  // the answer may be waiting in a pipe already
-        if (unavailable_ || verdicts_.count(drawing)) continue;
+        if (WithoutHelpers() || verdicts_.count(drawing)) continue;
         // Wakes for an answer, a helper's end, input, or to check the helpers' time.
         std::vector<HANDLE> events;
         for (const auto& helper : helpers_) {
@@ -422,17 +429,28 @@ void TFontVetter::Requeue(std::deque<Pending> pending) {
     for (auto at = pending.rbegin(); at != pending.rend(); ++at) waiting_.push_front(std::move(*at));
 }
 
+bool TFontVetter::StartsPaused() const { return pauseMs_ > 0 && GetTickCount() - pausedAt_ < pauseMs_; }
+
+// A failure may pass (a process limit reached for a moment, the executable held by a scanner), so
+// starts only pause; the pause grows while they keep failing, so that a helper that can never
+// start costs a scan next to nothing.
+void TFontVetter::PauseStarts() {
+    pausedAt_ = GetTickCount();
+    pauseMs_ = pauseMs_ ? std::min(pauseMs_ * 2, kLongestRetryPauseMs) : kRetryPauseMs;
+}
+
 bool TFontVetter::StartHelper() {
-    if (unavailable_ || commandLine_.empty()) return unavailable_ = true, false;
+    if (!startsAllowed_ || StartsPaused()) return false;
+    if (commandLine_.empty()) return PauseStarts(), false;
     if (!job_) job_ = CreateKillOnCloseJob();
 
     auto helper = std::make_unique<Helper>();
     SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
     HANDLE childInput = nullptr, childOutput = nullptr;
-    if (!CreatePipe(&childInput, &helper->toHelper, &inheritable, kRequestPipeBuffer)) return unavailable_ = true, false;
+    if (!CreatePipe(&childInput, &helper->toHelper, &inheritable, kRequestPipeBuffer)) return PauseStarts(), false;
     if (!helper->answers.Open(childOutput)) {
         CloseHandle(childInput);
-        return unavailable_ = true, false;
+        return PauseStarts(), false;
     }
     // Our end stays here, or a helper started later would hold it open.
     SetHandleInformation(helper->toHelper, HANDLE_FLAG_INHERIT, 0);
@@ -450,7 +468,7 @@ bool TFontVetter::StartHelper() {
                                         CREATE_SUSPENDED | DETACHED_PROCESS, nullptr, nullptr, &startup, &created);
     CloseHandle(childInput);
     CloseHandle(childOutput);
-    if (!started) return unavailable_ = true, false;
+    if (!started) return PauseStarts(), false;
     if (job_) AssignProcessToJobObject(job_, created.hProcess);
     ResumeThread(created.hThread);
     CloseHandle(created.hThread);
@@ -545,10 +563,8 @@ void TFontVetter::Poll() {
             ++i;
         }
     }
-    if (unavailable_) {
-        // Nothing more will be answered here: the caller decides in its own process.
-        EndHelpers();
-        for (const Pending& pending : waiting_) verdicts_.emplace(pending.drawing, TFontVerdict::NoHelper);
+    if (WithoutHelpers()) {
+        // Nothing will be answered for now: each caller decides in its own process.
         waiting_.clear();
         queued_.clear();
         return;
@@ -577,6 +593,7 @@ bool TFontVetter::ReadAnswers(Helper& helper) {
         if (id == kReadyId) {
             helper.ready = true;
             failedStarts_ = 0;
+            pauseMs_ = 0;
             continue;
         }
         // Answers come in the order of the requests; anything else is a helper gone wrong.
@@ -655,9 +672,9 @@ void TFontVetter::HandleLostHelper(Helper& helper, bool hung) {
     EndHelper(helper);
     if (!wasReady) {
         // It had drawn nothing yet: what it was given goes to the next one, unless helpers
-        // keep failing to come up, and then the program does without.
+        // keep failing to come up, and then starts pause.
         Requeue(std::move(sent));
-        if (++failedStarts_ >= kStartsBeforeGivingUp) unavailable_ = true;
+        if (++failedStarts_ >= kStartsBeforeGivingUp) PauseStarts();
         return;
     }
     if (sent.empty()) return;

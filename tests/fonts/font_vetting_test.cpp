@@ -119,6 +119,31 @@ TEST(FontVetting, WithoutAHelperTheCallerDecides) {
     EXPECT_EQ(vetter.HelperProcessId(), 0u);
 }
 
+// A lost executable or helpers that each end before they are ready turn vetting off only for a
+// pause: within it no file costs another try, and once the cause has gone, vetting comes back.
+TEST(FontVetting, WhenNoHelperCanStartTheVetterTriesAgainAfterAPauseAndNotForEveryFile) {
+    char exe[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    const std::string copy = FreshTempDir("vetting-retry") + "\\helper.exe";
+    const struct {
+        const char* cause;
+        std::string commandLine;  // empty: this program's own, its helpers told to end at once
+    } cases[] = {{"missing executable", "\"" + copy + "\" " + kFontVettingSwitch},
+                 {"helpers end before they are ready", ""}};
+    const TFontDrawing a = Thumbnail(TestFont("SorvaneTestA.ttf")), b = Thumbnail(TestFont("SorvaneTestB.ttf"));
+    for (const auto& c : cases) {
+        if (c.commandLine.empty()) SetEnvironmentVariableA(kHelperDiesVariable, "1");
+        TFontVetter vetter(nullptr, c.commandLine);
+        const DWORD start = GetTickCount();
+        EXPECT_EQ(vetter.Vet(a), TFontVerdict::NoHelper) << c.cause;
+        CopyFileA(exe, copy.c_str(), FALSE);
+        SetEnvironmentVariableA(kHelperDiesVariable, nullptr);
+        EXPECT_EQ(vetter.Vet(b), TFontVerdict::NoHelper) << c.cause;  // a helper would come up now
+        EXPECT_TRUE(PumpUntil([&] { return vetter.Vet(a) == TFontVerdict::Safe; }, 20000)) << c.cause;
+        EXPECT_GE(GetTickCount() - start, TFontVetter::kRetryPauseMs) << c.cause;
+    }
+}
+
 // A helper that loses its input after answering some drawings is found out only when the next
 // batch cannot be written to it. Its answers still in the pipe count, it was ready, and only the
 // drawing it had received and left unanswered is held against it.

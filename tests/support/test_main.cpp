@@ -72,8 +72,11 @@ TChildMode::TChildMode(const char* switchName, int (*run)(const std::string& arg
 
 // Every test program is a GUI client: one application object, as in the program itself.
 int main(int argc, char** argv) {
-    if (argc == 2 && std::strcmp(argv[1], kFontVettingSwitch) == 0)
+    if (argc == 2 && std::strcmp(argv[1], kFontVettingSwitch) == 0) {
+        // A helper that cannot come up, for tests of the program without one.
+        if (GetEnvironmentVariableA(kHelperDiesVariable, nullptr, 0) > 0) return 1;
         return RunFontVettingHelper(GetStdHandle(STD_INPUT_HANDLE), GetStdHandle(STD_OUTPUT_HANDLE), MisbehaveWhenAsked);
+    }
     if (argc == 3 && std::strcmp(argv[1], kDrawProbeSwitch) == 0) return DrawProbe(argv[2]);
     TApplication application;
     application.Initialize();
