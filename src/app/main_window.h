@@ -151,8 +151,11 @@ private:
     // progress bar in the next panel moves along.
     void FitProgressTextPanel(int count);
     const TFamilyBaseline& ScanBaseline();
-    // Whether the helper process made `drawing` without trouble (or none could be started).
+    // Whether the helper process made `drawing` without trouble, or none could be started and
+    // the window is not closing (then the drawing counts as unvetted).
     bool MayDraw(const TFontDrawing& drawing);
+    // Says on the status bar that files were drawn without a helper's check.
+    void ShowUnvetted();
 
     std::unique_ptr<std::array<TImage*, kFontImageSlots>> FontImages;
     std::unique_ptr<TFamilyBaseline> scanBaseline_;
@@ -166,5 +169,6 @@ private:
     bool closeAfterScan_ = false;  // "はい" arrived during a scan: close once it has stopped
     bool closeConfirmed_ = false;
     bool previewing_ = false;  // a preview pumps messages; a second click must not free its bitmap
+    bool unvetted_ = false;    // the running scan or preview drew a file no helper had checked
 };
 
