@@ -10,6 +10,12 @@
 #include "widgets/path_text.h"
 #include "widgets/wide_text.h"
 
+namespace {
+
+const char kUnvettedText[] = "フォントを検査できませんでした";
+
+}  // namespace
+
 // --- the main window --------------------------------------------------------------------------
 
 TScanDisplay::TScanDisplay(std::vector<TWinControl*> controls, TScanDisplay*& slot)
@@ -114,9 +120,13 @@ void TfrmMain::FormCloseQuery(TComponent*, bool& CanClose) {
         int answer = ShowMessageBox(Handle(), "終了しますか？", "確認", MB_YESNO | MB_ICONQUESTION);
         if (answer != IDYES) {
             closeAfterScan_ = false;  // a later "いいえ" takes back an earlier "はい"
+            vetter_.SetStartsAllowed(true);
             CanClose = false;
             return;
         }
+        // The window is going: a preview or the scan's last file still asking must not start a
+        // helper for it.
+        vetter_.SetStartsAllowed(false);
         if (scanning_) {
             // The scan runs below this handler on the stack: stop it and close when it returns.
             StopFlag = true;
@@ -131,6 +141,7 @@ void TfrmMain::FormCloseQuery(TComponent*, bool& CanClose) {
 
 void TfrmMain::FormClose(TComponent*, TCloseAction&) {
     ImagesClear();
+    vetter_.SetStartsAllowed(false);
     SilentCall([this] { vetter_.StopHelpers(); });
 }
 
@@ -169,6 +180,7 @@ const TFamilyBaseline& TfrmMain::ScanBaseline() {
 void TfrmMain::ShellTreeView1Change(TComponent*, HTREEITEM) {
     if (scanning_) return;  // the tree is disabled during a scan; only a program can get here
     scanning_ = true;
+    unvetted_ = false;
     SilentCall([this] {
         const std::string folder = ShellTreeView1->Path();
         // A virtual folder (the computer) has no path and holds no files.
@@ -198,6 +210,7 @@ void TfrmMain::ShellTreeView1Change(TComponent*, HTREEITEM) {
             TScanDisplay display({ListView1, StatusBar1, StatusProgressBar1}, scanDisplay_);
             FindFile1->Execute();
         }
+        if (unvetted_) ShowUnvetted();
         Application->ProcessMessages();  // paints the scan's last state
     });
     // Whatever happened above, the user must be able to pick the next folder, and only one
@@ -290,7 +303,21 @@ void TfrmMain::PrefetchThumbnails(const std::string& folder) {
     vetter_.Prefetch(drawings);
 }
 
-bool TfrmMain::MayDraw(const TFontDrawing& drawing) { return vetter_.Vet(drawing) != TFontVerdict::Unsafe; }
+bool TfrmMain::MayDraw(const TFontDrawing& drawing) {
+    const TFontVerdict verdict = vetter_.Vet(drawing);
+    if (verdict != TFontVerdict::NoHelper) return verdict == TFontVerdict::Safe;
+    // No helper can start: drawn here unchecked, as before vetting existed, unless the window is
+    // going anyway.
+    if (!vetter_.StartsAllowed()) return false;
+    unvetted_ = true;
+    return true;
+}
+
+void TfrmMain::ShowUnvetted() {
+    StatusBar1->SetPanelWidth(0, std::max(StatusBar1->PanelWidth(0), StatusBar1->PanelWidthFor(kUnvettedText)));
+    StatusProgressBar1->SetPanelIndex(StatusProgressBar1->PanelIndex());
+    StatusBar1->SetPanelText(0, kUnvettedText);
+}
 
 void TfrmMain::AddThumbnail(int row, const std::string& face, const TFontPicture* drawn) {
     // Slots past the table's end get no hidden image; the row still gets its thumbnail.
@@ -341,14 +368,16 @@ void TfrmMain::CollectRedrawnThumbnails() {
             TBitmap picture;
             const bool stored = picture.SetPixels(drawn->width, drawn->height, drawn->pixels) && StoreThumbnail(row, picture);
             font.thumbnail = stored ? TThumbnailState::Drawn : TThumbnailState::None;
-        } else if (verdict == TFontVerdict::NoHelper) {
+        } else if (!verdict && vetter_.WithoutHelpers()) {
             // Without a helper the file is drawn here, as the scan drew it, once nothing else
             // holds the one registration.
-            if (scanning_ || previewing_) {
+            if (scanning_ || previewing_ || !vetter_.StartsAllowed()) {
                 ++at;
                 continue;
             }
             font.thumbnail = TThumbnailState::None;
+            unvetted_ = true;
+            ShowUnvetted();
             if (LoadTempFont(font.path)) {
                 TImage image(nullptr);
                 DrawFaceText(image.Canvas(), Handle(), font.face, std::string(), 0, 0, kThumbnailPoints);
@@ -482,6 +511,8 @@ void TfrmMain::DrawPreviewPass() {
 void TfrmMain::btnFontPreviewClick(TComponent*) {
     if (previewing_) return;
     previewing_ = true;
+    // A preview during a scan leaves the report to the scan.
+    if (!scanning_) unvetted_ = false;
     SilentCall([this] {
         ShowPreviewNote(std::wstring());
         DrawPreviewPass();  // sizes the image to the text
@@ -489,6 +520,7 @@ void TfrmMain::btnFontPreviewClick(TComponent*) {
         Image1->Invalidate();  // it may have painted while the drawing pumped messages
         // Enabled after a failed drawing too; saving then says that there is nothing to save.
         btnSaveFontPreview->SetEnabled(true);
+        if (unvetted_ && !scanning_) ShowUnvetted();
     });
     previewing_ = false;
 }

@@ -181,8 +181,11 @@ private:
     // progress bar in the next panel moves along.
     void FitProgressTextPanel(int count);
     const TFamilyBaseline& ScanBaseline();
-    // Whether the helper process made `drawing` without trouble (or none could be started).
+    // Whether the helper process made `drawing` without trouble, or none could be started and
+    // the window is not closing (then the drawing counts as unvetted).
     bool MayDraw(const TFontDrawing& drawing);
+    // Says on the status bar that files were drawn without a helper's check.
+    void ShowUnvetted();
 
     std::unique_ptr<std::array<TImage*, kFontImageSlots>> FontImages;
     // What the list needs to draw a row's thumbnail again once the cache has let it go.
@@ -206,5 +209,6 @@ private:
     bool closeConfirmed_ = false;
     bool previewing_ = false;  // a preview pumps messages; a second click must not free its bitmap
     SIZE previewLayoutSize_{};  // the preview's size before any drawing sized it
+    bool unvetted_ = false;    // the running scan or preview drew a file no helper had checked
 };
 

@@ -295,6 +295,60 @@ TEST_F(MainWindowTest, AnsweringYesDuringAScanStopsItThenCloses) {
     EXPECT_EQ(form->FontImage(0), nullptr);  // freed on close
 }
 
+// Closing the window while a preview waits on its helper: the helpers end with the window, and
+// neither pass of the preview starts another or draws unvetted for a window that is going.
+TEST_F(MainWindowTest, ClosingTheWindowDuringAPreviewStartsNoHelperAndDrawsNothing) {
+    form->lblSelectedFontName->SetCaption("SorvaneTestE");
+    form->lblFontFileName->SetCaption(TestFontDir() + "\\SorvaneTestE.ttf");
+    DialogAnswerer yes("確認", IDYES);
+    PostMessageA(form->Handle(), WM_CLOSE, 0, 0);  // read by the preview's first pumping
+    form->btnFontPreviewClick(form->btnFontPreview);
+    EXPECT_TRUE(yes.Answered());
+    EXPECT_TRUE(Application->Terminated());
+    EXPECT_EQ(form->Vetter().HelperCount(), 0u);
+    EXPECT_EQ(form->Image1->Picture().Bitmap(), nullptr);
+    EXPECT_FALSE(TempFontLoaded);
+}
+
+// Helpers that cannot come up (each ends at once here) leave the scan to draw in the program, and
+// the status bar says that the fonts were not checked; once they come up again, so does vetting.
+class ScanWithoutHelperTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        SetEnvironmentVariableA(kHelperDiesVariable, "1");
+        MainWindowTest::SetUp();
+    }
+    void TearDown() override {
+        SetEnvironmentVariableA(kHelperDiesVariable, nullptr);
+        MainWindowTest::TearDown();
+    }
+};
+
+TEST_F(ScanWithoutHelperTest, FilesDrawnUnvettedAreReportedOnTheStatusBarUntilHelpersStartAgain) {
+    const std::string unvetted = "フォントを検査できませんでした";
+    // Two folders alike: selecting the folder shown already scans nothing.
+    const std::string dirs[] = {FreshTempDir("scan-unvetted"), FreshTempDir("scan-unvetted-too")};
+    for (const std::string& dir : dirs) {
+        CopyTestFont("SorvaneTestA.ttf", dir, "a.ttf");
+        CopyTestFont("SorvaneTestB.ttf", dir, "b.ttf");
+    }
+    ASSERT_TRUE(ScanFolder(dirs[0]));
+    EXPECT_EQ(Column(1), (std::vector<std::string>{"SorvaneTestA", "SorvaneTestB"}));
+    for (int row = 0; row < 2; ++row) EXPECT_GE(form->ListView1->ImageIndex(row), 0) << row;
+    EXPECT_EQ(form->StatusBar1->PanelText(0), unvetted);
+    EXPECT_GE(form->StatusBar1->PanelWidth(0), form->StatusBar1->PanelWidthFor(unvetted));
+
+    SetEnvironmentVariableA(kHelperDiesVariable, nullptr);
+    int scans = 0;
+    EXPECT_TRUE(PumpUntil(
+        [&] {
+            return ScanFolder(dirs[++scans % 2]) && form->Vetter().HelperProcessId() != 0 &&
+                   form->StatusBar1->PanelText(0) == "2/2";
+        },
+        20000));
+}
+
+
 }  // namespace
 
 namespace {
