@@ -13,6 +13,7 @@
 #include "components/font_name_list_box.h"
 #include "widgets/application.h"
 #include "widgets/form.h"
+#include "widgets/wide_text.h"
 
 namespace {
 
@@ -60,7 +61,7 @@ void SaveWindowPicture(HWND window, const std::string& path) {
     HDC source = GetDC(window);
     BitBlt(picture.Canvas().Handle(), 0, 0, r.right, r.bottom, source, 0, 0, SRCCOPY);
     ReleaseDC(window, source);
-    std::printf("picture: %s %s\n", path.c_str(), picture.SaveToFile(path) ? "saved" : "NOT saved");
+    std::printf("picture: %s %s\n", path.c_str(), picture.SaveToFile(WideFromAnsi(path)) ? "saved" : "NOT saved");
 }
 
 }  // namespace

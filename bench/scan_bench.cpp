@@ -1,6 +1,6 @@
 // The main window's folder scan against the platform's floor for the same folder.
 //
-//   scan_bench <folder> [<folder>...]
+//   scan_bench <folder> [<folder>...] [--huge <folder>]
 //
 // The floor registers each file, enumerates the families once, draws the face name at 30
 // points and unregisters. The scan is the main window's, thumbnails and font vetting included,
@@ -11,7 +11,11 @@
 // installed, since both grow with that number (bench/run_scan_bench --extra installs more). With
 // SORVANE_BENCH_HIDDEN set the main window is never shown, which separates painting from the
 // rest. Exits non-zero, printing no figure for the folder, when the scan cannot be run or lists
-// fewer faces and thumbnails than the floor drew.
+// fewer faces and thumbnails than the floor drew. Each first scan also reports how long the
+// window took at most to answer a message sent from another thread while it scanned, and the
+// memory it kept per listed font beyond its thumbnail cache. A folder after --huge gets one
+// first scan without the floor: then rows across the list, the last one included, are scrolled
+// into view, and each must show its thumbnail.
 #include <windows.h>
 #include <psapi.h>
 
@@ -40,6 +44,12 @@ constexpr char kFirstScanSwitch[] = "--first-scan";
 // A user's first click on a folder comes at least this long after the window went idle.
 constexpr DWORD kUserReactionMs = 1000;
 constexpr DWORD kIdleMeasureMs = 5000;
+constexpr char kSampleRowsSwitch[] = "--first-scan-sampled";
+// How often the watcher asks the window for an answer during a scan.
+constexpr DWORD kResponseProbeMs = 10;
+// Rows of a huge folder scrolled into view after the scan.
+constexpr int kSampledRows = 9;
+constexpr DWORD kSampledRowTimeoutMs = 30000;
 
 [[noreturn]] void Fail(const std::string& why) {
     std::fprintf(stderr, "scan_bench: %s\n", why.c_str());
@@ -127,7 +137,7 @@ int RunMainWindowScan(const std::string& folder, size_t files) {
     }
     int complete = 0;
     for (int row = 0; row < form.ListView1->Count(); ++row)
-        complete += !form.ListView1->SubItem(row, 1).empty() && form.ListView1->ImageIndex(row) >= 0;
+        complete += !form.ListView1->SubItem(row, 1).empty() && form.HasThumbnail(row);
     if (form.Vetter().HelperCount() > 1) Fail("more than one font vetting helper outlived the scan");
     return complete;
 }
@@ -137,7 +147,83 @@ std::string ParentFolder(const std::string& folder) { return folder.substr(0, fo
 // In a fresh process: the window shows and goes idle, the tree shows the folder's parent (which
 // holds no fonts), and a second later the user selects the folder. Prints the scan's seconds
 // and its complete rows.
-int RunFirstScan(const std::string& folder) {
+// Sends the window a message from another thread every few milliseconds while it lives and
+// keeps the longest wait for an answer.
+class ResponseWatcher {
+public:
+    explicit ResponseWatcher(HWND window) : window_(window) {
+        thread_ = CreateThread(nullptr, 0, &ResponseWatcher::Run, this, 0, nullptr);
+        if (!thread_) Fail("cannot start the response watcher");
+    }
+    ~ResponseWatcher() {
+        InterlockedExchange(&stop_, 1);
+        WaitForSingleObject(thread_, INFINITE);
+        CloseHandle(thread_);
+    }
+    double LongestMs() const { return longest_; }
+
+private:
+    static DWORD WINAPI Run(void* self) {
+        auto& watcher = *static_cast<ResponseWatcher*>(self);
+        while (!InterlockedCompareExchange(&watcher.stop_, 0, 0)) {
+            DWORD_PTR result = 0;
+            const double waited = Timed([&] {
+                SendMessageTimeoutA(watcher.window_, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &result);
+            });
+            watcher.longest_ = std::max(watcher.longest_, waited * 1000);
+            Sleep(kResponseProbeMs);
+        }
+        return 0;
+    }
+    HWND window_;
+    HANDLE thread_ = nullptr;
+    volatile LONG stop_ = 0;
+    double longest_ = 0;
+};
+
+// The process's committed private memory in bytes, read from its address space: what the
+// system reports as private usage is not kept up to date on every platform.
+double PrivateBytes() {
+    double committed = 0;
+    MEMORY_BASIC_INFORMATION region{};
+    for (const char* at = nullptr; VirtualQuery(at, &region, sizeof(region)) == sizeof(region);) {
+        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) committed += double(region.RegionSize);
+        const char* next = static_cast<const char*>(region.BaseAddress) + region.RegionSize;
+        if (next <= at) break;
+        at = next;
+    }
+    if (committed <= 0) Fail("cannot read this process's memory");
+    return committed;
+}
+
+// Scrolls rows across the list into view, the last one included, and waits for each to show
+// a thumbnail with ink; returns how many did.
+int SampleRows(TfrmMain& form) {
+    const int rows = form.ListView1->Count();
+    int shown = 0;
+    for (int i = 0; i < kSampledRows; ++i) {
+        const int row = int((int64_t(rows) - 1) * i / (kSampledRows - 1));
+        form.ListView1->MakeVisible(row);
+        const DWORD until = GetTickCount() + kSampledRowTimeoutMs;
+        int image = -1;
+        while ((image = form.ListView1->ImageIndex(row)) < 0 && static_cast<int>(GetTickCount() - until) < 0)
+            Application->HandleMessage();
+        if (image < 0) {
+            std::fprintf(stderr, "scan_bench: row %d of %d showed no thumbnail\n", row, rows);
+            continue;
+        }
+        TBitmap cell;
+        cell.SetSize(form.ImageList1->Width(), form.ImageList1->Height());
+        form.ImageList1->Draw(cell.Canvas().Handle(), 0, 0, image);
+        int ink = 0;
+        for (int y = 0; y < cell.Height(); ++y)
+            for (int x = 0; x < cell.Width(); ++x) ink += GetRValue(cell.Canvas().Pixel(x, y)) < 128;
+        if (ink > 0) ++shown; else std::fprintf(stderr, "scan_bench: row %d's thumbnail is blank\n", row);
+    }
+    return shown;
+}
+
+int RunFirstScan(const std::string& folder, bool sampleRows) {
     const size_t files = FilesIn(WideFromAnsi(folder), L"*.ttf").size();
     TfrmMain& form = MainWindow();
     // The helper starts when the window first goes idle.
@@ -155,21 +241,39 @@ int RunFirstScan(const std::string& folder) {
         scan = Timed([&] { scanHandler(sender, node); });
     };
     int complete = 0;
-    const double click = Timed([&] { complete = RunMainWindowScan(folder, files); });
-    std::printf("%.6f %.6f %d\n", scan, click, complete);
+    const double memoryBefore = PrivateBytes();
+    double click = 0, longestWait = 0;
+    {
+        ResponseWatcher watcher(form.Handle());
+        click = Timed([&] { complete = RunMainWindowScan(folder, files); });
+        longestWait = watcher.LongestMs();
+    }
+    const double cache = double(form.ImageList1->Count()) * form.ImageList1->Width() * form.ImageList1->Height() * 3;
+    const double perFont = (PrivateBytes() - memoryBefore - cache) / double(files);
+    const int sampled = sampleRows ? SampleRows(form) : 0;
+    std::printf("%.6f %.6f %d %.1f %.0f %.0f %d\n", scan, click, complete, longestWait, perFont, cache, sampled);
     return 0;
 }
 
 struct FirstScan {
     double scan = 0, click = 0;  // seconds
     int complete = 0;            // rows with a face and a thumbnail
+    double longestWaitMs = 0;    // the window's slowest answer during the scan
+    double bytesPerFont = 0;     // kept per listed font, the thumbnail cache aside
+    double cacheBytes = 0;
+    int sampledRows = 0;         // rows scrolled into view that showed their thumbnail
 };
 
 // A fresh program's first scan of `folder` in its own process.
-FirstScan FirstScanInFreshProgram(const std::string& folder) {
+FirstScan FirstScanInFreshProgram(const std::string& folder, bool sampleRows = false) {
     // Appended piece by piece: GCC 12 misreads "literal" + std::string&& as an overlapping copy.
     std::string commandLine = "\"";
-    commandLine.append(ModuleFileName()).append("\" ").append(kFirstScanSwitch).append(" \"").append(folder).append("\"");
+    commandLine.append(ModuleFileName())
+        .append("\" ")
+        .append(sampleRows ? kSampleRowsSwitch : kFirstScanSwitch)
+        .append(" \"")
+        .append(folder)
+        .append("\"");
     SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
     HANDLE readEnd = nullptr, writeEnd = nullptr;
     if (!CreatePipe(&readEnd, &writeEnd, &inheritable, 0)) Fail("cannot make a pipe");
@@ -195,7 +299,9 @@ FirstScan FirstScanInFreshProgram(const std::string& folder) {
     CloseHandle(child.hProcess);
     CloseHandle(child.hThread);
     FirstScan first;
-    if (code != 0 || std::sscanf(output.c_str(), "%lf %lf %d", &first.scan, &first.click, &first.complete) != 3)
+    if (code != 0 || std::sscanf(output.c_str(), "%lf %lf %d %lf %lf %lf %d", &first.scan, &first.click,
+                                 &first.complete, &first.longestWaitMs, &first.bytesPerFont, &first.cacheBytes,
+                                 &first.sampledRows) != 7)
         Fail("the first scan of " + folder + " in a fresh program failed (exit " + std::to_string(code) + ")");
     return first;
 }
@@ -268,7 +374,7 @@ void MeasureHelperAlone(const FileList& files) {
 void MeasureFolder(const std::string& folder, HWND window) {
     const FileList files = FilesIn(WideFromAnsi(folder), L"*.ttf");
     if (files.empty()) Fail("no *.ttf in " + folder);
-    double floorBest = 1e9, scanBest = 1e9, firstBest = 1e9, clickBest = 1e9;
+    double floorBest = 1e9, scanBest = 1e9, firstBest = 1e9, clickBest = 1e9, longestWait = 0, bytesPerFont = 0;
     int floorDrawn = 0, scanComplete = 0, firstComplete = 0;
     std::string firstAll;
     // Rounds interleave the two and keep each one's best, so that the machine's load and the
@@ -280,6 +386,8 @@ void MeasureFolder(const std::string& folder, HWND window) {
         firstBest = std::min(firstBest, first.scan);
         clickBest = std::min(clickBest, first.click);
         firstComplete = first.complete;
+        longestWait = std::max(longestWait, first.longestWaitMs);
+        bytesPerFont = std::max(bytesPerFont, first.bytesPerFont);
         if (!firstAll.empty()) firstAll += ' ';
         firstAll += std::to_string(int(first.scan * 1000 + 0.5));
     }
@@ -298,11 +406,33 @@ void MeasureFolder(const std::string& folder, HWND window) {
                 "first scan of a fresh program", firstBest, files.size() / firstBest, firstComplete,
                 firstBest / floorBest, firstAll.c_str());
     std::printf("  %-40s %7.3f s   (the tree opens the folder, then the scan)\n", "  the click as a whole", clickBest);
+    std::printf("  %-40s %7.1f ms (longest of the first scans)\n", "  the window's slowest answer", longestWait);
+    std::printf("  %-40s %7.0f bytes (beyond the thumbnail cache)\n", "  memory kept per listed font", bytesPerFont);
     std::printf("  %-40s %7.3f s %8.1f files/s  complete rows %d  %.2fx floor\n", "main window scan, warm",
                 scanBest, files.size() / scanBest, scanComplete, scanBest / floorBest);
     MeasureHelperStart(files.front());
     MeasureHelperAlone(files);
     MeasurePreview(files.front());
+    std::fflush(stdout);
+}
+
+// One fresh program's scan of a folder too large for rounds: its rows across the list must
+// show their thumbnails when scrolled to.
+void MeasureHugeFolder(const std::string& folder) {
+    const size_t files = FilesIn(WideFromAnsi(folder), L"*.ttf").size();
+    if (files == 0) Fail("no *.ttf in " + folder);
+    const FirstScan first = FirstScanInFreshProgram(folder, true);
+    if (first.sampledRows != kSampledRows) {
+        Fail(folder + ": " + std::to_string(kSampledRows - first.sampledRows) + " of " +
+             std::to_string(kSampledRows) + " rows scrolled into view showed no thumbnail");
+    }
+    std::printf("%s: %u fonts, one first scan\n", folder.c_str(), unsigned(files));
+    std::printf("  %-40s %7.3f s %8.1f files/s\n", "first scan of a fresh program", first.scan, files / first.scan);
+    std::printf("  %-40s %7.1f ms\n", "  the window's slowest answer", first.longestWaitMs);
+    std::printf("  %-40s %7.0f bytes (cache %.1f MB)\n", "  memory kept per listed font", first.bytesPerFont,
+                first.cacheBytes / 1048576.0);
+    std::printf("  %-40s %d of %d, the last one included\n", "  rows scrolled to with their thumbnail",
+                first.sampledRows, kSampledRows);
     std::fflush(stdout);
 }
 
@@ -322,16 +452,26 @@ int main(int argc, char** argv) {
     TApplication application;
     application.Initialize();
     application.SetTitle("Sorvane");
-    if (argc == 3 && std::strcmp(argv[1], kFirstScanSwitch) == 0) return RunFirstScan(argv[2]);
-    std::vector<std::string> folders(argv + 1, argv + argc);
-    if (folders.empty()) {
+    if (argc == 3 && std::strcmp(argv[1], kFirstScanSwitch) == 0) return RunFirstScan(argv[2], false);
+    if (argc == 3 && std::strcmp(argv[1], kSampleRowsSwitch) == 0) return RunFirstScan(argv[2], true);
+    std::vector<std::string> folders, hugeFolders;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--huge") == 0 && i + 1 < argc) {
+            hugeFolders.push_back(argv[++i]);
+        } else {
+            folders.push_back(argv[i]);
+        }
+    }
+    if (folders.empty() && hugeFolders.empty()) {
         std::fprintf(stderr, "usage: scan_bench <folder of fonts>...\n");
         return 2;
     }
-    HWND window = MainWindow().Handle();
+    // Huge folders are scanned by fresh programs only.
+    HWND window = folders.empty() ? nullptr : MainWindow().Handle();
     // The first enumeration of a process builds the system's font cache; keep it out of the figures.
     std::printf("%d TrueType families installed\n", InstalledTrueTypeFamilies(window));
     for (const std::string& folder : folders) MeasureFolder(folder, window);
-    MeasureIdleHelper();
+    for (const std::string& folder : hugeFolders) MeasureHugeFolder(folder);
+    if (!folders.empty()) MeasureIdleHelper();
     return 0;
 }

@@ -6,8 +6,15 @@
 #include "fonts/face_text.h"
 #include "fonts/temp_font.h"
 #include "widgets/directory.h"
+#include "widgets/exception.h"
 #include "widgets/path_text.h"
 #include "widgets/wide_text.h"
+
+namespace {
+
+const char kUnvettedText[] = "フォントを検査できませんでした";
+
+}  // namespace
 
 // --- the main window --------------------------------------------------------------------------
 
@@ -45,6 +52,13 @@ TfrmMain::TfrmMain(TComponent* owner)
       vetter_([] { Application->ProcessMessages(); }) {
     FontImages->fill(nullptr);
     BuildLayout();
+    previewLayoutSize_ = SIZE{Image1->Width(), Image1->Height()};
+    thumbnails_ = std::make_unique<TThumbnailCache>(*ImageList1, kThumbnailCacheSlots);
+    ListView1->OnGetImageIndex = [this](int row) {
+        int image = I_IMAGENONE;
+        SilentCall([&] { image = ThumbnailImageOf(row); });
+        return image;
+    };
     DoCreate();
     // The first scan or preview finds a helper ready: starting one costs a folder of a hundred
     // fonts as much as scanning it. It starts once the window has shown itself and nothing is
@@ -68,6 +82,7 @@ void TfrmMain::Timer1Timer(TComponent*) {
         btnFontPreview->SetEnabled(!lblSelectedFontName->Caption().empty());
         // Previews in a row share the helper's verdicts; they go once the user has stopped
         // drawing, and the helper stays ready.
+        CollectRedrawnThumbnails();
         if (!scanning_) vetter_.StandByIfIdle(kIdleHelperMs);
     });
 }
@@ -105,9 +120,13 @@ void TfrmMain::FormCloseQuery(TComponent*, bool& CanClose) {
         int answer = ShowMessageBox(Handle(), "終了しますか？", "確認", MB_YESNO | MB_ICONQUESTION);
         if (answer != IDYES) {
             closeAfterScan_ = false;  // a later "いいえ" takes back an earlier "はい"
+            vetter_.SetStartsAllowed(true);
             CanClose = false;
             return;
         }
+        // The window is going: a preview or the scan's last file still asking must not start a
+        // helper for it.
+        vetter_.SetStartsAllowed(false);
         if (scanning_) {
             // The scan runs below this handler on the stack: stop it and close when it returns.
             StopFlag = true;
@@ -122,6 +141,7 @@ void TfrmMain::FormCloseQuery(TComponent*, bool& CanClose) {
 
 void TfrmMain::FormClose(TComponent*, TCloseAction&) {
     ImagesClear();
+    vetter_.SetStartsAllowed(false);
     SilentCall([this] { vetter_.StopHelpers(); });
 }
 
@@ -163,6 +183,7 @@ const TFamilyBaseline& TfrmMain::ScanBaseline() {
 void TfrmMain::ShellTreeView1Change(TComponent*, HTREEITEM) {
     if (scanning_) return;  // the tree is disabled during a scan; only a program can get here
     scanning_ = true;
+    unvetted_ = false;
     SilentCall([this] {
         const std::wstring folder = ShellTreeView1->Path();
         // A virtual folder (the computer) has no path and holds no files.
@@ -173,8 +194,10 @@ void TfrmMain::ShellTreeView1Change(TComponent*, HTREEITEM) {
             vetter_.StartHelpers(count);
             PrefetchThumbnails(folder);
         }
-        ImageList1->Clear();
+        thumbnails_->Clear();
         ListView1->Clear();
+        listed_.clear();
+        redrawing_.clear();
         TB_FontListGetStop->SetEnabled(true);
         StopFlag = false;
         ShellTreeView1->SetEnabled(false);
@@ -190,6 +213,7 @@ void TfrmMain::ShellTreeView1Change(TComponent*, HTREEITEM) {
             TScanDisplay display({ListView1, StatusBar1, StatusProgressBar1}, scanDisplay_);
             FindFile1->Execute();
         }
+        if (unvetted_) ShowUnvetted();
         Application->ProcessMessages();  // paints the scan's last state
     });
     // Whatever happened above, the user must be able to pick the next folder, and only one
@@ -240,10 +264,10 @@ void TfrmMain::FindFile1Find(const std::wstring& FileName, const std::wstring& P
         // The helper sends the face name and the thumbnail it drew, so the row comes whole;
         // only without a helper does this process register the file itself.
         if (const std::optional<TFontPicture> drawn = drawable ? vetter_.TakePicture(thumbnail) : std::nullopt) {
-            const int image = AddThumbnail(drawn->face, &*drawn);
-            const int row = ListView1->AddItem(std::string(), image >= 0 ? image : I_IMAGENONE);
-            ListView1->AddSubItem(row, FileName);
+            const int row = AddRow(FileName, path, true);
             ListView1->AddSubItem(row, drawn->face);
+            listed_[row].face = drawn->face;
+            AddThumbnail(row, drawn->face, &*drawn);
         } else {
             AddRowDrawnHere(FileName, path, drawable);
         }
@@ -252,21 +276,32 @@ void TfrmMain::FindFile1Find(const std::wstring& FileName, const std::wstring& P
     Application->ProcessMessages();
 }
 
-void TfrmMain::AddRowDrawnHere(const std::wstring& fileName, const std::wstring& path, bool drawable) {
-    const int row = ListView1->AddItem();
+int TfrmMain::AddRow(const std::wstring& fileName, const std::wstring& path, bool drawable) {
+    const int row = ListView1->AddItem(std::string(), drawable ? I_IMAGECALLBACK : I_IMAGENONE);
+    if (row < 0) throw Exception("row not added");
+    if (static_cast<size_t>(row) >= listed_.size()) listed_.resize(row + 1);
+    listed_[row] = TListedFont{path, std::wstring(), drawable ? TThumbnailState::Coming : TThumbnailState::None};
     ListView1->AddSubItem(row, fileName);
+    return row;
+}
+
+void TfrmMain::AddRowDrawnHere(const std::wstring& fileName, const std::wstring& path, bool drawable) {
+    const int row = AddRow(fileName, path, drawable);
     // The lookup leaves the file registered for the thumbnail: registering twice in a row
     // costs as much again as the lookup itself.
     const std::wstring face =
         drawable ? FontFaceNameOf(path, Handle(), &ScanBaseline(), TRegistrationAfterLookup::Keep) : std::wstring();
     ListView1->AddSubItem(row, face);
+    listed_[row].face = face;
     if (!drawable) return;
     Application->ProcessMessages();
     // A handler that ran during the pumping may have swapped the registered file.
     if ((TempFontLoaded && TempFontPath == path) || LoadTempFont(path)) {
-        const int image = AddThumbnail(face, nullptr);
-        if (image >= 0) ListView1->SetImageIndex(row, image);
+        AddThumbnail(row, face, nullptr);
         UnloadTempFont();
+        ListView1->RedrawItem(row);  // it may have been painted without it meanwhile
+    } else {
+        listed_[row].thumbnail = TThumbnailState::None;
     }
 }
 
@@ -282,38 +317,164 @@ void TfrmMain::PrefetchThumbnails(const std::wstring& folder) {
     vetter_.Prefetch(drawings);
 }
 
-bool TfrmMain::MayDraw(const TFontDrawing& drawing) { return vetter_.Vet(drawing) != TFontVerdict::Unsafe; }
+bool TfrmMain::MayDraw(const TFontDrawing& drawing) {
+    const TFontVerdict verdict = vetter_.Vet(drawing);
+    if (verdict != TFontVerdict::NoHelper) return verdict == TFontVerdict::Safe;
+    // No helper can start: drawn here unchecked, as before vetting existed, unless the window is
+    // going anyway.
+    if (!vetter_.StartsAllowed()) return false;
+    unvetted_ = true;
+    return true;
+}
 
-int TfrmMain::AddThumbnail(const std::wstring& face, const TFontPicture* drawn) {
+void TfrmMain::ShowUnvetted() {
+    StatusBar1->SetPanelWidth(0, std::max(StatusBar1->PanelWidth(0), StatusBar1->PanelWidthFor(kUnvettedText)));
+    StatusProgressBar1->SetPanelIndex(StatusProgressBar1->PanelIndex());
+    StatusBar1->SetPanelText(0, kUnvettedText);
+}
+
+void TfrmMain::AddThumbnail(int row, const std::wstring& face, const TFontPicture* drawn) {
     // Slots past the table's end get no hidden image; the row still gets its thumbnail.
     const bool keep = FontImageCount >= 0 && FontImageCount < std::min(FontImageLimit, kFontImageSlots);
     auto image = std::make_unique<TImage>(this);
-    int index = -1;
+    bool stored = false;
     if (drawn) {
         // The helper drew only what the list keeps of a picture drawn here: its cell.
         TBitmap picture;
-        if (picture.SetPixels(drawn->width, drawn->height, drawn->pixels)) index = ImageList1->Add(picture);
+        stored = picture.SetPixels(drawn->width, drawn->height, drawn->pixels) && StoreThumbnail(row, picture);
     } else {
         DrawFontText(face, image->Canvas(), std::string(), 0, 0, kThumbnailPoints);
         Application->ProcessMessages();
-        if (TBitmap* picture = image->Picture().Bitmap()) index = ImageList1->Add(*picture);
+        if (TBitmap* picture = image->Picture().Bitmap()) stored = StoreThumbnail(row, *picture);
         // The list holds its own copy; a bitmap kept per file would exhaust the GDI objects of
         // a large folder.
         image->Picture().Clear();
     }
+    if (static_cast<size_t>(row) < listed_.size())
+        listed_[row].thumbnail = stored ? TThumbnailState::Drawn : TThumbnailState::None;
     if (keep) (*FontImages)[FontImageCount] = image.release();
-    return index;
 }
 
-void TfrmMain::DrawFontText(const std::wstring& faceName, TCanvas& canvas, const std::string& text, int x, int y,
+bool TfrmMain::StoreThumbnail(int row, TBitmap& picture) { return thumbnails_->Store(row, picture) >= 0; }
+
+int TfrmMain::ThumbnailImageOf(int row) {
+    const int slot = thumbnails_->SlotOf(row);
+    if (slot >= 0) return slot;
+    if (row >= 0 && static_cast<size_t>(row) < listed_.size() && listed_[row].thumbnail == TThumbnailState::Drawn) {
+        // Its slot went to a newer thumbnail: the helper draws it again, and the timer takes
+        // the picture in.
+        listed_[row].thumbnail = TThumbnailState::Redrawing;
+        redrawing_.insert(row);
+        vetter_.Redraw(ThumbnailDrawing(listed_[row].path));
+    }
+    return I_IMAGENONE;
+}
+
+void TfrmMain::CollectRedrawnThumbnails() {
+    if (redrawing_.empty()) return;
+    vetter_.Collect();
+    for (auto at = redrawing_.begin(); at != redrawing_.end();) {
+        const int row = *at;
+        TListedFont& font = listed_[row];
+        const TFontDrawing drawing = ThumbnailDrawing(font.path);
+        const std::optional<TFontVerdict> verdict = vetter_.VerdictOf(drawing);
+        if (const std::optional<TFontPicture> drawn = vetter_.TakePicture(drawing)) {
+            TBitmap picture;
+            const bool stored = picture.SetPixels(drawn->width, drawn->height, drawn->pixels) && StoreThumbnail(row, picture);
+            font.thumbnail = stored ? TThumbnailState::Drawn : TThumbnailState::None;
+        } else if (!verdict && vetter_.WithoutHelpers()) {
+            // Without a helper the file is drawn here, as the scan drew it, once nothing else
+            // holds the one registration.
+            if (scanning_ || previewing_ || !vetter_.StartsAllowed()) {
+                ++at;
+                continue;
+            }
+            font.thumbnail = TThumbnailState::None;
+            unvetted_ = true;
+            ShowUnvetted();
+            if (LoadTempFont(font.path)) {
+                TImage image(nullptr);
+                DrawFaceText(image.Canvas(), Handle(), font.face, std::string(), 0, 0, kThumbnailPoints);
+                UnloadTempFont();
+                TBitmap* picture = image.Picture().Bitmap();
+                if (picture && StoreThumbnail(row, *picture)) font.thumbnail = TThumbnailState::Drawn;
+            }
+        } else if (verdict) {
+            font.thumbnail = TThumbnailState::None;
+        } else {
+            // Asked for again when a new helper dropped the request; nothing when it is queued.
+            vetter_.Redraw(drawing);
+            ++at;
+            continue;
+        }
+        ListView1->RedrawItem(row);
+        at = redrawing_.erase(at);
+    }
+}
+
+bool TfrmMain::DrawFontText(const std::wstring& faceName, TCanvas& canvas, const std::string& text, int x, int y,
                             int size) {
+    bool drawn = false;
     SilentCall([&] {
         Application->ProcessMessages();
         // The installed families, the registered file's included, are looked up by name alone:
         // listing all of them for every drawing cost a scan most of its time.
-        DrawFaceText(canvas, Handle(), faceName, text, x, y, size);
+        drawn = DrawFaceText(canvas, Handle(), faceName, text, x, y, size);
         Application->ProcessMessages();
     });
+    return drawn;
+}
+
+namespace {
+// Why a font file that was listed cannot be drawn now.
+std::wstring FontFileTrouble(const std::wstring& path) {
+    HANDLE file = CreateFileW(ExtendedLengthPath(path).c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+        return WideFromAnsi("このフォントファイルは描画できません（壊れている可能性があります）。");
+    }
+    switch (GetLastError()) {
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return WideFromAnsi("フォントファイルを開けません。ほかのプログラムが使用中です。");
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        return WideFromAnsi("フォントファイルが見つかりません。移動または削除された可能性があります。");
+    default:
+        return WideFromAnsi("フォントファイルを開けません。");
+    }
+}
+
+// Why a save failed, so that the user can choose another name or place.
+std::string SaveFailureReason(DWORD error) {
+    switch (error) {
+    case ERROR_FILE_READ_ONLY: return "読み取り専用のファイルです。";
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT: return "書き込めない場所です。";
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION: return "ほかのプログラムが使用中のファイルです。";
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE: return "保存先のフォルダが見つかりません。";
+    case ERROR_FILENAME_EXCED_RANGE: return "パスが長すぎます。";
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_DIRECTORY: return "ファイル名が正しくありません。";
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return "ディスクの空きが足りません。";
+    default: return "エラー番号 " + std::to_string(error);
+    }
+}
+}  // namespace
+
+void TfrmMain::ShowPreviewNote(const std::wstring& note) {
+    lblPreviewNote->SetWideCaption(note);
+    lblPreviewNote->SetVisible(!note.empty());
+    // The picture makes room below the note, so that neither hides the other.
+    const int top = lblPreviewNote->Top() + (note.empty() ? 0 : lblPreviewNote->Height() + 4);
+    Image1->SetBounds(Image1->Left(), top, Image1->Width(), Image1->Height());
 }
 
 void TfrmMain::DrawPreviewPass() {
@@ -324,9 +485,29 @@ void TfrmMain::DrawPreviewPass() {
     const std::wstring face = lblSelectedFontName->WideCaption();
     const std::string text = Edit1->Text();
     const int size = SpinEdit1->Value();
-    if (notInstalled && (!MayDraw(TFontDrawing{file, face, text, size}) || !LoadTempFont(file))) return;
-    DrawFontText(face, Image1->Canvas(), text, 0, 0, size);
+    if (notInstalled && (!MayDraw(TFontDrawing{file, face, text, size}) || !LoadTempFont(file))) {
+        ShowPreviewNote(FontFileTrouble(file));
+        return;
+    }
+    const bool drawn = DrawFontText(face, Image1->Canvas(), text, 0, 0, size);
     Application->ProcessMessages();
+    // A bitmap of the size the first pass measured could not be made (the system's memory),
+    // or the file no longer holds the face it was listed with. Either fails this drawing
+    // alone: the next one starts from the layout's size.
+    const TBitmap* made = Image1->Picture().Bitmap();
+    std::wstring trouble;
+    if (made && made->Empty() && Image1->Width() > 0 && Image1->Height() > 0) {
+        trouble = WideFromAnsi("大きすぎて描画できません。文字を減らすか、サイズを小さくしてください。");
+    } else if (notInstalled && !drawn) {
+        trouble = WideFromAnsi("一覧の取得後にファイルが変わり、「") + face + WideFromAnsi("」がなくなりました。");
+    }
+    if (!trouble.empty()) {
+        Image1->Picture().Clear();
+        Image1->SetBounds(Image1->Left(), Image1->Top(), previewLayoutSize_.cx, previewLayoutSize_.cy);
+        if (notInstalled) UnloadTempFont();
+        ShowPreviewNote(trouble);
+        return;
+    }
     // Names no installed face for a file, so the platform's substitute at the same size and
     // character set measures the text.
     TCanvas& canvas = Image1->Canvas();
@@ -344,20 +525,39 @@ void TfrmMain::DrawPreviewPass() {
 void TfrmMain::btnFontPreviewClick(TComponent*) {
     if (previewing_) return;
     previewing_ = true;
+    // A preview during a scan leaves the report to the scan.
+    if (!scanning_) unvetted_ = false;
     SilentCall([this] {
+        ShowPreviewNote(std::wstring());
         DrawPreviewPass();  // sizes the image to the text
         DrawPreviewPass();  // draws into a bitmap of that size
         Image1->Invalidate();  // it may have painted while the drawing pumped messages
+        // Enabled after a failed drawing too; saving then says that there is nothing to save.
         btnSaveFontPreview->SetEnabled(true);
+        if (unvetted_ && !scanning_) ShowUnvetted();
     });
     previewing_ = false;
 }
 
+void TfrmMain::ShowSaveFailure(HWND owner, const std::string& reason) {
+    ShowMessageBox(owner, "保存できませんでした。\n" + reason, Application->Title(), MB_OK | MB_ICONERROR);
+}
+
+void TfrmMain::SaveDialog1PathTooLong(HWND dialog) { ShowSaveFailure(dialog, "パスが長すぎます。"); }
+
 void TfrmMain::btnSaveFontPreviewClick(TComponent*) {
     SilentCall([this] {
+        const auto refuse = [this](const std::string& reason) { ShowSaveFailure(Handle(), reason); };
+        auto drawing = [this] {
+            TBitmap* picture = Image1->Picture().Bitmap();
+            return picture && !picture->Empty() ? picture : nullptr;
+        };
+        // The dialog would otherwise open for a file that nothing could be written to.
+        if (!drawing()) return refuse("描画された文字がありません。");
         if (!SaveDialog1.Execute(Handle())) return;
-        TBitmap* picture = Image1->Picture().Bitmap();
-        if (!picture || !picture->SaveToFile(SaveDialog1.FileName)) return;
+        TBitmap* picture = drawing();
+        if (!picture) return refuse("描画された文字がありません。");
+        if (!picture->SaveToFile(SaveDialog1.FileName)) return refuse(SaveFailureReason(GetLastError()));
         ShowMessageBox(Handle(), "保存しました", Application->Title(), MB_OK);
     });
 }

@@ -1,10 +1,12 @@
 #pragma once
 #include <array>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "components/font_name_list_box.h"
 #include "components/picture_button.h"
+#include "app/thumbnail_cache.h"
 #include "components/status_progress_bar.h"
 #include "fonts/find_file.h"
 #include "fonts/font_vetting.h"
@@ -62,6 +64,9 @@ private:
 
 // One thumbnail slot per reported file of the current scan.
 constexpr int kFontImageSlots = 65536;
+// Thumbnails the list holds at once, about 15 KB each: many screens of rows. The others are
+// drawn again when their rows are shown again.
+constexpr int kThumbnailCacheSlots = 1024;
 
 class TfrmMain : public TForm {
 public:
@@ -96,6 +101,9 @@ public:
     TSpinEdit* SpinEdit1 = nullptr;
     TPictureButton *btnSaveFontPreview = nullptr, *btnFontPreview = nullptr;
     TImage* Image1 = nullptr;
+    // Says in the preview area why a preview shows nothing or less than asked; hidden when
+    // there is nothing to say.
+    TLabel* lblPreviewNote = nullptr;
     TFindFile* FindFile1 = nullptr;
     TImageList *ImageList1 = nullptr, *ImageList2 = nullptr;
     TTimer* Timer1 = nullptr;
@@ -123,8 +131,12 @@ public:
     void ImagesClear();
     void btnFontPreviewClick(TComponent* Sender);
     void btnSaveFontPreviewClick(TComponent* Sender);
-    // Draws `text` (the face name when empty) in the installed face `faceName` at `size` points.
-    void DrawFontText(const std::wstring& faceName, TCanvas& canvas, const std::string& text, int x, int y, int size);
+    void SaveDialog1PathTooLong(HWND dialog);
+    // Shows `note` under the preview, or hides the note when it is empty.
+    void ShowPreviewNote(const std::wstring& note);
+    // Draws `text` (the face name when empty) in the installed face `faceName` at `size` points;
+    // false when nothing was drawn (the face is not installed).
+    bool DrawFontText(const std::wstring& faceName, TCanvas& canvas, const std::string& text, int x, int y, int size);
 
     std::wstring GetFontFaceName(const std::wstring& path);
 
@@ -133,30 +145,60 @@ public:
     // Scan state.
     bool StopFlag = false;
     int FontImageCount = 0;
-    // Slots actually usable; tests lower it to reach the bound with few files.
-    int FontImageLimit = kFontImageSlots;
+    // Slots actually usable; tests lower it to reach the bound with few files. The hidden images
+    // are kept for as many files as the list keeps thumbnails: kept for every file of a large
+    // folder, they held most of the memory its rows cost.
+    int FontImageLimit = kThumbnailCacheSlots;
     TImage* FontImage(int slot) const { return slot >= 0 && slot < kFontImageSlots ? (*FontImages)[slot] : nullptr; }
     bool Scanning() const { return scanning_; }
+    TThumbnailCache& Thumbnails() { return *thumbnails_; }
+    // Whether the row's thumbnail was drawn, held in the cache or not.
+    bool HasThumbnail(int row) const {
+        return row >= 0 && static_cast<size_t>(row) < listed_.size() &&
+               (listed_[row].thumbnail == TThumbnailState::Drawn || listed_[row].thumbnail == TThumbnailState::Redrawing);
+    }
 
 private:
     void BuildLayout();
     void BindHandlers();
-    // Adds the helper's drawing of `face` to the list's images when there is one, else draws it
-    // here; returns its index there, -1 for none.
-    int AddThumbnail(const std::wstring& face, const TFontPicture* drawn);
+    // A row of the list for a file; its thumbnail, if it gets one, comes later.
+    int AddRow(const std::wstring& fileName, const std::wstring& path, bool drawable);
+    // Gives `row` the helper's drawing of `face` when there is one, else draws it here.
+    void AddThumbnail(int row, const std::wstring& face, const TFontPicture* drawn);
+    bool StoreThumbnail(int row, TBitmap& picture);
+    // The list's image for `row`: its slot in the cache, or none while it is drawn again.
+    int ThumbnailImageOf(int row);
+    // Takes the thumbnails drawn again since the last call into the cache.
+    void CollectRedrawnThumbnails();
     // The row of a file the helper did not draw: named, and drawn when `drawable`, here.
     void AddRowDrawnHere(const std::wstring& fileName, const std::wstring& path, bool drawable);
+    // One drawing of the preview; one that cannot be made leaves no picture and a note that
+    // says why.
     void DrawPreviewPass();
+    // "保存できませんでした。" and why, in a box owned by `owner`.
+    void ShowSaveFailure(HWND owner, const std::string& reason);
     TFontDrawing ThumbnailDrawing(const std::wstring& path) const;
     void PrefetchThumbnails(const std::wstring& folder);
     // Widens the progress text's panel to hold "count/count" whole, or narrows it back; the
     // progress bar in the next panel moves along.
     void FitProgressTextPanel(int count);
     const TFamilyBaseline& ScanBaseline();
-    // Whether the helper process made `drawing` without trouble (or none could be started).
+    // Whether the helper process made `drawing` without trouble, or none could be started and
+    // the window is not closing (then the drawing counts as unvetted).
     bool MayDraw(const TFontDrawing& drawing);
+    // Says on the status bar that files were drawn without a helper's check.
+    void ShowUnvetted();
 
     std::unique_ptr<std::array<TImage*, kFontImageSlots>> FontImages;
+    // What the list needs to draw a row's thumbnail again once the cache has let it go.
+    enum class TThumbnailState : uint8_t { None, Coming, Drawn, Redrawing };
+    struct TListedFont {
+        std::wstring path, face;
+        TThumbnailState thumbnail;
+    };
+    std::vector<TListedFont> listed_;
+    std::unique_ptr<TThumbnailCache> thumbnails_;
+    std::set<int> redrawing_;  // rows whose thumbnails are being drawn again
     std::unique_ptr<TFamilyBaseline> scanBaseline_;
     // Tries every drawing of a font file in a helper process first. One helper is started when
     // the window is first idle and stays ready between scans and previews; it ends when the
@@ -168,5 +210,7 @@ private:
     bool closeAfterScan_ = false;  // "はい" arrived during a scan: close once it has stopped
     bool closeConfirmed_ = false;
     bool previewing_ = false;  // a preview pumps messages; a second click must not free its bitmap
+    SIZE previewLayoutSize_{};  // the preview's size before any drawing sized it
+    bool unvetted_ = false;    // the running scan or preview drew a file no helper had checked
 };
 

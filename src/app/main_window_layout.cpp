@@ -169,6 +169,10 @@ void TfrmMain::BuildLayout() {
     SetPictureButtonLook(btnFontPreview, "PREVIEWICON");
 
     Image1 = b.Place<TImage>("Image1", Panel4, 16, 160, 233, 65);
+    // Shown only while there is something to say; the picture then moves below it.
+    lblPreviewNote = b.Place<TLabel>("lblPreviewNote", Panel4, 16, 160, 6, 12);
+    lblPreviewNote->SetTransparent(true);
+    lblPreviewNote->SetVisible(false);
 
     FindFile1 = b.Make<TFindFile>("FindFile1");
     FindFile1->SetFolderName(L"C:\\");
@@ -204,6 +208,7 @@ void TfrmMain::BindHandlers() {
     ListView1->OnSelectItem = [this](TComponent* s, int item, bool selected) { ListView1SelectItem(s, item, selected); };
     btnFontPreview->OnClick = [this](TComponent* s) { btnFontPreviewClick(s); };
     btnSaveFontPreview->OnClick = [this](TComponent* s) { btnSaveFontPreviewClick(s); };
+    SaveDialog1.OnPathTooLong = [this](HWND dialog) { SaveDialog1PathTooLong(dialog); };
     FontNameListBox1->OnClick = [this](TComponent* s) { FontNameListBox1Click(s); };
     ShellTreeView1->OnChange = [this](TComponent* s, HTREEITEM node) { ShellTreeView1Change(s, node); };
     FindFile1->OnFind = [this](const std::wstring& name, const std::wstring& path, const TSearchRec& rec, bool& cancel) {

@@ -1,6 +1,7 @@
 #include "fonts/font_vetting.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "fonts/face_text.h"
 #include "fonts/temp_font.h"
@@ -19,6 +20,10 @@ constexpr size_t kBatch = 8;
 constexpr size_t kInFlight = 64;
 // How often the program reads the helpers' answers while it works through those already in.
 constexpr DWORD kBusyCheckMs = 4;
+// Pictures drawn ahead and not yet taken, beyond which helpers get no more work until the
+// program takes some or waits for an answer: helpers faster than the program would otherwise
+// hold a whole folder's pictures (about 15 KB each) in its memory.
+constexpr size_t kPicturesAhead = 256;
 // With a helper ready, a second one pays only for a list long enough to win back its start
 // (100-150 ms under Wine, the time of about a hundred files) and the processor it takes from the
 // other two meanwhile: with 100 real fonts the scan took 0.21-0.31 s with the ready helper alone
@@ -34,9 +39,10 @@ constexpr uint32_t kReadyId = 0;
 constexpr uint32_t kMaxRequestBytes = 1 << 20;
 // A picture of a 4096 x 1024 bitmap and then some; more is a helper gone wrong.
 constexpr uint32_t kMaxAnswerBytes = 16 << 20;
-// Helpers that may die in a row before saying they are ready until the program does without:
-// one may be killed from outside, three in a row cannot start.
+// Helpers that may die in a row before saying they are ready until starts pause: one may be
+// killed from outside, three in a row cannot start.
 constexpr int kStartsBeforeGivingUp = 3;
+constexpr DWORD kLongestRetryPauseMs = 64000;
 // A drawing whose helper died this often while on it is condemned; once may be bad luck (a
 // helper killed from outside), a fresh process faulting again is the file.
 constexpr int kCrashesToCondemn = 2;
@@ -45,7 +51,8 @@ constexpr int kCrashesToCondemn = 2;
 // A request is [length][id][size][picture width][picture height][path][face][text]; an answer
 // is [length][id][safe][face][width][height][pixels]. Paths and face names go as UTF-16 (a
 // name outside the code page would come back as another file's or none), the text in the code
-// page.
+// page. A request with the ready answer's id asks the helper to take a fresh record of the
+// installed families; it has no answer.
 
 void PutWord(std::string& out, uint32_t value) {
     for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<char>((value >> shift) & 0xFF));
@@ -254,12 +261,16 @@ void CloseIfOpen(HANDLE& handle) {
 int RunFontVettingHelper(HANDLE input, HANDLE output, const std::function<void(const TFontDrawing&)>& beforeEach) {
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
     SetUnhandledExceptionFilter(EndOnFault);
-    const TFamilyBaseline baseline = TFamilyBaseline::Capture(nullptr);
+    TFamilyBaseline baseline = TFamilyBaseline::Capture(nullptr);
     if (!WriteAll(output, EncodeAnswer(kReadyId, true))) return 1;
     uint32_t id = 0;
     TFontDrawing drawing;
     TFrameBuffer requests;
     while (ReadRequest(input, requests, id, drawing)) {
+        if (id == kReadyId) {
+            baseline = TFamilyBaseline::Capture(nullptr);
+            continue;
+        }
         bool safe = false;
         TFontPicture picture;
         try {
@@ -319,7 +330,7 @@ void TFontVetter::Prefetch(const std::vector<TFontDrawing>& drawings) {
 
 void TFontVetter::Queue(const TFontDrawing& drawing) {
     lastActivity_ = GetTickCount();
-    if (unavailable_ || verdicts_.count(drawing) || !queued_.insert(drawing).second) return;
+    if (WithoutHelpers() || verdicts_.count(drawing) || !queued_.insert(drawing).second) return;
     waiting_.push_back(Pending{nextId_++, drawing});
 }
 
@@ -333,7 +344,13 @@ TFontVerdict TFontVetter::Vet(const TFontDrawing& drawing) {
             KeepHelpersBusy();
             return verdict;
         }
-        if (unavailable_) return TFontVerdict::NoHelper;
+        if (WithoutHelpers()) {
+            // The callers decide alone for now; a helper started later must not draw what was
+            // waiting meanwhile.
+            waiting_.clear();
+            queued_.clear();
+            return TFontVerdict::NoHelper;
+        }
         // A handler that ran in the pump may have stopped the helpers after this drawing was
         // settled, which forgets the verdict: ask again.
         if (!queued_.count(drawing)) {
@@ -341,7 +358,11 @@ TFontVerdict TFontVetter::Vet(const TFontDrawing& drawing) {
             continue;
         }
         Poll();  // the answer may be waiting in a pipe already
-        if (unavailable_ || verdicts_.count(drawing)) continue;
+        if (WithoutHelpers() || verdicts_.count(drawing)) continue;
+        // Someone waits: whatever was drawn ahead, the helpers get work.
+        waitingForAnswer_ = true;
+        SendWaiting();
+        waitingForAnswer_ = false;
         // Wakes for an answer, a helper's end, input, or to check the helpers' time.
         std::vector<HANDLE> events;
         for (const auto& helper : helpers_) {
@@ -359,6 +380,25 @@ std::optional<TFontPicture> TFontVetter::TakePicture(const TFontDrawing& drawing
     TFontPicture picture = std::move(drawn->second);
     pictures_.erase(drawn);
     return picture;
+}
+
+void TFontVetter::Redraw(const TFontDrawing& drawing) {
+    auto known = verdicts_.find(drawing);
+    if (known != verdicts_.end()) {
+        if (known->second != TFontVerdict::Safe || pictures_.count(drawing)) return;
+        verdicts_.erase(known);
+    }
+    Prefetch(drawing);
+}
+
+void TFontVetter::Collect() {
+    if (!helpers_.empty() || !waiting_.empty()) Poll();
+}
+
+std::optional<TFontVerdict> TFontVetter::VerdictOf(const TFontDrawing& drawing) const {
+    auto known = verdicts_.find(drawing);
+    if (known == verdicts_.end()) return std::nullopt;
+    return known->second;
 }
 
 void TFontVetter::StartHelpers(size_t drawings) {
@@ -435,17 +475,28 @@ void TFontVetter::Requeue(std::deque<Pending> pending) {
     for (auto at = pending.rbegin(); at != pending.rend(); ++at) waiting_.push_front(std::move(*at));
 }
 
+bool TFontVetter::StartsPaused() const { return pauseMs_ > 0 && GetTickCount() - pausedAt_ < pauseMs_; }
+
+// A failure may pass (a process limit reached for a moment, the executable held by a scanner), so
+// starts only pause; the pause grows while they keep failing, so that a helper that can never
+// start costs a scan next to nothing.
+void TFontVetter::PauseStarts() {
+    pausedAt_ = GetTickCount();
+    pauseMs_ = pauseMs_ ? std::min(pauseMs_ * 2, kLongestRetryPauseMs) : kRetryPauseMs;
+}
+
 bool TFontVetter::StartHelper() {
-    if (unavailable_ || commandLine_.empty()) return unavailable_ = true, false;
+    if (!startsAllowed_ || StartsPaused()) return false;
+    if (commandLine_.empty()) return PauseStarts(), false;
     if (!job_) job_ = CreateKillOnCloseJob();
 
     auto helper = std::make_unique<Helper>();
     SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
     HANDLE childInput = nullptr, childOutput = nullptr;
-    if (!CreatePipe(&childInput, &helper->toHelper, &inheritable, kRequestPipeBuffer)) return unavailable_ = true, false;
+    if (!CreatePipe(&childInput, &helper->toHelper, &inheritable, kRequestPipeBuffer)) return PauseStarts(), false;
     if (!helper->answers.Open(childOutput)) {
         CloseHandle(childInput);
-        return unavailable_ = true, false;
+        return PauseStarts(), false;
     }
     // Our end stays here, or a helper started later would hold it open.
     SetHandleInformation(helper->toHelper, HANDLE_FLAG_INHERIT, 0);
@@ -457,11 +508,13 @@ bool TFontVetter::StartHelper() {
     startup.hStdOutput = childOutput;
     PROCESS_INFORMATION created{};
     std::string commandLine = commandLine_;
+    // Without a console: a console program (a test program as helper) would get a hidden console
+    // host, which holds the helper's input open after the helper has gone or closed it.
     const BOOL started = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
-                                        CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr, nullptr, &startup, &created);
+                                        CREATE_SUSPENDED | DETACHED_PROCESS, nullptr, nullptr, &startup, &created);
     CloseHandle(childInput);
     CloseHandle(childOutput);
-    if (!started) return unavailable_ = true, false;
+    if (!started) return PauseStarts(), false;
     if (job_) AssignProcessToJobObject(job_, created.hProcess);
     ResumeThread(created.hThread);
     CloseHandle(created.hThread);
@@ -496,6 +549,7 @@ void TFontVetter::EndHelpers() {
 
 void TFontVetter::SendWaiting() {
     if (waiting_.empty()) return;
+    if (pictures_.size() >= kPicturesAhead && !waitingForAnswer_) return;
     StartHelpersFor(waiting_.size() + SentCount());
     // In small batches, so that each helper stays busy and answers for the drawings asked
     // next come soon; each write and each read of a pipe costs a call to the system's server.
@@ -506,13 +560,26 @@ void TFontVetter::SendWaiting() {
         Helper& helper = *helpers_[i];
         if (helper.sent.size() > kBatch || (!helper.ready && (anyReady || i > 0))) continue;
         std::string batch;
-        if (helper.sent.empty()) helper.oldestSince = GetTickCount();
+        if (helper.sent.empty()) {
+            helper.oldestSince = GetTickCount();
+            // A family installed while it stood idle would count as added by every file: the
+            // program takes a fresh record for each scan, and so does the helper.
+            if (helper.ready) batch += EncodeRequest(kReadyId, TFontDrawing{});
+        }
+        const size_t held = helper.sent.size();
         while (!waiting_.empty() && helper.sent.size() < kInFlight) {
             batch += EncodeRequest(waiting_.front().id, waiting_.front().drawing);
             helper.sent.push_back(std::move(waiting_.front()));
             waiting_.pop_front();
         }
         if (!WriteAll(helper.toHelper, batch)) {
+            // The helper is gone, or has closed its input. The batch never reached it; what it
+            // answered before it went is in its pipe, and only a drawing it received and did
+            // not answer counts against it.
+            Requeue(std::deque<Pending>(std::make_move_iterator(helper.sent.begin() + held),
+                                        std::make_move_iterator(helper.sent.end())));
+            helper.sent.erase(helper.sent.begin() + held, helper.sent.end());
+            ReadAnswers(helper);
             HandleLostHelper(helper, false);
             return;
         }
@@ -543,10 +610,8 @@ void TFontVetter::Poll() {
             ++i;
         }
     }
-    if (unavailable_) {
-        // Nothing more will be answered here: the caller decides in its own process.
-        EndHelpers();
-        for (const Pending& pending : waiting_) verdicts_.emplace(pending.drawing, TFontVerdict::NoHelper);
+    if (WithoutHelpers()) {
+        // Nothing will be answered for now: each caller decides in its own process.
         waiting_.clear();
         queued_.clear();
         return;
@@ -575,6 +640,7 @@ bool TFontVetter::ReadAnswers(Helper& helper) {
         if (id == kReadyId) {
             helper.ready = true;
             failedStarts_ = 0;
+            pauseMs_ = 0;
             continue;
         }
         // Answers come in the order of the requests; anything else is a helper gone wrong.
@@ -653,9 +719,9 @@ void TFontVetter::HandleLostHelper(Helper& helper, bool hung) {
     EndHelper(helper);
     if (!wasReady) {
         // It had drawn nothing yet: what it was given goes to the next one, unless helpers
-        // keep failing to come up, and then the program does without.
+        // keep failing to come up, and then starts pause.
         Requeue(std::move(sent));
-        if (++failedStarts_ >= kStartsBeforeGivingUp) unavailable_ = true;
+        if (++failedStarts_ >= kStartsBeforeGivingUp) PauseStarts();
         return;
     }
     if (sent.empty()) return;

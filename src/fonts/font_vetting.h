@@ -46,7 +46,7 @@ struct TFontPicture {
 enum class TFontVerdict : uint8_t {
     Safe,
     Unsafe,    // the helper crashed, hung or could not register the file
-    NoHelper,  // no helper could be started: the caller decides in its own process
+    NoHelper,  // no helper runs and none can be started now: the caller decides in its own process
 };
 
 // Bytes received from a pipe, taken off as whole frames: a little-endian length, then as many
@@ -77,13 +77,19 @@ int RunFontVettingHelper(HANDLE input, HANDLE output,
 // ready (StandBy). A long list of prefetched drawings is shared out in small batches
 // between up to one helper per processor (kMaxHelpers at most), which work on it while the
 // program does its own work; each helper answers in order. Verdicts are kept until the helpers
-// stop.
+// stop. A helper that gets work after it had none first takes a fresh record of the installed
+// families, as the program does for each scan. When no helper can be started, the vetter
+// answers NoHelper and tries again after a pause.
 class TFontVetter {
 public:
     // How long a helper may take over one drawing before it counts as hung.
     static constexpr DWORD kAnswerTimeoutMs = 3000;
     // Helpers that work on a long list at once; more than the machine's processors never pays.
     static constexpr int kMaxHelpers = 2;
+    // After a helper could not be started, or three in a row ended before they were ready, no
+    // new one is tried for this long, so that a missing helper costs no time per file; the pause
+    // doubles while they keep failing.
+    static constexpr DWORD kRetryPauseMs = 2000;
 
     // `pump` runs while waiting for a helper, so the program's windows keep answering.
     explicit TFontVetter(std::function<void()> pump = nullptr, std::string helperCommandLine = "");
@@ -99,6 +105,16 @@ public:
     TFontVerdict Vet(const TFontDrawing& drawing);
     // The picture a helper drew for a safe `drawing` that asked for one; handed out once.
     std::optional<TFontPicture> TakePicture(const TFontDrawing& drawing);
+    // Asks a helper to draw a picture once more that was drawn and handed out before: a list
+    // that let a row's thumbnail go shows the row again. Without waiting; a drawing judged
+    // unsafe stays so.
+    void Redraw(const TFontDrawing& drawing);
+    // Reads the answers that have arrived and hands out more work, without waiting.
+    void Collect();
+    // The verdict on `drawing` when there is one.
+    std::optional<TFontVerdict> VerdictOf(const TFontDrawing& drawing) const;
+    // No helper runs and none may start now: the caller decides in its own process.
+    bool WithoutHelpers() const { return helpers_.empty() && (!startsAllowed_ || StartsPaused()); }
 
     // Starts the helpers `drawings` drawings will need ahead of the first question, so that
     // their start overlaps the caller's work.
@@ -114,6 +130,10 @@ public:
     void StandBy();
     // StandBy, once nothing was asked or answered for `idleMs` and there is something to forget.
     void StandByIfIdle(DWORD idleMs);
+    // While not allowed (the program is closing), no helper starts: helpers running answer, and
+    // without one every question is answered NoHelper.
+    bool StartsAllowed() const { return startsAllowed_; }
+    void SetStartsAllowed(bool allowed) { startsAllowed_ = allowed; }
 
     // The first running helper's process, 0 when none runs.
     DWORD HelperProcessId() const { return helpers_.empty() ? 0 : helpers_.front()->processId; }
@@ -165,7 +185,9 @@ private:
 
     void Queue(const TFontDrawing& drawing);
     void StartHelpersFor(size_t drawings);
-    bool StartHelper();  // one more
+    bool StartHelper();  // one more, unless starts are paused or not allowed
+    void PauseStarts();
+    bool StartsPaused() const;
     void EndHelpers();
     void EndHelper(Helper& helper);
     void SendWaiting();
@@ -183,11 +205,14 @@ private:
     HANDLE job_ = nullptr;
     int maxHelpers_;
     std::vector<std::unique_ptr<Helper>> helpers_;
-    bool unavailable_ = false;
+    bool startsAllowed_ = true;
     int failedStarts_ = 0;  // helpers in a row that died before they were ready
+    DWORD pausedAt_ = 0;
+    DWORD pauseMs_ = 0;     // the last pause of starts; 0 once a helper was ready since
     uint32_t nextId_ = 1;
     std::deque<Pending> waiting_;    // not yet written to a helper
     std::set<TFontDrawing> queued_;  // the drawings waiting or sent
+    bool waitingForAnswer_ = false;  // Vet waits: helpers get work whatever is drawn ahead
     DWORD lastActivity_ = 0;
     DWORD lastPoll_ = 0;
     std::map<TFontDrawing, TFontVerdict> verdicts_;

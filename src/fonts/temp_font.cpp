@@ -1,5 +1,6 @@
 #include "fonts/temp_font.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "fonts/font_enum.h"
@@ -15,7 +16,8 @@ namespace {
 
 // A TrueType file holds one font and a collection a handful; any other result is an error
 // code. Under Wine a fault inside the font code comes back as 0xC0000005, which is non-zero.
-constexpr int kMaxFontsPerFile = 255;
+// Wine counts a Japanese face's vertical "@" face as a font of its own, hence the double.
+constexpr int kMaxFontsPerFile = 2 * int(kMaxCollectionFaces);
 
 void PumpMessages() {
     if (Application) Application->ProcessMessages();
@@ -27,19 +29,25 @@ bool SameFileState(const WIN32_FILE_ATTRIBUTE_DATA& a, const WIN32_FILE_ATTRIBUT
            CompareFileTime(&a.ftCreationTime, &b.ftCreationTime) == 0;
 }
 
+// The number of faces of the file registered now; what unloading it has to remove.
+size_t TempFontFaces = 0;
+
 // The scan registers every file twice in a row (face name, then thumbnail); reading the file
 // costs about as much as registering it, so the last file found well-formed is remembered
-// while its size and times stay the same.
-bool IsWellFormedFontFile(const std::wstring& path) {
+// while its size and times stay the same. Returns the file's face count, 0 when malformed.
+size_t WellFormedFontFileFaces(const std::wstring& path) {
     static std::wstring lastPath;
     static WIN32_FILE_ATTRIBUTE_DATA lastState{};
+    static size_t lastFaces = 0;
     WIN32_FILE_ATTRIBUTE_DATA state;
-    if (!GetFileAttributesExW(ExtendedLengthPath(path).c_str(), GetFileExInfoStandard, &state)) return false;
-    if (path == lastPath && SameFileState(state, lastState)) return true;
-    if (!IsWellFormedTrueType(path)) return false;
+    if (!GetFileAttributesExW(ExtendedLengthPath(path).c_str(), GetFileExInfoStandard, &state)) return 0;
+    if (path == lastPath && SameFileState(state, lastState)) return lastFaces;
+    const size_t faces = FontFileFaceCount(path);
+    if (faces == 0) return 0;
     lastPath = path;
     lastState = state;
-    return true;
+    lastFaces = faces;
+    return faces;
 }
 
 // What the registered file was handed to the system as, for its removal.
@@ -48,7 +56,8 @@ std::wstring RegisteredAs;
 bool RegisterFontFile(const std::wstring& path) {
     // The check comes first: a malformed file can fault inside AddFontResourceExW and leave the
     // process's next font call hanging.
-    if (!IsWellFormedFontFile(path)) return false;
+    const size_t faces = WellFormedFontFileFaces(path);
+    if (faces == 0) return false;
     const std::wstring registration = FontRegistrationPath(path);
     if (registration.empty()) return false;
     // Private to this process: other programs never see our transient fonts, a crash leaves
@@ -57,6 +66,7 @@ bool RegisterFontFile(const std::wstring& path) {
     const int added = AddFontResourceExW(registration.c_str(), FR_PRIVATE, nullptr);
     if (added < 1 || added > kMaxFontsPerFile) return false;
     RegisteredAs = registration;
+    TempFontFaces = faces;
     return true;
 }
 
@@ -98,7 +108,15 @@ bool LoadTempFont(const std::wstring& path) {
 
 void UnloadTempFont() {
     if (TempFontPath.empty() || !TempFontLoaded) return;
-    RemoveFontResourceExW(RegisteredAs.c_str(), FR_PRIVATE, nullptr);
+    // Wine's removal of a large collection can leave one of its faces registered (Noto Sans
+    // CJK: 9 of 10 removed, a second removal takes the tenth). A removal that finds nothing
+    // costs about a millisecond, so a single font is removed once, as before.
+    size_t removed = 0;
+    while (removed < TempFontFaces) {
+        const int count = RemoveFontResourceExW(RegisteredAs.c_str(), FR_PRIVATE, nullptr);
+        if (count <= 0) break;
+        removed += size_t(count);
+    }
     // Cleared before pumping, so that a load made by a handler during the pump stands.
     TempFontLoaded = false;
     PumpMessages();
@@ -107,7 +125,9 @@ void UnloadTempFont() {
 void CollectTrueTypeFamilies(std::vector<std::wstring>& list, HWND window) {
     WithFontDC(window, [&](HDC dc) {
         EnumFontFamiliesWide(dc, std::wstring(), [&](const LOGFONTW& font, DWORD fontType) {
-            if (fontType & TRUETYPE_FONTTYPE) list.push_back(FaceName(font));
+            // Wine reports OpenType fonts with PostScript outlines as device fonts; a screen or
+            // memory context has no real device fonts.
+            if (fontType & (TRUETYPE_FONTTYPE | DEVICE_FONTTYPE)) list.push_back(FaceName(font));
         });
     });
 }
@@ -139,6 +159,54 @@ std::wstring TFamilyBaseline::AddedFamily(const std::vector<std::wstring>& now) 
     return added;
 }
 
+std::vector<std::wstring> TFamilyBaseline::AddedFamilies(const std::vector<std::wstring>& now) const {
+    std::unordered_map<std::wstring, int> unmatched = counts_;
+    std::vector<std::wstring> added;
+    for (const std::wstring& family : now) {
+        if (IsVerticalFace(family)) continue;
+        auto known = unmatched.find(family);
+        if (known != unmatched.end() && known->second > 0)
+            --known->second;
+        else if (std::find(added.begin(), added.end(), family) == added.end())
+            added.push_back(family);
+    }
+    return added;
+}
+
+std::vector<std::wstring> NameFacesByAddedFamilies(const std::vector<std::wstring>& added,
+                                                   const std::vector<std::wstring>& ownNames) {
+    // Face names compare as the system compares them, without regard to case.
+    const auto same = [](const std::wstring& a, const std::wstring& b) {
+        return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), int(a.size()), b.data(),
+                              int(b.size())) == CSTR_EQUAL;
+    };
+    std::vector<std::wstring> names(ownNames.size());
+    std::vector<bool> taken(added.size(), false);
+    for (size_t face = 0; face < ownNames.size(); ++face) {
+        for (size_t i = 0; i < added.size(); ++i) {
+            if (!ownNames[face].empty() && same(ownNames[face], added[i])) {
+                names[face] = added[i];
+                taken[i] = true;
+                break;
+            }
+        }
+    }
+    // The system may list a face under another of its names than the one read from the file;
+    // then the families nobody claimed go to the faces nobody named, in order.
+    size_t next = 0;
+    for (size_t face = 0; face < ownNames.size(); ++face) {
+        if (!names[face].empty()) continue;
+        while (next < added.size() && taken[next]) ++next;
+        if (next < added.size()) {
+            names[face] = added[next];
+            taken[next] = true;
+        } else {
+            names[face] = ownNames[face];
+        }
+    }
+    return names;
+}
+
 std::wstring FaceNameOfRegisteredFile(const std::wstring& path, HWND window, const TFamilyBaseline& baseline) {
     std::vector<std::wstring> families;
     CollectTrueTypeFamilies(families, window);
@@ -148,9 +216,25 @@ std::wstring FaceNameOfRegisteredFile(const std::wstring& path, HWND window, con
     return face;
 }
 
-std::wstring FontFaceNameOf(const std::wstring& path, HWND window, const TFamilyBaseline* baseline,
-                            TRegistrationAfterLookup after) {
-    std::wstring face;
+std::vector<std::wstring> FaceNamesOfRegisteredFile(const std::wstring& path, HWND window,
+                                                    const TFamilyBaseline& baseline) {
+    std::vector<std::wstring> families;
+    CollectTrueTypeFamilies(families, window);
+    std::vector<std::wstring> added = baseline.AddedFamilies(families);
+    const std::vector<std::wstring> own = ReadFaceFamilyNamesFromFile(path);
+    // The file changed since it was registered: the enumeration is all there is to go by.
+    if (own.empty()) return added;
+    return NameFacesByAddedFamilies(added, own);
+}
+
+namespace {
+
+// Registers `path` around `lookUp(registered)`, which names its faces while it is registered
+// (`registered` true) or from the file alone when a handler replaced the registration meanwhile.
+template <class Result, class LookUp>
+Result LookUpFaceNames(const std::wstring& path, HWND window, const TFamilyBaseline* baseline,
+                       TRegistrationAfterLookup after, LookUp lookUp) {
+    Result face{};
     try {
         PumpMessages();
         std::optional<TFamilyBaseline> before;
@@ -160,10 +244,7 @@ std::wstring FontFaceNameOf(const std::wstring& path, HWND window, const TFamily
         PumpMessages();
         // A handler that ran during the pump may have registered another file in place of this
         // one; then the enumeration tells nothing about this file.
-        if (TempFontLoaded && TempFontPath == path)
-            face = FaceNameOfRegisteredFile(path, window, *baseline);
-        else
-            face = ReadFamilyNameFromFile(path);
+        face = lookUp(TempFontLoaded && TempFontPath == path, *baseline);
 
         PumpMessages();
         if (after == TRegistrationAfterLookup::Unload && TempFontPath == path) UnloadTempFont();
@@ -173,4 +254,23 @@ std::wstring FontFaceNameOf(const std::wstring& path, HWND window, const TFamily
         });
     }
     return face;
+}
+
+}  // namespace
+
+std::wstring FontFaceNameOf(const std::wstring& path, HWND window, const TFamilyBaseline* baseline,
+                            TRegistrationAfterLookup after) {
+    return LookUpFaceNames<std::wstring>(path, window, baseline, after,
+                                         [&](bool registered, const TFamilyBaseline& families) {
+                                             return registered ? FaceNameOfRegisteredFile(path, window, families)
+                                                               : ReadFamilyNameFromFile(path);
+                                         });
+}
+
+std::vector<std::wstring> FontFaceNamesOf(const std::wstring& path, HWND window, const TFamilyBaseline* baseline,
+                                          TRegistrationAfterLookup after) {
+    return LookUpFaceNames<std::vector<std::wstring>>(
+        path, window, baseline, after, [&](bool registered, const TFamilyBaseline& families) {
+            return registered ? FaceNamesOfRegisteredFile(path, window, families) : ReadFaceFamilyNamesFromFile(path);
+        });
 }

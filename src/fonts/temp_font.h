@@ -20,18 +20,19 @@ extern bool TempFontLoaded;
 // keeps to what both take. Empty when no form fits: such a file cannot be registered.
 std::wstring FontRegistrationPath(const std::wstring& path);
 
-// Unloads the previous file, then registers `path`. A file that is not well-formed TrueType is
+// Unloads the previous file, then registers `path`. A file that is not a well-formed font is
 // never handed to the system and counts as a failed load, as does any result of
 // the registration other than a small positive count. The path is remembered either way.
 bool LoadTempFont(const std::wstring& path);
 
-// Unregisters the remembered file if it is registered, then pumps messages.
+// Unregisters the remembered file (every face of a collection) if it is registered, then pumps
+// messages.
 void UnloadTempFont();
 
 // Appends the face name of every TrueType family that `window`'s device context enumerates,
-// in enumeration order, duplicates kept (Wine lists a family once per character set). Without a
-// window a memory device context enumerates: the same families, and far cheaper than the
-// screen's context on Wine.
+// in enumeration order, duplicates kept (Wine lists a family once per character set), OpenType
+// families with PostScript outlines included. Without a window a memory device context
+// enumerates: the same families, and far cheaper than the screen's context on Wine.
 void CollectTrueTypeFamilies(std::vector<std::wstring>& list, HWND window);
 
 // The TrueType families known before one of our files is registered, counted by name. They do
@@ -47,6 +48,9 @@ public:
     // in the baseline; of several, the one whose surplus entry comes last in `now`. Vertical
     // faces ("@family") never count. Empty when nothing was added.
     std::wstring AddedFamily(const std::vector<std::wstring>& now) const;
+    // Every family a registration added (a collection adds several), each once, in the order of
+    // their first surplus entries in `now`. Vertical faces never count.
+    std::vector<std::wstring> AddedFamilies(const std::vector<std::wstring>& now) const;
 
 private:
     std::unordered_map<std::wstring, int> counts_;
@@ -55,6 +59,19 @@ private:
 // The face name of `path` while it is registered: the family its registration added to
 // `baseline`, else the family name in the file's own name table.
 std::wstring FaceNameOfRegisteredFile(const std::wstring& path, HWND window, const TFamilyBaseline& baseline);
+
+// Names the faces of a registered file, one name per entry of `ownNames` (the faces' family
+// names from their own name tables, in the file's order): a face whose own name is one of the
+// `added` families (case aside) takes it; the faces left take the added families left, in
+// order; a face still without one keeps its own name (its family was installed already).
+std::vector<std::wstring> NameFacesByAddedFamilies(const std::vector<std::wstring>& added,
+                                                   const std::vector<std::wstring>& ownNames);
+
+// The face names of every face of `path` while it is registered, in the file's order, by
+// NameFacesByAddedFamilies; one entry for a single font. Should the file have turned unreadable
+// meanwhile, the added families as listed.
+std::vector<std::wstring> FaceNamesOfRegisteredFile(const std::wstring& path, HWND window,
+                                                    const TFamilyBaseline& baseline);
 
 enum class TRegistrationAfterLookup { Unload, Keep };
 
@@ -66,3 +83,9 @@ enum class TRegistrationAfterLookup { Unload, Keep };
 // the thumbnail right after, and registering twice costs as much as the lookup); never throws.
 std::wstring FontFaceNameOf(const std::wstring& path, HWND window, const TFamilyBaseline* baseline = nullptr,
                            TRegistrationAfterLookup after = TRegistrationAfterLookup::Unload);
+
+// The face names of every face of the font file `path`, in the file's order, looked up as
+// FontFaceNameOf does; empty when the file cannot be registered.
+std::vector<std::wstring> FontFaceNamesOf(const std::wstring& path, HWND window,
+                                          const TFamilyBaseline* baseline = nullptr,
+                                          TRegistrationAfterLookup after = TRegistrationAfterLookup::Unload);

@@ -10,9 +10,15 @@ namespace {
 
 constexpr uint32_t kVersionTrueType = 0x00010000;
 constexpr uint32_t kVersionApple = 0x74727565;  // 'true'
+constexpr uint32_t kVersionCff = 0x4F54544F;    // 'OTTO'
+constexpr uint32_t kTagCollection = 0x74746366; // 'ttcf'
+constexpr uint32_t kCollectionVersion1 = 0x00010000;
+constexpr uint32_t kCollectionVersion2 = 0x00020000;
 constexpr uint32_t kTagName = 0x6E616D65;       // 'name'
+constexpr uint32_t kTagCff = 0x43464620;        // 'CFF '
 
 constexpr size_t kOffsetTableSize = 12;
+constexpr size_t kCollectionHeaderSize = 12;  // tag, version, face count; the offsets follow
 constexpr size_t kTableRecordSize = 16;
 constexpr size_t kNameHeaderSize = 6;
 constexpr size_t kNameRecordSize = 12;
@@ -168,30 +174,61 @@ std::optional<CheckedNameTable> CheckNameTable(std::vector<uint8_t> bytes) {
     return result;
 }
 
-// Walks the offset table and the table directory; on success returns the checked name table.
-std::optional<CheckedNameTable> ReadCheckedNameTable(ByteSource& source) {
+// Walks the offset table of the face at `at` and its table directory; on success returns the
+// face's checked name table. Table offsets count from the start of the file, in a collection too.
+std::optional<CheckedNameTable> CheckFace(ByteSource& source, uint64_t at) {
     std::vector<uint8_t> header;
-    if (!source.Read(0, kOffsetTableSize, header)) return std::nullopt;
+    if (!source.Read(at, kOffsetTableSize, header)) return std::nullopt;
     const uint32_t version = U32(header, 0);
-    if (version != kVersionTrueType && version != kVersionApple) return std::nullopt;
+    if (version != kVersionTrueType && version != kVersionApple && version != kVersionCff) return std::nullopt;
     const uint16_t tableCount = U16(header, 4);
 
     std::vector<uint8_t> directory;
-    if (!source.Read(kOffsetTableSize, size_t(tableCount) * kTableRecordSize, directory)) return std::nullopt;
+    if (!source.Read(at + kOffsetTableSize, size_t(tableCount) * kTableRecordSize, directory)) return std::nullopt;
     std::optional<std::pair<uint32_t, uint32_t>> name;  // offset, length
-    for (size_t at = 0; at < directory.size(); at += kTableRecordSize) {
-        const uint32_t tag = U32(directory, at);
-        const uint32_t offset = U32(directory, at + 8);
-        const uint32_t length = U32(directory, at + 12);
+    bool hasCff = false;
+    for (size_t entry = 0; entry < directory.size(); entry += kTableRecordSize) {
+        const uint32_t tag = U32(directory, entry);
+        const uint32_t offset = U32(directory, entry + 8);
+        const uint32_t length = U32(directory, entry + 12);
         if (!Fits(source.Size(), offset, length)) return std::nullopt;
         if (tag == kTagName && !name) name.emplace(offset, length);
+        hasCff = hasCff || tag == kTagCff;
     }
-    if (!name) return std::nullopt;
+    // PostScript outlines are what an 'OTTO' font draws with; the system rejects one without.
+    if (!name || (version == kVersionCff && !hasCff)) return std::nullopt;
 
     std::vector<uint8_t> nameBytes;
     if (!source.Read(name->first, std::min<size_t>(name->second, kNameTableReadLimit), nameBytes))
         return std::nullopt;
     return CheckNameTable(std::move(nameBytes));
+}
+
+// Where the offset table of each face starts: 0 for a single font, the list of a collection's
+// header otherwise. Nothing when the header is malformed or the face count is out of bounds.
+std::optional<std::vector<uint32_t>> FaceOffsets(ByteSource& source) {
+    std::vector<uint8_t> header;
+    if (!source.Read(0, kCollectionHeaderSize, header)) {
+        // Shorter than a collection's header: a single font or nothing; CheckFace decides.
+        return std::vector<uint32_t>{0};
+    }
+    if (U32(header, 0) != kTagCollection) return std::vector<uint32_t>{0};
+    const uint32_t version = U32(header, 4);
+    const uint32_t count = U32(header, 8);
+    if (version != kCollectionVersion1 && version != kCollectionVersion2) return std::nullopt;
+    if (count < 1 || count > kMaxCollectionFaces) return std::nullopt;
+
+    std::vector<uint8_t> list;
+    if (!source.Read(kCollectionHeaderSize, size_t(count) * 4, list)) return std::nullopt;
+    if (version == kCollectionVersion2) {
+        // Version 2 appends the tag, length and offset of the collection's digital signature.
+        std::vector<uint8_t> signature;
+        if (!source.Read(kCollectionHeaderSize + size_t(count) * 4, 12, signature)) return std::nullopt;
+        if (!Fits(source.Size(), U32(signature, 8), U32(signature, 4))) return std::nullopt;
+    }
+    std::vector<uint32_t> offsets(count);
+    for (size_t i = 0; i < count; ++i) offsets[i] = U32(list, 4 * i);
+    return offsets;
 }
 
 bool IsUnicodeEncoding(uint16_t windowsEncoding) {
@@ -222,39 +259,99 @@ std::wstring FromUtf16BigEndian(TByteSpan text) {
 }
 
 // The whole family name, uncut.
-std::wstring ReadFamilyName(ByteSource& source, LANGID preferredLanguage) {
-    const std::optional<CheckedNameTable> table = ReadCheckedNameTable(source);
-    if (!table) return {};
-    const NameRecord* record = ChooseFamilyRecord(table->records, preferredLanguage);
+std::wstring FamilyNameIn(const CheckedNameTable& table, LANGID preferredLanguage) {
+    const NameRecord* record = ChooseFamilyRecord(table.records, preferredLanguage);
     if (!record) return {};
-    return FromUtf16BigEndian(table->StringOf(*record));
+    return FromUtf16BigEndian(table.StringOf(*record));
 }
+
+// Checks every face and gives each one's name table to `onFace(index, table)` as it goes; false
+// as soon as one fails. A file is well-formed only when all its faces are.
+template <class F>
+bool CheckFaces(ByteSource& source, F onFace) {
+    const std::optional<std::vector<uint32_t>> offsets = FaceOffsets(source);
+    if (!offsets) return false;
+    for (size_t face = 0; face < offsets->size(); ++face) {
+        const std::optional<CheckedNameTable> table = CheckFace(source, (*offsets)[face]);
+        if (!table) return false;
+        onFace(face, *table);
+    }
+    return true;
+}
+
+size_t CountFaces(ByteSource& source) {
+    size_t count = 0;
+    return CheckFaces(source, [&](size_t, const CheckedNameTable&) { ++count; }) ? count : 0;
+}
+
+std::vector<std::wstring> ReadFamilyNames(ByteSource& source, LANGID preferredLanguage) {
+    std::vector<std::wstring> names;
+    const bool whole = CheckFaces(source, [&](size_t, const CheckedNameTable& table) {
+        names.push_back(FamilyNameIn(table, preferredLanguage));
+    });
+    return whole ? names : std::vector<std::wstring>{};
+}
+
+std::wstring ReadFamilyName(ByteSource& source, size_t face, LANGID preferredLanguage) {
+    std::wstring name;
+    const bool whole = CheckFaces(source, [&](size_t index, const CheckedNameTable& table) {
+        if (index == face) name = FamilyNameIn(table, preferredLanguage);
+    });
+    return whole ? name : std::wstring();
+}
+
+std::string AnsiFaceName(const std::wstring& name) { return TruncateToBytes(AnsiFromWide(name), kFaceNameBytes); }
+
+// Cut where the system cuts the face names it lists.
+std::wstring WideFaceName(const std::wstring& name) { return name.substr(0, kFaceNameBytes); }
 
 }  // namespace
 
 bool IsWellFormedTrueTypeData(TByteSpan file) {
     MemorySource source(file);
-    return ReadCheckedNameTable(source).has_value();
+    return CountFaces(source) > 0;
 }
 
 bool IsWellFormedTrueType(const std::wstring& path) {
     FileSource source(path);
-    return ReadCheckedNameTable(source).has_value();
+    return CountFaces(source) > 0;
+}
+
+size_t FontFaceCount(TByteSpan file) {
+    MemorySource source(file);
+    return CountFaces(source);
+}
+
+size_t FontFileFaceCount(const std::wstring& path) {
+    FileSource source(path);
+    return CountFaces(source);
 }
 
 std::string ReadFamilyNameFromData(TByteSpan file, LANGID preferredLanguage) {
     MemorySource source(file);
-    return TruncateToBytes(AnsiFromWide(ReadFamilyName(source, preferredLanguage)), kFaceNameBytes);
+    return AnsiFaceName(ReadFamilyName(source, 0, preferredLanguage));
+}
+
+std::string ReadFaceFamilyNameFromData(TByteSpan file, size_t face, LANGID preferredLanguage) {
+    MemorySource source(file);
+    return AnsiFaceName(ReadFamilyName(source, face, preferredLanguage));
 }
 
 std::wstring ReadWideFamilyNameFromData(TByteSpan file, LANGID preferredLanguage) {
     MemorySource source(file);
-    return ReadFamilyName(source, preferredLanguage).substr(0, kFaceNameBytes);
+    return WideFaceName(ReadFamilyName(source, 0, preferredLanguage));
 }
 
 std::wstring ReadFamilyNameFromFile(const std::wstring& path) {
     FileSource source(path);
-    return ReadFamilyName(source, GetUserDefaultLangID()).substr(0, kFaceNameBytes);
+    return WideFaceName(ReadFamilyName(source, 0, GetUserDefaultLangID()));
+}
+
+std::vector<std::wstring> ReadFaceFamilyNamesFromFile(const std::wstring& path) {
+    FileSource source(path);
+    std::vector<std::wstring> names = ReadFamilyNames(source, GetUserDefaultLangID());
+    for (std::wstring& name : names) name = WideFaceName(name);
+    return names;
 }
 
 std::string TruncateToBytes(const std::string& text, size_t maxBytes) {

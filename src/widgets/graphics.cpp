@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
-#include <fstream>
+#include <cstdint>
+#include <cwchar>
 #include <optional>
 #include <vector>
 
@@ -374,6 +375,12 @@ TBitmap::TBitmap() : canvas_(std::make_unique<BitmapCanvas>(*this)) {}
 TBitmap::~TBitmap() { canvas_->Free(); }
 
 namespace {
+// The bytes of a 24-bit image's rows, each padded to four bytes; 64 bits, as a large drawing
+// overflows an int.
+uint64_t Bytes24(int width, int height) {
+    return (static_cast<uint64_t>(width) * 3 + 3) / 4 * 4 * static_cast<uint64_t>(height);
+}
+
 BITMAPINFO Info24(int width, int height) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
@@ -382,11 +389,14 @@ BITMAPINFO Info24(int width, int height) {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 24;
     info.bmiHeader.biCompression = BI_RGB;
-    info.bmiHeader.biSizeImage = static_cast<DWORD>(((width * 3 + 3) & ~3) * height);
+    const uint64_t bytes = Bytes24(width, height);
+    info.bmiHeader.biSizeImage = bytes <= INT32_MAX ? static_cast<DWORD>(bytes) : 0;
     return info;
 }
 
 HBITMAP CreateDib24(int width, int height) {
+    // Past 2 GB the file's and the system's size fields overflow.
+    if (Bytes24(width, height) > INT32_MAX) return nullptr;
     const BITMAPINFO info = Info24(width, height);
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
@@ -429,15 +439,6 @@ bool TBitmap::LoadFromResource(HINSTANCE instance, const char* name) {
     return true;
 }
 
-namespace {
-// Deletes the temporary file unless the save went through.
-struct TempFileGuard {
-    std::string path;
-    bool keep = false;
-    ~TempFileGuard() { if (!keep) DeleteFileA(path.c_str()); }
-};
-}  // namespace
-
 std::string TBitmap::Pixels() {
     if (Empty()) return std::string();
     BITMAPINFO info = Info24(width_, height_);
@@ -457,30 +458,145 @@ bool TBitmap::SetPixels(int width, int height, const std::string& pixels) {
     return SetDIBits(dc.get(), handle, 0, height, pixels.data(), &info, DIB_RGB_COLORS) == height;
 }
 
-bool TBitmap::SaveToFile(const std::string& path) {
-    if (Empty() || path.empty()) return false;
-    const std::string pixels = Pixels();
-    if (pixels.empty()) return false;
-    const BITMAPINFO info = Info24(width_, height_);
-
-    BITMAPFILEHEADER header{};
-    header.bfType = 0x4D42;  // "BM"
-    header.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-    header.bfSize = header.bfOffBits + static_cast<DWORD>(pixels.size());
-
-    TempFileGuard temp{path + ".sorvane-tmp"};
-    {
-        std::ofstream out(temp.path, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.write(reinterpret_cast<const char*>(&header), sizeof(header));
-        out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof(BITMAPINFOHEADER));
-        out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
-        out.close();
-        if (!out) return false;
+namespace {
+// A file handle closed on every way out.
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE handle) : handle_(handle) {}
+    ~FileHandle() { Close(); }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    HANDLE get() const { return handle_; }
+    explicit operator bool() const { return handle_ != INVALID_HANDLE_VALUE; }
+    // False when closing lost data the system had not yet written.
+    bool Close() {
+        if (handle_ == INVALID_HANDLE_VALUE) return true;
+        const bool closed = CloseHandle(handle_);
+        handle_ = INVALID_HANDLE_VALUE;
+        return closed;
     }
-    if (!MoveFileExA(temp.path.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return false;
-    temp.keep = true;
+
+private:
+    HANDLE handle_;
+};
+
+bool WriteAll(HANDLE file, const void* data, size_t size) {
+    const char* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size, 1u << 24));
+        DWORD written = 0;
+        if (!WriteFile(file, bytes, chunk, &written, nullptr)) return false;
+        if (written == 0) {
+            SetLastError(ERROR_WRITE_FAULT);
+            return false;
+        }
+        bytes += written;
+        size -= written;
+    }
     return true;
+}
+
+// A bitmap file's parts in their order.
+struct BitmapFileParts {
+    BITMAPFILEHEADER header{};
+    BITMAPINFOHEADER info{};
+    const std::string* pixels = nullptr;
+    uint64_t Size() const { return header.bfSize; }
+    bool WriteTo(HANDLE file) const {
+        return WriteAll(file, &header, sizeof(header)) && WriteAll(file, &info, sizeof(info)) &&
+               WriteAll(file, pixels->data(), pixels->size());
+    }
+};
+
+// Creates an empty file in `folder` (ending in a backslash, or empty for the current folder)
+// under a name no file has: the system refuses to create a file whose name exists, so a user's
+// file is never taken. GetTempFileNameW does the same, but not for folders longer than
+// MAX_PATH - 14 characters.
+HANDLE CreateUniqueFile(const std::wstring& folder, std::wstring& path) {
+    const DWORD start = GetTickCount() ^ (GetCurrentProcessId() << 16);
+    for (DWORD attempt = 0; attempt < 0x10000; ++attempt) {
+        wchar_t name[16];
+        swprintf(name, 16, L"~svn%04X.tmp", static_cast<unsigned>((start + attempt) & 0xFFFF));
+        path = folder + name;
+        HANDLE file = CreateFileW(ExtendedLengthPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) return file;
+        const DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return INVALID_HANDLE_VALUE;
+    }
+    SetLastError(ERROR_FILE_EXISTS);
+    return INVALID_HANDLE_VALUE;
+}
+
+// Writes the file beside `target` and renames it over the target, which is replaced whole or
+// not at all.
+bool ReplaceThroughTemporaryFile(const std::wstring& target, const BitmapFileParts& parts) {
+    const size_t slash = target.rfind(L'\\');
+    std::wstring temp;
+    FileHandle file(CreateUniqueFile(slash == std::wstring::npos ? std::wstring() : target.substr(0, slash + 1), temp));
+    if (!file) return false;
+    bool saved = parts.WriteTo(file.get()) && file.Close() &&
+                 MoveFileExW(ExtendedLengthPath(temp).c_str(), ExtendedLengthPath(target).c_str(),
+                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!saved) {
+        const DWORD error = GetLastError();
+        file.Close();
+        DeleteFileW(ExtendedLengthPath(temp).c_str());
+        SetLastError(error);
+    }
+    return saved;
+}
+
+// Writes over the existing file `target`. The file grows to its new size first, so that a full
+// disk fails before any of the old bytes change.
+bool WriteInPlace(const std::wstring& target, const BitmapFileParts& parts) {
+    // Whoever holds the file may go on reading it.
+    FileHandle file(CreateFileW(ExtendedLengthPath(target).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
+    if (!file) return false;
+    LARGE_INTEGER size{}, start{}, old{};
+    size.QuadPart = static_cast<LONGLONG>(parts.Size());
+    if (!GetFileSizeEx(file.get(), &old)) return false;
+    if (old.QuadPart < size.QuadPart &&
+        !(SetFilePointerEx(file.get(), size, nullptr, FILE_BEGIN) && SetEndOfFile(file.get()))) {
+        return false;
+    }
+    return SetFilePointerEx(file.get(), start, nullptr, FILE_BEGIN) && parts.WriteTo(file.get()) &&
+           SetEndOfFile(file.get()) && FlushFileBuffers(file.get()) && file.Close();
+}
+}  // namespace
+
+bool TBitmap::SaveToFile(const std::wstring& path) {
+    if (Empty() || path.empty()) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    const DWORD attributes = GetFileAttributesW(ExtendedLengthPath(path).c_str());
+    const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+    if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    // Wine renames over a read-only file, and opens one for writing when run as root: the mark
+    // is checked here.
+    if (exists && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        SetLastError(ERROR_FILE_READ_ONLY);
+        return false;
+    }
+    const std::string pixels = Pixels();
+    if (pixels.empty()) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return false;
+    }
+    BitmapFileParts parts;
+    parts.info = Info24(width_, height_).bmiHeader;
+    parts.pixels = &pixels;
+    parts.header.bfType = 0x4D42;  // "BM"
+    parts.header.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+    parts.header.bfSize = parts.header.bfOffBits + static_cast<DWORD>(pixels.size());
+
+    // When both ways fail, the second one's reason concerns the very file the user chose.
+    return ReplaceThroughTemporaryFile(path, parts) || (exists && WriteInPlace(path, parts));
 }
 
 // --- TPicture ------------------------------------------------------------------------------

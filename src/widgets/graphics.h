@@ -196,10 +196,13 @@ public:
     std::string Pixels();
     bool SetPixels(int width, int height, const std::string& pixels);
 
-    // Writes a Windows bitmap file (24 bits per pixel). Writes a temporary file beside the target
-    // and replaces the target only after the whole file was written, so that a failed save
-    // leaves an existing file as it was.
-    bool SaveToFile(const std::string& path);
+    // Writes a Windows bitmap file (24 bits per pixel). Writes a temporary file of a name no file
+    // had beside the target and replaces the target only after the whole file was written, so
+    // that a failed save leaves an existing file as it was. A file whose replacement the system
+    // refuses (its folder is not writable, another program holds it open) but which may itself
+    // be written is written in place. A read-only file is never replaced. On failure nothing of
+    // the save is left and GetLastError() says why (ERROR_FILE_READ_ONLY for a read-only file).
+    bool SaveToFile(const std::wstring& path);
 
 private:
     class BitmapCanvas;

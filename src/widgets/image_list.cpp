@@ -27,18 +27,28 @@ TImageList::~TImageList() {
 
 int TImageList::Count() const { return list_ ? ImageList_GetImageCount(list_) : 0; }
 
+// The list takes exactly one image, so it is handed a bitmap of exactly one image's size.
+HBITMAP TImageList::CellOf(TBitmap& bitmap, TBitmap& cell) const {
+    if (bitmap.Width() == width_ && bitmap.Height() == height_) return bitmap.Handle();
+    cell.SetSize(width_, height_);
+    cell.Canvas().Draw(0, 0, bitmap);
+    return cell.Handle();
+}
+
 int TImageList::Add(TBitmap& bitmap) {
     if (!list_ || bitmap.Empty()) return -1;
-    // The list takes exactly one image, so hand it a bitmap of exactly one image's size.
     TBitmap cell;
-    const bool fits = bitmap.Width() == width_ && bitmap.Height() == height_;
-    if (!fits) {
-        cell.SetSize(width_, height_);
-        cell.Canvas().Draw(0, 0, bitmap);
-    }
-    int index = ImageList_Add(list_, fits ? bitmap.Handle() : cell.Handle(), nullptr);
+    int index = ImageList_Add(list_, CellOf(bitmap, cell), nullptr);
     if (index >= 0) Change();
     return index;
+}
+
+bool TImageList::Replace(int index, TBitmap& bitmap) {
+    if (!list_ || bitmap.Empty() || index < 0 || index >= Count()) return false;
+    TBitmap cell;
+    if (!ImageList_Replace(list_, index, CellOf(bitmap, cell), nullptr)) return false;
+    Change();
+    return true;
 }
 
 int TImageList::AddResourceStrip(HINSTANCE instance, const char* name, TColor maskColor) {

@@ -41,6 +41,8 @@ public:
 
     // Appends the top-left Width x Height part of the bitmap; returns its index or -1.
     int Add(TBitmap& bitmap);
+    // Puts the top-left Width x Height part of the bitmap in place of image `index`.
+    bool Replace(int index, TBitmap& bitmap);
     // Appends every image of a resource strip; `maskColor` marks the transparent pixels.
     int AddResourceStrip(HINSTANCE instance, const char* name, TColor maskColor);
     void Clear();
@@ -54,6 +56,8 @@ protected:
     void Change();
 
 private:
+    HBITMAP CellOf(TBitmap& bitmap, TBitmap& cell) const;
+
     std::vector<TChangeLink*> links_;
     HIMAGELIST list_ = nullptr;
     int width_, height_;

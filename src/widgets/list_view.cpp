@@ -179,7 +179,21 @@ void TListView::SetItemIndex(int item) {
     }
 }
 
+void TListView::RedrawItem(int item) {
+    if (HWND h = HandleOrNull()) SendMessageA(h, LVM_REDRAWITEMS, item, item);
+}
+
+void TListView::MakeVisible(int item) {
+    if (HWND h = HandleOrNull()) SendMessageA(h, LVM_ENSUREVISIBLE, item, FALSE);
+}
+
 bool TListView::Notify(NMHDR& header, LRESULT& result) {
+    if (header.code == LVN_GETDISPINFOA || header.code == LVN_GETDISPINFOW) {
+        // The two forms differ only in the text's type, which is not asked for here.
+        auto& info = reinterpret_cast<NMLVDISPINFOA&>(header);
+        if ((info.item.mask & LVIF_IMAGE) && OnGetImageIndex) info.item.iImage = OnGetImageIndex(info.item.iItem);
+        return true;
+    }
     if (header.code == LVN_DELETEALLITEMS) {
         // Nothing here needs a notice per row; without this answer a clear sends one for each.
         result = TRUE;

@@ -30,6 +30,13 @@ public:
     void SetItemIndex(int item);
 
     TLVSelectItemEvent OnSelectItem;
+    // Asked for the image of a row added with I_IMAGECALLBACK each time the list draws or reads
+    // it, so that a row's image can come and go without a change to the row.
+    std::function<int(int Item)> OnGetImageIndex;
+    // Repaints one row, whose image may have changed.
+    void RedrawItem(int item);
+    // Scrolls the list until the row is in view.
+    void MakeVisible(int item);
 
 protected:
     void CreateParams(TCreateParams& params) override;

@@ -3,6 +3,7 @@
 #include "fonts/temp_font.h"
 #include "support/window_count.h"
 #include "widgets/handles.h"
+#include "widgets/wide_text.h"
 
 namespace {
 
@@ -56,8 +57,27 @@ protected:
         form->SpinEdit1->SetValue(size);
         form->btnFontPreviewClick(form->btnFontPreview);
     }
+    // The note under the preview: shown, and holding `part`.
+    bool NoteSays(const std::string& part) {
+        const std::string note = AnsiFromWide(form->lblPreviewNote->WideCaption());
+        return form->lblPreviewNote->Visible() && note.find(part) != std::string::npos;
+    }
+    // Clicks the save button when there is nothing to save: no dialog opens, a message says so.
+    void ExpectNothingToSave() {
+        DialogAnswerer save("イメージ保存", IDCANCEL);
+        DialogAnswerer refused("Sorvane", IDOK);
+        form->btnSaveFontPreviewClick(form->btnSaveFontPreview);
+        PumpFor(100);
+        EXPECT_FALSE(save.Answered());
+        EXPECT_TRUE(refused.Answered());
+        EXPECT_EQ(refused.Text(), "保存できませんでした。\n描画された文字がありません。");
+    }
     std::string dir;
 };
+
+int32_t BitmapField(const std::string& bytes, size_t offset) {
+    return bytes.size() >= offset + 4 ? *reinterpret_cast<const int32_t*>(bytes.data() + offset) : -1;
+}
 
 TEST_F(PreviewTest, PreviewIsSizedToTheTextAndDrawnInTheFace) {
     SelectFontFile("SorvaneTestA.ttf");
@@ -191,21 +211,41 @@ TEST_F(PreviewTest, SavingWritesTheBitmapAndAddsTheExtension) {
     EXPECT_GT(InkOf(Preview()).count, 0);
 }
 
-TEST_F(PreviewTest, AFailedSaveSaysNothingAndLeavesTheOldFile) {
+TEST_F(PreviewTest, AFailedSaveSaysWhyAndLeavesTheOldFile) {
     SelectFontFile("SorvaneTestA.ttf");
     Draw("abc", 30);
-    std::string target = dir + "\\locked.bmp";
-    ASSERT_TRUE(WriteFileBytes(target, "old"));
-    HANDLE held = CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    DialogAnswerer save("イメージ保存", IDOK, 0x47C, target);
-    DialogAnswerer done("Sorvane", IDOK);
-    form->btnSaveFontPreviewClick(form->btnSaveFontPreview);
-    PumpFor(100);
-    CloseHandle(held);
-    EXPECT_TRUE(save.Answered());
-    EXPECT_FALSE(done.Answered());
-    EXPECT_EQ(ReadFileBytes(target), "old");
-    EXPECT_FALSE(FileExists(target + ".sorvane-tmp"));
+    struct Case {
+        const char* name;
+        bool readOnly;
+        bool held;  // open elsewhere without sharing
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"locked.bmp", false, true, "ほかのプログラムが使用中のファイルです。"},
+        // This platform would rename over it and drop the mark.
+        {"readonly.bmp", true, false, "読み取り専用のファイルです。"},
+    };
+    for (const Case& c : cases) {
+        const std::string target = dir + "\\" + c.name;
+        ASSERT_TRUE(WriteFileBytes(target, "old"));
+        if (c.readOnly) {
+            ASSERT_TRUE(SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY));
+        }
+        HANDLE held = c.held ? CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)
+                             : INVALID_HANDLE_VALUE;
+        DialogAnswerer save("イメージ保存", IDOK, 0x47C, target);
+        DialogAnswerer done("Sorvane", IDOK);
+        form->btnSaveFontPreviewClick(form->btnSaveFontPreview);
+        PumpFor(50);
+        if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+        EXPECT_TRUE(save.Answered()) << c.name;
+        EXPECT_TRUE(done.Answered()) << c.name;
+        EXPECT_EQ(done.Text(), std::string("保存できませんでした。\n") + c.reason) << c.name;
+        EXPECT_EQ(ReadFileBytes(target), "old") << c.name;
+        EXPECT_EQ(GetFileAttributesA(target.c_str()) & FILE_ATTRIBUTE_READONLY,
+                  c.readOnly ? DWORD(FILE_ATTRIBUTE_READONLY) : 0u) << c.name;
+        EXPECT_FALSE(FileExists(target + ".sorvane-tmp"));
+    }
 }
 
 TEST_F(PreviewTest, CancellingTheSaveWritesNothingAndSaysNothing) {
@@ -218,6 +258,104 @@ TEST_F(PreviewTest, CancellingTheSaveWritesNothingAndSaysNothing) {
     PumpFor(100);
     EXPECT_FALSE(done.Answered());
     EXPECT_EQ(ReadFileBytes(dir + "\\saved.bmp"), "");
+}
+
+TEST_F(PreviewTest, SavesUnderAUnicodeNameBesideItsLookAlikeAndThePictureReadsBack) {
+    SelectFontFile("SorvaneTestA.ttf");
+    Draw("abc", 30);
+    const std::wstring folder = WideFromAnsi(dir) + L"\\\ud55c\uae00 \u7b80\u4f53";  // 한글 简体
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    // What the ANSI functions would make of "Café.bmp": another user's file.
+    const std::wstring lookAlike = folder + L"\\Cafe.bmp";
+    ASSERT_TRUE(WriteFileBytes(lookAlike, "look-alike"));
+    {
+        DialogAnswerer save("イメージ保存", IDOK, 0x47C, folder + L"\\Caf\u00e9");
+        DialogAnswerer done("Sorvane", IDOK);
+        form->btnSaveFontPreviewClick(form->btnSaveFontPreview);
+        ASSERT_TRUE(save.Answered());
+        ASSERT_TRUE(done.Answered());
+        EXPECT_EQ(done.Text(), "保存しました");
+    }
+    EXPECT_EQ(form->SaveDialog1.FileName, folder + L"\\Caf\u00e9.bmp");
+    EXPECT_EQ(ReadFileBytes(lookAlike), "look-alike");
+    const std::string bytes = ReadFileBytes(folder + L"\\Caf\u00e9.bmp");
+    EXPECT_EQ(bytes.substr(0, 2), "BM");
+    EXPECT_EQ(BitmapField(bytes, 2), static_cast<int32_t>(bytes.size()));
+    EXPECT_EQ(BitmapField(bytes, 18), form->Image1->Width());
+    EXPECT_EQ(BitmapField(bytes, 22), form->Image1->Height());
+}
+
+TEST_F(PreviewTest, APathTypedPastTheLengthLimitIsRefusedAndTheDialogStaysOpen) {
+    SelectFontFile("SorvaneTestA.ttf");
+    Draw("abc", 30);
+    const std::wstring folder = WideFromAnsi(dir) + L"\\";
+    // Typed path lengths: with ".bmp" the first fills MAX_PATH to its last character.
+    for (size_t length : {255u, 256u, 300u}) {
+        std::wstring typed = folder + std::wstring(length - folder.size(), L'n');
+        if (length > 256) typed = folder + std::wstring(40, L'd') + L"\\" + std::wstring(length - folder.size() - 41, L'n');
+        ASSERT_EQ(typed.size(), length);
+        const bool fits = length + 4 < MAX_PATH;
+        DialogAnswerer save("イメージ保存", IDOK, 0x47C, typed);
+        DialogAnswerer message("Sorvane", IDOK);
+        DialogAnswerer cancel("イメージ保存", IDCANCEL);
+        cancel.After(message);
+        form->btnSaveFontPreviewClick(form->btnSaveFontPreview);
+        EXPECT_TRUE(save.Answered()) << length;
+        EXPECT_TRUE(message.Answered()) << length;
+        EXPECT_EQ(message.Text(), fits ? "保存しました" : "保存できませんでした。\nパスが長すぎます。") << length;
+        EXPECT_EQ(cancel.Answered(), !fits) << length;
+        EXPECT_EQ(ReadFileBytes(typed + L".bmp").substr(0, 2), fits ? "BM" : "") << length;
+    }
+}
+
+TEST_F(PreviewTest, AnOversizedDrawingFailsAloneSaysSoAndTheNextOneDraws) {
+    SelectFontFile("SorvaneTestA.ttf");
+    const int layoutTop = form->Image1->Top();
+    // About 830 MB of bitmap: more than the system gives.
+    Draw(std::string(30000, 'a'), 90);
+    EXPECT_EQ(form->Image1->Picture().Bitmap(), nullptr);
+    EXPECT_TRUE(NoteSays("大きすぎて描画できません"));
+    EXPECT_GE(form->Image1->Top(), form->lblPreviewNote->Top() + form->lblPreviewNote->Height());
+    EXPECT_TRUE(form->btnSaveFontPreview->Enabled());  // as after any failed drawing
+    EXPECT_FALSE(TempFontLoaded);
+    ExpectNothingToSave();
+
+    Draw("abc", 30);
+    ASSERT_NE(form->Image1->Picture().Bitmap(), nullptr);
+    EXPECT_EQ(InkRunsOnRow(Preview(), Preview().Height() / 2), 3);
+    EXPECT_FALSE(form->lblPreviewNote->Visible());
+    EXPECT_EQ(form->Image1->Top(), layoutTop);
+
+    // The other mode, an installed face, draws too.
+    Draw(std::string(30000, 'a'), 90);
+    ASSERT_TRUE(LoadTempFont(WideFromAnsi(TestFontDir() + "\\SorvaneTestD.ttf")));  // stands in for an installed face
+    form->lblSelectedFontName->SetCaption("SorvaneTestD");
+    form->lblFontFileName->SetCaption("");
+    Draw("ab", 12);
+    UnloadTempFont();
+    ASSERT_NE(form->Image1->Picture().Bitmap(), nullptr);
+    EXPECT_EQ(InkRunsOnRow(Preview(), Preview().Height() / 2), 2);
+}
+
+TEST_F(PreviewTest, AFileLockedOrChangedSinceTheScanSaysWhyAndLeavesNothingToSave) {
+    SelectFontFile("SorvaneTestA.ttf");
+    const std::string file = form->lblFontFileName->Caption();
+    HANDLE held = CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    Draw("abc", 30);
+    CloseHandle(held);
+    EXPECT_EQ(form->Image1->Picture().Bitmap(), nullptr);
+    EXPECT_TRUE(NoteSays("使用中"));
+    EXPECT_TRUE(form->btnSaveFontPreview->Enabled());
+    ExpectNothingToSave();
+
+    // Another font under the listed name; a new text, as the helper keeps its verdict on the
+    // locked file until it stands by.
+    CopyTestFont("SorvaneTestB.ttf", dir, "SorvaneTestA.ttf");
+    Draw("abcd", 30);
+    EXPECT_EQ(form->Image1->Picture().Bitmap(), nullptr);
+    EXPECT_TRUE(NoteSays("「SorvaneTestA」がなくなりました"));
+    EXPECT_FALSE(TempFontLoaded);
+    ExpectNothingToSave();
 }
 
 TEST_F(PreviewTest, RepeatedPreviewsAndScansLeaveNoWindowsOrGdiObjectsBehind) {

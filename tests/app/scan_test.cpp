@@ -330,6 +330,41 @@ TEST_F(MainWindowTest, HiddenImagesStopAtTheTableBoundWhileRowsGoOn) {
     EXPECT_EQ(form->FontImageCount, 3);
 }
 
+// Pixels of one image of the list.
+std::vector<COLORREF> PixelsOf(TImageList& list, int index) {
+    TBitmap cell;
+    cell.SetSize(list.Width(), list.Height());
+    list.Draw(cell.Canvas().Handle(), 0, 0, index);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < cell.Height(); ++y)
+        for (int x = 0; x < cell.Width(); ++x) pixels.push_back(cell.Canvas().Pixel(x, y));
+    return pixels;
+}
+
+TEST_F(MainWindowTest, ABoundedThumbnailCacheDrawsEveryRowAgainWhenItIsShownAgain) {
+    form->Thumbnails().SetCapacity(16);
+    const std::string dir = TestFontDir() + "\\three-hundred";
+    ASSERT_TRUE(ScanFolder(dir));
+    ASSERT_EQ(form->ListView1->Count(), 300);
+    EXPECT_LE(form->ImageList1->Count(), 16);
+    int first = -1;
+    ASSERT_TRUE(PumpUntil([&] { return (first = form->ListView1->ImageIndex(0)) >= 0; }, 20000));
+    const std::vector<COLORREF> firstRow = PixelsOf(*form->ImageList1, first);
+
+    // The row shown must come back with its own thumbnail, the first one as it was drawn.
+    std::set<std::vector<COLORREF>> seen;
+    for (int row : {299, 150, 17, 0}) {
+        form->ListView1->MakeVisible(row);
+        int image = -1;
+        ASSERT_TRUE(PumpUntil([&] { return (image = form->ListView1->ImageIndex(row)) >= 0; }, 20000)) << row;
+        EXPECT_GT(InkOfThumbnail(*form->ImageList1, image), 100) << row;
+        seen.insert(PixelsOf(*form->ImageList1, image));
+        if (row == 0) EXPECT_TRUE(PixelsOf(*form->ImageList1, image) == firstRow);
+        EXPECT_LE(form->ImageList1->Count(), 16);
+    }
+    EXPECT_EQ(seen.size(), 4u);  // four names, four pictures
+}
+
 TEST_F(MainWindowTest, AnsweringYesDuringAScanStopsItThenCloses) {
     std::string dir = FreshTempDir("scan-close");
     const char* fonts[] = {"SorvaneTestA.ttf", "SorvaneTestB.ttf", "SorvaneTestC.ttf", "SorvaneTestD.ttf",
@@ -347,6 +382,60 @@ TEST_F(MainWindowTest, AnsweringYesDuringAScanStopsItThenCloses) {
     EXPECT_FALSE(TempFontLoaded);
     EXPECT_EQ(form->FontImage(0), nullptr);  // freed on close
 }
+
+// Closing the window while a preview waits on its helper: the helpers end with the window, and
+// neither pass of the preview starts another or draws unvetted for a window that is going.
+TEST_F(MainWindowTest, ClosingTheWindowDuringAPreviewStartsNoHelperAndDrawsNothing) {
+    form->lblSelectedFontName->SetCaption("SorvaneTestE");
+    form->lblFontFileName->SetCaption(TestFontDir() + "\\SorvaneTestE.ttf");
+    DialogAnswerer yes("確認", IDYES);
+    PostMessageA(form->Handle(), WM_CLOSE, 0, 0);  // read by the preview's first pumping
+    form->btnFontPreviewClick(form->btnFontPreview);
+    EXPECT_TRUE(yes.Answered());
+    EXPECT_TRUE(Application->Terminated());
+    EXPECT_EQ(form->Vetter().HelperCount(), 0u);
+    EXPECT_EQ(form->Image1->Picture().Bitmap(), nullptr);
+    EXPECT_FALSE(TempFontLoaded);
+}
+
+// Helpers that cannot come up (each ends at once here) leave the scan to draw in the program, and
+// the status bar says that the fonts were not checked; once they come up again, so does vetting.
+class ScanWithoutHelperTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        SetEnvironmentVariableA(kHelperDiesVariable, "1");
+        MainWindowTest::SetUp();
+    }
+    void TearDown() override {
+        SetEnvironmentVariableA(kHelperDiesVariable, nullptr);
+        MainWindowTest::TearDown();
+    }
+};
+
+TEST_F(ScanWithoutHelperTest, FilesDrawnUnvettedAreReportedOnTheStatusBarUntilHelpersStartAgain) {
+    const std::string unvetted = "フォントを検査できませんでした";
+    // Two folders alike: selecting the folder shown already scans nothing.
+    const std::string dirs[] = {FreshTempDir("scan-unvetted"), FreshTempDir("scan-unvetted-too")};
+    for (const std::string& dir : dirs) {
+        CopyTestFont("SorvaneTestA.ttf", dir, "a.ttf");
+        CopyTestFont("SorvaneTestB.ttf", dir, "b.ttf");
+    }
+    ASSERT_TRUE(ScanFolder(dirs[0]));
+    EXPECT_EQ(Column(1), (std::vector<std::string>{"SorvaneTestA", "SorvaneTestB"}));
+    for (int row = 0; row < 2; ++row) EXPECT_GE(form->ListView1->ImageIndex(row), 0) << row;
+    EXPECT_EQ(form->StatusBar1->PanelText(0), unvetted);
+    EXPECT_GE(form->StatusBar1->PanelWidth(0), form->StatusBar1->PanelWidthFor(unvetted));
+
+    SetEnvironmentVariableA(kHelperDiesVariable, nullptr);
+    int scans = 0;
+    EXPECT_TRUE(PumpUntil(
+        [&] {
+            return ScanFolder(dirs[++scans % 2]) && form->Vetter().HelperProcessId() != 0 &&
+                   form->StatusBar1->PanelText(0) == "2/2";
+        },
+        20000));
+}
+
 
 }  // namespace
 

@@ -106,3 +106,19 @@ TEST(FindFileMask, DateTimeCountsDaysFrom18991230) {
     }
     EXPECT_EQ(FileTimeToLocalDateTime(FILETIME{0, 0}), 0.0);
 }
+
+// The folder scan's masks: the four font-file extensions in any letter case, nothing else.
+TEST(FindFileMask, FontFileMasksMatchAnyLetterCase) {
+    const std::vector<std::string> masks = {"*.ttf", "*.otf", "*.ttc", "*.otc"};
+    struct Case {
+        const char* name;
+        bool matches;
+    } cases[] = {
+        {"a.ttf", true},        {"A.TTF", true},       {"b.otf", true},      {"B.OTF", true},
+        {"c.Ttc", true},        {"C.TTC", true},       {"d.otc", true},      {"D.oTc", true},
+        {"ソフト表.OTC", true}, {"x.otf.bak", false},  {"x.otff", false},    {"x.ot", false},
+        {"x.tt", false},        {"otf", false},        {".otc", false},      {"x.ttc2", false},
+        {"x.fon", false},       {"x.pfb", false},      {"x.otc.", false},    {"x_otf", false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(MatchesAnyMask(c.name, masks), c.matches) << c.name;
+}

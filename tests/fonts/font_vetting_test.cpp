@@ -120,6 +120,77 @@ TEST(FontVetting, WithoutAHelperTheCallerDecides) {
     EXPECT_EQ(vetter.HelperProcessId(), 0u);
 }
 
+// A lost executable or helpers that each end before they are ready turn vetting off only for a
+// pause: within it no file costs another try, and once the cause has gone, vetting comes back.
+TEST(FontVetting, WhenNoHelperCanStartTheVetterTriesAgainAfterAPauseAndNotForEveryFile) {
+    char exe[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    const std::string copy = FreshTempDir("vetting-retry") + "\\helper.exe";
+    const struct {
+        const char* cause;
+        std::string commandLine;  // empty: this program's own, its helpers told to end at once
+    } cases[] = {{"missing executable", "\"" + copy + "\" " + kFontVettingSwitch},
+                 {"helpers end before they are ready", ""}};
+    const TFontDrawing a = Thumbnail(TestFont("SorvaneTestA.ttf")), b = Thumbnail(TestFont("SorvaneTestB.ttf"));
+    for (const auto& c : cases) {
+        if (c.commandLine.empty()) SetEnvironmentVariableA(kHelperDiesVariable, "1");
+        TFontVetter vetter(nullptr, c.commandLine);
+        const DWORD start = GetTickCount();
+        EXPECT_EQ(vetter.Vet(a), TFontVerdict::NoHelper) << c.cause;
+        CopyFileA(exe, copy.c_str(), FALSE);
+        SetEnvironmentVariableA(kHelperDiesVariable, nullptr);
+        EXPECT_EQ(vetter.Vet(b), TFontVerdict::NoHelper) << c.cause;  // a helper would come up now
+        EXPECT_TRUE(PumpUntil([&] { return vetter.Vet(a) == TFontVerdict::Safe; }, 20000)) << c.cause;
+        EXPECT_GE(GetTickCount() - start, TFontVetter::kRetryPauseMs) << c.cause;
+    }
+}
+
+// A helper that loses its input after answering some drawings is found out only when the next
+// batch cannot be written to it. Its answers still in the pipe count, it was ready, and only the
+// drawing it had received and left unanswered is held against it.
+TEST(FontVetting, AHelperFoundGoneByAWriteIsBlamedOnlyForTheDrawingItHadAndDidNotAnswer) {
+    const std::string dir = FreshTempDir("vetting-lost-on-write");
+    std::vector<TFontDrawing> good;
+    for (int i = 0; i < 6; ++i) good.push_back(Thumbnail(CopyOfGoodFont(dir, "good" + std::to_string(i) + ".ttf")));
+    const TFontDrawing breaks1 = Thumbnail(CopyOfGoodFont(dir, "helper-breaks-input1.ttf"));
+    const TFontDrawing breaks2 = Thumbnail(CopyOfGoodFont(dir, "helper-breaks-input2.ttf"));
+    TFontVetter vetter;
+    vetter.Prefetch(std::vector<TFontDrawing>{good[0], good[1], breaks1, breaks2});
+    // Each helper breaks at the first such file it reaches; nothing reads its pipe before the
+    // next drawing is written to it, and a fresh helper takes what is left.
+    for (int round = 0; round < 4; ++round) {
+        ASSERT_NE(vetter.HelperProcessId(), 0u) << round;
+        ASSERT_TRUE(PumpUntil([&] { return ReadFileBytes(dir + "\\broken.txt").size() > size_t(round); }, 15000));
+        vetter.Prefetch(good[2 + round]);
+        vetter.StartHelpers(1);
+    }
+    for (const TFontDrawing& drawing : good) EXPECT_EQ(vetter.Vet(drawing), TFontVerdict::Safe) << drawing.path;
+    EXPECT_EQ(vetter.Vet(breaks1), TFontVerdict::Unsafe);
+    EXPECT_EQ(vetter.Vet(breaks2), TFontVerdict::Unsafe);
+}
+
+// A family installed while the helper stands ready (registered by the helper itself here) is one
+// of the installed families at the next scan, as it is for the program: not the family that each
+// file drawn after adds.
+TEST(FontVetting, AFamilyInstalledWhileAHelperStandsReadyIsNotTakenForTheFamilyOfEachFileDrawnAfter) {
+    const std::string dir = FreshTempDir("vetting-installed");
+    const std::string installed = dir + "\\helper-installs.ttf";
+    ASSERT_TRUE(CopyFileW(TestFont("SorvaneTestH.ttf").c_str(), WideFromAnsi(installed).c_str(), FALSE));
+    TFontVetter vetter;
+    ASSERT_EQ(vetter.Vet(Thumbnail(installed)), TFontVerdict::Safe);
+    const DWORD pid = vetter.HelperProcessId();
+    vetter.StandBy();  // as between two scans
+    ASSERT_EQ(vetter.HelperProcessId(), pid);
+    for (char letter = 'A'; letter <= 'G'; ++letter) {
+        const std::string family = std::string("SorvaneTest") + letter;
+        const TFontDrawing thumbnail{TestFont(family + ".ttf"), L"", "", 30, 100, 50};
+        ASSERT_EQ(vetter.Vet(thumbnail), TFontVerdict::Safe) << family;
+        const std::optional<TFontPicture> drawn = vetter.TakePicture(thumbnail);
+        ASSERT_TRUE(drawn) << family;
+        EXPECT_EQ(drawn->face, WideFromAnsi(family));
+    }
+}
+
 // A helper starts for every scan, so its start is part of every scan's cost: it must not load
 // the libraries only the window needs.
 TEST(FontVetting, TheHelperLoadsNoneOfTheLibrariesOnlyTheWindowNeeds) {

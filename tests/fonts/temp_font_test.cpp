@@ -164,3 +164,103 @@ TEST_F(TempFont, FaceNameLookupUnloadsWhatWasLoadedBefore) {
     EXPECT_FALSE(FamilyListed("SorvaneTestD"));
     EXPECT_FALSE(FamilyListed("SorvaneTestE"));
 }
+
+std::vector<std::wstring> Wide(const std::vector<std::string>& names) {
+    std::vector<std::wstring> wide;
+    for (const std::string& name : names) wide.push_back(WideFromAnsi(name));
+    return wide;
+}
+
+TEST(FamilyBaseline, AddedFamiliesAreEverySurplusNameOnce) {
+    struct Case {
+        std::vector<std::string> before, now, added;
+    } cases[] = {
+        {{"X", "Y", "@Y"}, {"X", "NEW", "Y", "@Y"}, {"NEW"}},
+        {{"X", "Y"}, {"X", "P", "Y", "Q"}, {"P", "Q"}},
+        {{"A", "B"}, {"B", "C", "A", "D", "C"}, {"C", "D"}},  // first surplus entries decide the order
+        {{}, {"J", "K", "J", "K", "@J", "@J"}, {"J", "K"}},    // once per character set, named once
+        {{"X"}, {"X", "X", "X"}, {"X"}},
+        {{"X", "X"}, {"X"}, {}},
+        {{"X", "@N"}, {"@N", "@N", "X"}, {}},
+        {{}, {}, {}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(TFamilyBaseline(Wide(c.before)).AddedFamilies(Wide(c.now)), Wide(c.added));
+}
+
+TEST(FamilyBaseline, FacesAreNamedByTheFamiliesTheirFileAdded) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> added, own, named;
+    } cases[] = {
+        {"the file's order, not the enumeration's", {"B", "ソルヴァン集合", "A"}, {"A", "ソルヴァン集合", "B"},
+         {"A", "ソルヴァン集合", "B"}},
+        {"two styles of one family", {"A"}, {"A", "A"}, {"A", "A"}},
+        {"a family installed already keeps the file's name", {"B"}, {"A", "B"}, {"A", "B"}},
+        {"the system's spelling wins over the file's case", {"sorvane"}, {"SORVANE"}, {"sorvane"}},
+        {"a face listed under another name", {"Q"}, {"P"}, {"Q"}},
+        {"unclaimed families go to unnamed faces in order", {"Q", "A", "R"}, {"X", "A", "Y", "Z"},
+         {"Q", "A", "R", "Z"}},
+        {"a face without a family name", {"A", "B"}, {"", "B"}, {"A", "B"}},
+        {"nothing added", {}, {"A", "B"}, {"A", "B"}},
+        {"no faces", {"A"}, {}, {}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(NameFacesByAddedFamilies(Wide(c.added), Wide(c.own)), Wide(c.named)) << c.what;
+}
+
+// Each file is a copy in a fresh folder, so that deleting it shows nothing holds it any more.
+TEST_F(TempFont, EveryFaceOfAFileIsNamedInTheFilesOrder) {
+    struct Case {
+        const char* file;
+        std::vector<std::string> faces;
+    } cases[] = {
+        {"SorvaneOtf.otf", {"SorvaneOtf"}},
+        {"SorvaneCollection.ttc", {"SorvaneTtcA", "ソルヴァン集合"}},
+        {"SorvaneCffCollection.otc", {"SorvaneOtcA", "SorvaneOtcB"}},
+        {"SorvaneTestB.ttf", {"SorvaneTestB"}},
+        {"bad-nocff.otf", {}},
+        {"bad-header.ttc", {}},
+        {"bad-facecount.ttc", {}},
+        {"bad-faceoffset.ttc", {}},
+        {"bad-facedirectory.ttc", {}},
+    };
+    const std::string dir = FreshTempDir("temp-font-faces");
+    const TFamilyBaseline baseline = TFamilyBaseline::Capture(nullptr);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::wstring path = WideFromAnsi(dir + "\\" + c.file);
+        ASSERT_TRUE(CopyFileW(TestFont(c.file).c_str(), path.c_str(), FALSE));
+        EXPECT_EQ(FontFaceNamesOf(path, nullptr, &baseline), Wide(c.faces));
+        EXPECT_EQ(FontFaceNamesOf(path, nullptr), Wide(c.faces));
+        EXPECT_FALSE(TempFontLoaded);
+        for (const std::string& face : c.faces) EXPECT_FALSE(FamilyListed(face)) << face << " unregistered";
+        EXPECT_TRUE(DeleteFileW(path.c_str()));
+    }
+}
+
+TEST_F(TempFont, ACollectionRegistersAllItsFaces) {
+    ASSERT_EQ(FontFaceNamesOf(TestFont("SorvaneCollection.ttc"), nullptr, nullptr, TRegistrationAfterLookup::Keep),
+              Wide({"SorvaneTtcA", "ソルヴァン集合"}));
+    EXPECT_TRUE(TempFontLoaded);
+    EXPECT_TRUE(FamilyListed("SorvaneTtcA"));
+    EXPECT_TRUE(FamilyListed("ソルヴァン集合"));
+    // PostScript outlines: listed among the families a registration adds, like TrueType ones.
+    ASSERT_TRUE(LoadTempFont(TestFont("SorvaneCffCollection.otc")));
+    EXPECT_FALSE(FamilyListed("SorvaneTtcA"));
+    EXPECT_FALSE(FamilyListed("ソルヴァン集合"));
+    EXPECT_TRUE(FamilyListed("SorvaneOtcA"));
+    EXPECT_TRUE(FamilyListed("SorvaneOtcB"));
+    ASSERT_TRUE(LoadTempFont(TestFont("SorvaneOtf.otf")));
+    EXPECT_FALSE(FamilyListed("SorvaneOtcA"));
+    EXPECT_TRUE(FamilyListed("SorvaneOtf"));
+}
+
+// Wine's first removal of this file reports six of its seven faces and leaves SorvaneKorean4.
+TEST_F(TempFont, UnloadingACollectionRemovesEveryFace) {
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        ASSERT_TRUE(LoadTempFont(TestFont("SorvaneKorean.ttc")));
+        for (int face = 0; face < 7; ++face) EXPECT_TRUE(FamilyListed("SorvaneKorean" + std::to_string(face)));
+        UnloadTempFont();
+        for (int face = 0; face < 7; ++face) EXPECT_FALSE(FamilyListed("SorvaneKorean" + std::to_string(face)));
+    }
+}

@@ -250,3 +250,207 @@ TEST(TrueTypeFile, NameTableBeyondTheHeadOfALargeFile) {
     EXPECT_FALSE(IsWellFormedTrueType(cut));
     EXPECT_EQ(ReadFamilyNameFromFile(cut), L"");
 }
+
+namespace {
+
+constexpr uint32_t kCollection1 = 0x00010000;
+constexpr uint32_t kCollection2 = 0x00020000;
+
+// A collection of whole single fonts laid one after another from `fonts`, each face's table
+// offsets moved to where its font now lies. Version 2 headers carry an empty signature entry.
+std::vector<uint8_t> Collection(const std::vector<std::vector<uint8_t>>& fonts, uint32_t version = kCollection1) {
+    const size_t header = 12 + 4 * fonts.size() + (version == kCollection2 ? 12 : 0);
+    std::vector<uint8_t> out(header, 0);
+    std::memcpy(out.data(), "ttcf", 4);
+    Put32(out, 4, version);
+    Put32(out, 8, uint32_t(fonts.size()));
+    for (size_t i = 0; i < fonts.size(); ++i) {
+        out.resize((out.size() + 3) & ~size_t(3), 0);
+        const uint32_t at = uint32_t(out.size());
+        Put32(out, 12 + 4 * i, at);
+        out.insert(out.end(), fonts[i].begin(), fonts[i].end());
+        for (size_t t = 0; t < Get16(fonts[i], 4); ++t) {
+            const size_t offset = at + 12 + 16 * t + 8;
+            Put32(out, offset, Get32(out, offset) + at);
+        }
+    }
+    return out;
+}
+
+uint32_t FaceAt(const std::vector<uint8_t>& collection, size_t face) { return Get32(collection, 12 + 4 * face); }
+
+// Position of the directory entry of `tag` in the face `face` of a collection.
+size_t FaceDirectoryEntry(const std::vector<uint8_t>& collection, size_t face, const char* tag) {
+    const size_t at = FaceAt(collection, face);
+    for (size_t i = 0; i < Get16(collection, at + 4); ++i) {
+        if (std::memcmp(&collection[at + 12 + 16 * i], tag, 4) == 0) return at + 12 + 16 * i;
+    }
+    ADD_FAILURE() << "no table " << tag << " in face " << face;
+    return 0;
+}
+
+size_t EndOfLastFaceTable(const std::vector<uint8_t>& collection) {
+    size_t end = 0;
+    for (size_t face = 0; face < Get32(collection, 8); ++face) {
+        const size_t at = FaceAt(collection, face);
+        for (size_t i = 0; i < Get16(collection, at + 4); ++i)
+            end = std::max<size_t>(end, Get32(collection, at + 12 + 16 * i + 8) + Get32(collection, at + 12 + 16 * i + 12));
+    }
+    return end;
+}
+
+size_t FaceCount(const std::vector<uint8_t>& bytes) {
+    GuardedBytes guarded(bytes);
+    return FontFaceCount(guarded.span());
+}
+
+std::string FaceFamilyName(const std::vector<uint8_t>& bytes, size_t face, LANGID language) {
+    GuardedBytes guarded(bytes);
+    return ReadFaceFamilyNameFromData(guarded.span(), face, language);
+}
+
+}  // namespace
+
+TEST(FontFile, GeneratedFilesHaveTheirFacesInOrder) {
+    struct Case {
+        const char* file;
+        std::vector<std::string> japanese, english;
+    } cases[] = {
+        {"SorvaneTestA.ttf", {"SorvaneTestA"}, {"SorvaneTestA"}},
+        {"japanese.ttf", {"ソルヴァン試験"}, {"SorvaneJapaneseTest"}},
+        {"SorvaneOtf.otf", {"SorvaneOtf"}, {"SorvaneOtf"}},
+        {"SorvaneCollection.ttc", {"SorvaneTtcA", "ソルヴァン集合"}, {"SorvaneTtcA", "SorvaneTtcJapanese"}},
+        {"SorvaneCffCollection.otc", {"SorvaneOtcA", "SorvaneOtcB"}, {"SorvaneOtcA", "SorvaneOtcB"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::vector<uint8_t> bytes = TestFontBytes(c.file);
+        EXPECT_TRUE(WellFormed(bytes));
+        EXPECT_TRUE(IsWellFormedTrueType(TestFont(c.file)));
+        ASSERT_EQ(FaceCount(bytes), c.japanese.size());
+        for (size_t face = 0; face < c.japanese.size(); ++face) {
+            EXPECT_EQ(FaceFamilyName(bytes, face, kJapanese), c.japanese[face]) << "face " << face;
+            EXPECT_EQ(FaceFamilyName(bytes, face, kEnglish), c.english[face]) << "face " << face;
+        }
+        EXPECT_EQ(FaceFamilyName(bytes, c.japanese.size(), kEnglish), "");
+        EXPECT_EQ(FamilyName(bytes, kEnglish), c.english[0]);
+        const std::vector<std::wstring> names = ReadFaceFamilyNamesFromFile(TestFont(c.file));
+        ASSERT_EQ(names.size(), c.japanese.size());
+        for (size_t face = 0; face < names.size(); ++face) EXPECT_EQ(names[face], WideFromAnsi(c.japanese[face]));
+        EXPECT_EQ(ReadFamilyNameFromFile(TestFont(c.file)), WideFromAnsi(c.japanese[0]));
+    }
+}
+
+TEST(FontFile, DamagedOpenTypeFilesOnDiskAreRejected) {
+    for (const char* file : {"bad-nocff.otf", "bad-header.ttc", "bad-facecount.ttc", "bad-faceoffset.ttc",
+                             "bad-facedirectory.ttc"}) {
+        SCOPED_TRACE(file);
+        EXPECT_FALSE(IsWellFormedTrueType(TestFont(file)));
+        EXPECT_EQ(FaceCount(TestFontBytes(file)), 0u);
+        EXPECT_EQ(ReadFaceFamilyNamesFromFile(TestFont(file)), std::vector<std::wstring>{});
+        EXPECT_EQ(ReadFamilyNameFromFile(TestFont(file)), L"");
+    }
+}
+
+TEST(FontFile, EveryTruncationOfACollectionIsRejectedWithoutReadingPastTheEnd) {
+    for (const char* file : {"SorvaneCollection.ttc", "SorvaneCffCollection.otc"}) {
+        SCOPED_TRACE(file);
+        const std::vector<uint8_t> collection = TestFontBytes(file);
+        const size_t complete = EndOfLastFaceTable(collection);
+        ASSERT_LE(complete, collection.size());
+        for (size_t cut = 0; cut <= collection.size(); ++cut) {
+            const std::vector<uint8_t> prefix(collection.begin(), collection.begin() + cut);
+            ASSERT_EQ(FaceCount(prefix), cut >= complete ? 2u : 0u) << "cut at " << cut;
+        }
+    }
+}
+
+// Collections built here from single fonts, each damaged or stretched to one edge of the check.
+TEST(FontFile, CollectionStructures) {
+    const std::vector<uint8_t> a = TestFontBytes("SorvaneTestA.ttf");
+    const std::vector<uint8_t> b = TestFontBytes("SorvaneTestB.ttf");
+    const std::vector<uint8_t> otf = TestFontBytes("SorvaneOtf.otf");
+    // The offset table and directory of face 1 copied to the file's end, and face 1 moved there.
+    const auto faceOneAtTheEnd = [](std::vector<uint8_t>& f) {
+        const size_t at = FaceAt(f, 1);
+        const std::vector<uint8_t> table(f.begin() + at, f.begin() + at + 12 + 16 * Get16(f, at + 4));
+        Put32(f, 16, uint32_t(f.size()));
+        f.insert(f.end(), table.begin(), table.end());
+    };
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> file;
+        std::function<void(std::vector<uint8_t>&)> change;
+        size_t faces;
+        const char* firstFamily = "SorvaneTestA";
+    } cases[] = {
+        {"two faces", Collection({a, b}), [](auto&) {}, 2},
+        {"one face", Collection({b}), [](auto&) {}, 1, "SorvaneTestB"},
+        {"header version 2", Collection({a, b}, kCollection2), [](auto&) {}, 2},
+        {"TrueType and PostScript faces mixed", Collection({otf, a}), [](auto&) {}, 2, "SorvaneOtf"},
+        {"both faces share one offset table", Collection({a, b}), [](auto& f) { Put32(f, 16, FaceAt(f, 0)); }, 2},
+        {"header version 3", Collection({a, b}), [](auto& f) { Put32(f, 4, 0x00030000); }, 0},
+        {"header version 1.1", Collection({a, b}), [](auto& f) { Put32(f, 4, 0x00010001); }, 0},
+        {"no faces", Collection({a, b}), [](auto& f) { Put32(f, 8, 0); }, 0},
+        {"face count whose list wraps around", Collection({a, b}), [](auto& f) { Put32(f, 8, 0x40000001); }, 0},
+        {"face count all ones", Collection({a, b}), [](auto& f) { Put32(f, 8, 0xFFFFFFFF); }, 0},
+        {"face offset at the end", Collection({a, b}), [](auto& f) { Put32(f, 16, uint32_t(f.size())); }, 0},
+        {"face offset wraps", Collection({a, b}), [](auto& f) { Put32(f, 16, 0xFFFFFFFC); }, 0},
+        {"offset table ending exactly at the end", Collection({a, b}), faceOneAtTheEnd, 2},
+        {"offset table one byte past the end", Collection({a, b}),
+         [&](auto& f) {
+             faceOneAtTheEnd(f);
+             f.pop_back();
+         },
+         0},
+        {"offset table header cut", Collection({a, b}), [](auto& f) { Put32(f, 16, uint32_t(f.size() - 11)); }, 0},
+        {"a face's table past the end", Collection({a, b}),
+         [](auto& f) { Put32(f, FaceDirectoryEntry(f, 1, "post") + 12, uint32_t(f.size())); }, 0},
+        {"a face's table count past the end", Collection({a, b}), [](auto& f) { Put16(f, FaceAt(f, 1) + 4, 0x7FFF); },
+         0},
+        {"a face without a name table", Collection({a, b}),
+         [](auto& f) { std::memcpy(&f[FaceDirectoryEntry(f, 1, "name")], "nome", 4); }, 0},
+        {"a face's name record past its table", Collection({a, b}),
+         [](auto& f) {
+             const size_t name = Get32(f, FaceDirectoryEntry(f, 1, "name") + 8);
+             Put16(f, name + 6 + 10, 0xF000);
+         },
+         0},
+        {"a collection inside a collection", Collection({a, b}), [](auto& f) { Put32(f, 16, 0); }, 0},
+        {"a PostScript face without CFF", Collection({a, otf}),
+         [](auto& f) { std::memcpy(&f[FaceDirectoryEntry(f, 1, "CFF ")], "CFX ", 4); }, 0},
+        {"version 2 signature past the end", Collection({a, b}, kCollection2),
+         [](auto& f) {
+             Put32(f, 20 + 4, 8);
+             Put32(f, 20 + 8, uint32_t(f.size() - 4));
+         },
+         0},
+        {"version 2 signature ending at the end", Collection({a, b}, kCollection2),
+         [](auto& f) {
+             Put32(f, 20 + 4, 8);
+             Put32(f, 20 + 8, uint32_t(f.size() - 8));
+         },
+         2},
+    };
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.change(c.file);
+        EXPECT_EQ(FaceCount(c.file), c.faces);
+        EXPECT_EQ(WellFormed(c.file), c.faces > 0);
+        EXPECT_EQ(FamilyName(c.file, kEnglish), c.faces > 0 ? c.firstFamily : "")
+            << "the first face's name, or none for a damaged file";
+    }
+}
+
+TEST(FontFile, FaceCountIsBounded) {
+    const std::vector<uint8_t> font = TestFontBytes("SorvaneTestC.ttf");
+    struct Case {
+        size_t faces;
+        bool accepted;
+    } cases[] = {{254, true}, {255, true}, {256, false}};
+    for (const Case& c : cases) {
+        const std::vector<uint8_t> collection = Collection(std::vector<std::vector<uint8_t>>(c.faces, font));
+        EXPECT_EQ(FaceCount(collection), c.accepted ? c.faces : 0u) << c.faces << " faces";
+        EXPECT_EQ(FaceFamilyName(collection, c.faces - 1, kEnglish), c.accepted ? "SorvaneTestC" : "");
+    }
+}

@@ -18,7 +18,7 @@ std::string WindowsPath(const std::string& unixPath) {
 std::string TestFontDir() { return WindowsPath(SORVANE_TEST_FONT_DIR); }
 std::string BinDir() { return WindowsPath(SORVANE_BIN_DIR); }
 
-// Wide and in the extended form: a test's folder may hold names outside the code page and
+// Through the "W" functions and the long form: tests leave names outside the code page and
 // paths past MAX_PATH, which the "A" functions cannot reach.
 static void RemoveTree(const std::wstring& dir) {
     WIN32_FIND_DATAW data;
@@ -71,4 +71,24 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes) {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.close();
     return static_cast<bool>(out);
+}
+
+std::string ReadFileBytes(const std::wstring& path) {
+    HANDLE file = CreateFileW(ExtendedLengthPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::string();
+    std::string bytes(GetFileSize(file, nullptr), '\0');
+    DWORD read = 0;
+    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    CloseHandle(file);
+    return bytes.substr(0, read);
+}
+
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+    HANDLE file = CreateFileW(ExtendedLengthPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                    written == bytes.size();
+    return CloseHandle(file) && ok;
 }

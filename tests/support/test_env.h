@@ -28,6 +28,10 @@ bool PumpUntil(F done, int ms = 5000) {
 inline constexpr char kDrawProbeSwitch[] = "--draw-probe";
 inline constexpr int kDrawProbeDrawn = 0, kDrawProbeUnregistrable = 3, kDrawProbeFaulted = 4;
 
+// While this environment variable is set, vetting helpers started from a test program end before
+// they are ready (they inherit it).
+inline constexpr char kHelperDiesVariable[] = "SORVANE_TEST_HELPER_DIES";
+
 // A way to start a test program as a child of a test: `switchName` followed by one argument
 // runs `run(argument)` (with the application initialised) instead of the tests. Registered by a
 // static object of the test file that needs it.
@@ -39,6 +43,9 @@ bool FileExists(const std::string& path);
 std::string ReadFileBytes(const std::string& path);
 // Writes (replaces) a file with `bytes`; false when it cannot be written.
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
+// The same for paths in UTF-16 (names outside the code page, paths past MAX_PATH).
+std::string ReadFileBytes(const std::wstring& path);
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 
 // The message of the `E` that `action` throws; empty when it throws none.
 template <class E, class F>

@@ -17,17 +17,28 @@ namespace {
 // The font vetting helper is this executable started with the helper switch, as in the program.
 // Files named for it make the test helper hang or fault, so tests can reach those paths without
 // depending on which damaged fonts the platform's drawing happens to fault on; for files named
-// "helper-notes" it writes down in their folder's drawn.txt that it reached them.
+// "helper-notes" it writes down in their folder's drawn.txt that it reached them. At a file named
+// "helper-breaks-input" it closes its input, notes that in the folder's broken.txt and waits; a file
+// named "helper-installs" stays registered for the rest of its life, as a family installed while
+// the program runs.
 void MisbehaveWhenAsked(const TFontDrawing& drawing) {
-    if (drawing.path.find(L"helper-notes") != std::wstring::npos) {
-        const std::wstring notes = drawing.path.substr(0, drawing.path.find_last_of(L'\\')) + L"\\drawn.txt";
-        HANDLE file = CreateFileW(notes.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_ALWAYS, 0, nullptr);
+    const std::wstring folder = drawing.path.substr(0, drawing.path.find_last_of(L'\\') + 1);
+    auto note = [&](const wchar_t* name) {
+        HANDLE file = CreateFileW((folder + name).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_ALWAYS, 0, nullptr);
         DWORD written = 0;
         if (file != INVALID_HANDLE_VALUE) WriteFile(file, "x", 1, &written, nullptr), CloseHandle(file);
+    };
+    if (drawing.path.find(L"helper-notes") != std::wstring::npos) note(L"drawn.txt");
+    if (drawing.path.find(L"helper-breaks-input") != std::wstring::npos) {
+        CloseHandle(GetStdHandle(STD_INPUT_HANDLE));
+        note(L"broken.txt");
+        Sleep(INFINITE);
     }
     if (drawing.path.find(L"helper-hangs") != std::wstring::npos) Sleep(INFINITE);
     if (drawing.path.find(L"helper-faults") != std::wstring::npos) RaiseException(EXCEPTION_ACCESS_VIOLATION, 0, 0, nullptr);
+    if (drawing.path.find(L"helper-installs") != std::wstring::npos)
+        AddFontResourceExW(drawing.path.c_str(), FR_PRIVATE, nullptr);
 }
 
 LONG WINAPI ExitOnFault(EXCEPTION_POINTERS*) {
@@ -63,8 +74,11 @@ TChildMode::TChildMode(const char* switchName, int (*run)(const std::string& arg
 
 // Every test program is a GUI client: one application object, as in the program itself.
 int main(int argc, char** argv) {
-    if (argc == 2 && std::strcmp(argv[1], kFontVettingSwitch) == 0)
+    if (argc == 2 && std::strcmp(argv[1], kFontVettingSwitch) == 0) {
+        // A helper that cannot come up, for tests of the program without one.
+        if (GetEnvironmentVariableA(kHelperDiesVariable, nullptr, 0) > 0) return 1;
         return RunFontVettingHelper(GetStdHandle(STD_INPUT_HANDLE), GetStdHandle(STD_OUTPUT_HANDLE), MisbehaveWhenAsked);
+    }
     if (argc == 3 && std::strcmp(argv[1], kDrawProbeSwitch) == 0) return DrawProbe(argv[2]);
     TApplication application;
     application.Initialize();

@@ -3,6 +3,8 @@
 
 #include <map>
 
+#include "widgets/wide_text.h"
+
 namespace {
 std::map<UINT_PTR, DialogAnswerer*>& Answerers() {
     static std::map<UINT_PTR, DialogAnswerer*> answerers;
@@ -38,6 +40,9 @@ DialogAnswerer::DialogAnswerer(const std::string& caption, int buttonId) : capti
 }
 
 DialogAnswerer::DialogAnswerer(const std::string& caption, int buttonId, int controlId, const std::string& text)
+    : DialogAnswerer(caption, buttonId, controlId, WideFromAnsi(text)) {}
+
+DialogAnswerer::DialogAnswerer(const std::string& caption, int buttonId, int controlId, const std::wstring& text)
     : DialogAnswerer(caption, buttonId) {
     controlId_ = controlId;
     input_ = text;
@@ -54,13 +59,13 @@ void CALLBACK DialogAnswerer::Tick(HWND, UINT, UINT_PTR id, DWORD) {
 }
 
 void DialogAnswerer::Poll() {
-    if (answered_) return;
+    if (answered_ || (after_ && !after_->Answered())) return;
     Search search{caption_};
     EnumThreadWindows(GetCurrentThreadId(), FindDialog, reinterpret_cast<LPARAM>(&search));
     if (!search.found) return;
     ++seen_;
     text_ = WindowText(GetDlgItem(search.found, 0xFFFF));
-    if (controlId_) SetDlgItemTextA(search.found, controlId_, input_.c_str());
+    if (controlId_) SetDlgItemTextW(search.found, controlId_, input_.c_str());
     HWND button = GetDlgItem(search.found, buttonId_);
     buttonText_ = WindowText(button);
     answered_ = true;

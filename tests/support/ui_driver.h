@@ -13,10 +13,14 @@ public:
     DialogAnswerer(const std::string& caption, int buttonId);
     // Also types `text` into the dialog's control `controlId` before pressing the button.
     DialogAnswerer(const std::string& caption, int buttonId, int controlId, const std::string& text);
+    // The same with UTF-16 text, for names outside the code page.
+    DialogAnswerer(const std::string& caption, int buttonId, int controlId, const std::wstring& text);
     ~DialogAnswerer();
     DialogAnswerer(const DialogAnswerer&) = delete;
     DialogAnswerer& operator=(const DialogAnswerer&) = delete;
 
+    // Waits for `other` to have answered its dialog first.
+    void After(const DialogAnswerer& other) { after_ = &other; }
     bool Answered() const { return answered_; }
     const std::string& Text() const { return text_; }            // the dialog's message
     const std::string& ButtonText() const { return buttonText_; }  // the caption of the pressed button
@@ -29,8 +33,9 @@ private:
     std::string caption_;
     int buttonId_;
     int controlId_ = 0;
-    std::string input_;
+    std::wstring input_;
     UINT_PTR timer_ = 0;
+    const DialogAnswerer* after_ = nullptr;
     bool answered_ = false;
     int seen_ = 0;
     std::string text_, buttonText_;

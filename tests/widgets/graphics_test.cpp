@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "support/test_env.h"
 #include "widgets/graphics.h"
 #include "widgets/handles.h"
+#include "widgets/wide_text.h"
 
 namespace {
 
@@ -12,7 +15,7 @@ TEST(Bitmap, NewBitmapIsWhiteAndSavesAsA24BitFile) {
     bitmap.SetSize(7, 3);  // rows padded to 24 bytes
     EXPECT_EQ(bitmap.Canvas().Pixel(6, 2), RGB(255, 255, 255));
     bitmap.Canvas().SetPixel(0, 0, clRed);
-    ASSERT_TRUE(bitmap.SaveToFile(dir + "\\out.bmp"));
+    ASSERT_TRUE(bitmap.SaveToFile(WideFromAnsi(dir + "\\out.bmp")));
 
     std::string bytes = ReadFileBytes(dir + "\\out.bmp");
     ASSERT_EQ(bytes.size(), 14u + 40u + 3u * 24u);
@@ -54,15 +57,96 @@ TEST(Bitmap, FailedSaveKeepsTheExistingFileAndSaysSo) {
     HANDLE held = CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     TBitmap bitmap;
     bitmap.SetSize(4, 4);
-    EXPECT_FALSE(bitmap.SaveToFile(target));
+    EXPECT_FALSE(bitmap.SaveToFile(WideFromAnsi(target)));
     CloseHandle(held);
     EXPECT_EQ(ReadFileBytes(target), "old");
     EXPECT_FALSE(FileExists(target + ".sorvane-tmp"));
 
-    EXPECT_FALSE(bitmap.SaveToFile(dir + "\\no-such-folder\\x.bmp"));
+    EXPECT_FALSE(bitmap.SaveToFile(WideFromAnsi(dir + "\\no-such-folder\\x.bmp")));
     TBitmap empty;
-    EXPECT_FALSE(empty.SaveToFile(dir + "\\empty.bmp"));
+    EXPECT_FALSE(empty.SaveToFile(WideFromAnsi(dir + "\\empty.bmp")));
     EXPECT_FALSE(FileExists(dir + "\\empty.bmp"));
+}
+
+// Listed through the "W" functions, past MAX_PATH too.
+std::set<std::wstring> NamesIn(const std::wstring& dir) {
+    std::set<std::wstring> names;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(ExtendedLengthPath(dir + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (data.cFileName[0] != L'.') names.insert(data.cFileName);
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    return names;
+}
+
+TEST(Bitmap, PathsAtAndPastTheLengthLimitSaveAndLeaveNothingElse) {
+    const std::wstring dir = WideFromAnsi(FreshTempDir("bitmap-limit"));
+    // Full path lengths: the ANSI functions end at 259 characters, a name beside the target
+    // that is longer than it at fewer.
+    for (int length : {200, 248, 249, 254, 259, 260, 300}) {
+        const std::wstring folder = dir + L"\\" + std::to_wstring(length);
+        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+        const std::wstring target = folder + L"\\" + std::wstring(length - folder.size() - 5, L'n') + L".bmp";
+        ASSERT_EQ(target.size(), static_cast<size_t>(length));
+        TBitmap bitmap;
+        bitmap.SetSize(3, 2);
+        EXPECT_TRUE(bitmap.SaveToFile(target)) << length << " error " << GetLastError();
+        const std::string bytes = ReadFileBytes(target);
+        EXPECT_EQ(bytes.size(), 14u + 40u + 2u * 12u) << length;
+        EXPECT_EQ(bytes.substr(0, 2), "BM") << length;
+        EXPECT_EQ(NamesIn(folder), std::set<std::wstring>{FileNameOf(target)}) << length;
+    }
+}
+
+TEST(Bitmap, AnExistingFileIsReplacedWholeOrKeptAsItWas) {
+    const std::string dir = FreshTempDir("bitmap-replace");
+    struct Case {
+        const char* name;
+        DWORD attributes;   // given to the old file
+        DWORD heldSharing;  // another handle holds the file sharing this; ~0: none
+        bool saved;
+        DWORD error;
+    };
+    const Case cases[] = {
+        {"plain", FILE_ATTRIBUTE_NORMAL, ~0u, true, 0},
+        // Replaced through a temporary file, the mark would go too (this platform renames over it).
+        {"read-only", FILE_ATTRIBUTE_READONLY, ~0u, false, ERROR_FILE_READ_ONLY},
+        // The system refuses to rename over it, but it may be written: in place.
+        {"held, writes shared", FILE_ATTRIBUTE_NORMAL, FILE_SHARE_READ | FILE_SHARE_WRITE, true, 0},
+        {"held, reads shared", FILE_ATTRIBUTE_NORMAL, FILE_SHARE_READ, false, ERROR_SHARING_VIOLATION},
+    };
+    for (const Case& c : cases) {
+        const std::string folder = dir + "\\" + std::to_string(&c - cases);
+        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+        const std::string target = folder + "\\notes.bmp";
+        // The name the temporary file once had: a user's file may have it.
+        ASSERT_TRUE(WriteFileBytes(target + ".sorvane-tmp", "mine"));
+        ASSERT_TRUE(WriteFileBytes(target, std::string(500, 'o')));  // longer than the new file
+        ASSERT_TRUE(SetFileAttributesA(target.c_str(), c.attributes));
+        HANDLE held = c.heldSharing == ~0u ? INVALID_HANDLE_VALUE
+                                           : CreateFileA(target.c_str(), GENERIC_READ, c.heldSharing, nullptr,
+                                                         OPEN_EXISTING, 0, nullptr);
+        TBitmap bitmap;
+        bitmap.SetSize(2, 2);
+        bitmap.Canvas().SetPixel(0, 0, clRed);
+        const bool saved = bitmap.SaveToFile(WideFromAnsi(target));
+        const DWORD error = GetLastError();
+        if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+        EXPECT_EQ(saved, c.saved) << c.name;
+        if (!c.saved) {
+            EXPECT_EQ(error, c.error) << c.name;
+        }
+        const std::string bytes = ReadFileBytes(target);
+        EXPECT_EQ(bytes.size(), c.saved ? 14u + 40u + 2u * 8u : 500u) << c.name;
+        EXPECT_EQ(bytes.substr(0, 2), c.saved ? "BM" : "oo") << c.name;
+        EXPECT_EQ(GetFileAttributesA(target.c_str()) & FILE_ATTRIBUTE_READONLY, c.attributes & FILE_ATTRIBUTE_READONLY)
+            << c.name;
+        EXPECT_EQ(ReadFileBytes(target + ".sorvane-tmp"), "mine") << c.name;
+        EXPECT_EQ(NamesIn(WideFromAnsi(folder)), (std::set<std::wstring>{L"notes.bmp", L"notes.bmp.sorvane-tmp"}))
+            << c.name;
+    }
 }
 
 TEST(Bitmap, HandleIsFreeOfTheCanvasSoOthersCanSelectIt) {
