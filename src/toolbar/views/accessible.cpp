@@ -334,8 +334,7 @@ private:
         PostDeferredCall([&view, alive = view.AliveToken(), item, opens] {
             if (!*alive) return;
             TTBItemViewer* target = view.Find(item);
-            if (!target) return;
-            view.Select(target);
+            if (!target || !view.Select(target)) return;
             if (!opens) view.EndModalWithClick(target);
             else if (view.IsToolbar() && !view.InModalLoop()) view.EnterToolbarLoop(tbetOpenOnNavigate | tbetSelectFirst);
             else view.ExecuteSelected(true);
