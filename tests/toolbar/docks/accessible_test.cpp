@@ -129,9 +129,9 @@ TEST_F(AccessibleToolbarTest, EveryItemKindReadsWithItsNameRoleStateActionAndPla
     };
     std::vector<AccessibleEntry> children = client.Children();
     ASSERT_EQ(children.size(), std::size(expected));
+    ASSERT_EQ(bar->View()->ViewerCount(), static_cast<int>(std::size(expected)));
     RECT window;
     GetWindowRect(bar->Handle(), &window);
-    LONG lastRight = window.left;
     for (size_t i = 0; i < children.size(); ++i) {
         const AccessibleEntry& child = children[i];
         const Expected& want = expected[i];
@@ -142,15 +142,24 @@ TEST_F(AccessibleToolbarTest, EveryItemKindReadsWithItsNameRoleStateActionAndPla
         EXPECT_EQ(child.DefaultAction, want.action);
         EXPECT_EQ(child.Shortcut, want.shortcut);
         if (child.State & STATE_SYSTEM_INVISIBLE) continue;
-        // Shown children lie in the bar, left to right, and the point in each one's middle is theirs.
-        RECT inside;
-        EXPECT_TRUE(IntersectRect(&inside, &child.Location, &window) && EqualRect(&inside, &child.Location));
-        EXPECT_GE(child.Location.left, lastRight);
-        lastRight = child.Location.right;
-        POINT middle{(child.Location.left + child.Location.right) / 2, (child.Location.top + child.Location.bottom) / 2};
-        EXPECT_EQ(client.HitTest(middle), static_cast<long>(i + 1));
+        // A shown child is where the layout put it in the bar's client area (which the grip and
+        // border move away from the window's corner); its corner and middle hit it.
+        const RECT& bounds = bar->View()->Viewers(static_cast<int>(i))->BoundsRect;
+        POINT topLeft{bounds.left, bounds.top}, bottomRight{bounds.right, bounds.bottom};
+        ClientToScreen(bar->Handle(), &topLeft);
+        ClientToScreen(bar->Handle(), &bottomRight);
+        const RECT place{topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
+        EXPECT_TRUE(EqualRect(&child.Location, &place));
+        EXPECT_EQ(client.HitTest(topLeft), static_cast<long>(i + 1));
+        EXPECT_EQ(client.HitTest(POINT{(place.left + place.right) / 2, (place.top + place.bottom) / 2}), static_cast<long>(i + 1));
     }
     EXPECT_EQ(client.HitTest(POINT{window.left - 5, window.top}), -1);
+
+    // The button under the pointer reads hot, and no other.
+    MoveTo(bar->ClientToScreen(POINT{bar->View()->Viewers(1)->BoundsRect.left + 3, 5}));
+    ASSERT_TRUE(PumpUntil([&] { return bar->View()->Selected() == bar->View()->Viewers(1); }));
+    EXPECT_EQ(client.Entry(2).State, focusable | STATE_SYSTEM_CHECKED | STATE_SYSTEM_HOTTRACKED);
+    EXPECT_EQ(client.Entry(1).State, focusable);
 }
 
 TEST_F(AccessibleToolbarTest, TheDefaultActionClicksOnceAfterTheCallReturnsAndReportsTheNewState) {
