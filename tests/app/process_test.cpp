@@ -275,48 +275,83 @@ BOOL CALLBACK CollectChild(HWND window, LPARAM list) {
     return TRUE;
 }
 
+// Every command of the main window's toolbars as a screen reader in another process reads it:
+// its entry, and where to press it.
+struct ReadCommand {
+    AccessibleEntry entry;
+    HWND bar = nullptr;
+    long child = 0;
+};
+struct ReadToolbars {
+    std::vector<std::string> barNames;
+    std::map<std::string, ReadCommand> commands;
+};
+
+ReadToolbars ReadMainToolbars(HWND main) {
+    ReadToolbars read;
+    std::vector<HWND> children;
+    EnumChildWindows(main, CollectChild, reinterpret_cast<LPARAM>(&children));
+    for (HWND child : children) {
+        AccessibleClient client(child);
+        EXPECT_EQ(client.Result(), S_OK) << "the object crosses from the program's process";
+        AccessibleEntry self = client.Entry(CHILDID_SELF);
+        if (self.Role != ROLE_SYSTEM_TOOLBAR) continue;
+        read.barNames.push_back(self.Name);
+        std::vector<AccessibleEntry> entries = client.Children();
+        for (size_t i = 0; i < entries.size(); ++i)
+            if (entries[i].Role != ROLE_SYSTEM_SEPARATOR)
+                read.commands[entries[i].Name] = ReadCommand{entries[i], child, static_cast<long>(i + 1)};
+    }
+    return read;
+}
+
+const char* const kCommands[] = {"未インストールフォント", "インストール済みフォント", "取得の中止", "バージョン情報", "終了"};
+
 // A screen reader in another process finds the main window's toolbars by their accessible
-// role, reads the five commands with their states and presses the About command.
+// role, reads the five commands with their states and presses the About command. Behind the
+// modal dialog every command reads unavailable and pressing 終了 is refused: the program and
+// its dialog stay as they were.
 TEST(ProcessTest, AScreenReaderInAnotherProcessReadsTheCommandsAndPressesAbout) {
     Child program;
-    ASSERT_TRUE(StartChild("\"" + BinDir() + "\\sorvane.exe\"", program));
+    const std::string exe = BinDir() + "\\sorvane.exe";
+    ASSERT_TRUE(StartChild("\"" + exe + "\"", program));
     const DWORD pid = program.process.dwProcessId;
     ProcessWindows windows = WaitForWindows(pid, &ProcessWindows::main);
     ASSERT_NE(windows.main, nullptr);
 
-    std::vector<HWND> children;
-    EnumChildWindows(windows.main, CollectChild, reinterpret_cast<LPARAM>(&children));
-    std::vector<std::string> barNames;
-    std::map<std::string, AccessibleEntry> commands;
-    HWND aboutBar = nullptr;
-    long aboutChild = 0;
-    for (HWND child : children) {
-        AccessibleClient client(child);
-        ASSERT_EQ(client.Result(), S_OK) << "the object crosses from the program's process";
-        AccessibleEntry self = client.Entry(CHILDID_SELF);
-        if (self.Role != ROLE_SYSTEM_TOOLBAR) continue;
-        barNames.push_back(self.Name);
-        std::vector<AccessibleEntry> entries = client.Children();
-        for (size_t i = 0; i < entries.size(); ++i) {
-            if (entries[i].Role == ROLE_SYSTEM_SEPARATOR) continue;
-            commands[entries[i].Name] = entries[i];
-            if (entries[i].Name == "バージョン情報") aboutBar = child, aboutChild = static_cast<long>(i + 1);
-        }
-    }
-    EXPECT_EQ(barNames, (std::vector<std::string>{"ツールバー", "TBToolbar2"}));
-    for (const char* name : {"未インストールフォント", "インストール済みフォント", "取得の中止", "バージョン情報", "終了"})
-        EXPECT_TRUE(commands.count(name)) << name;
-    EXPECT_EQ(commands["未インストールフォント"].Role, ROLE_SYSTEM_PUSHBUTTON);
-    EXPECT_TRUE(commands["未インストールフォント"].State & STATE_SYSTEM_CHECKED);
-    EXPECT_FALSE(commands["インストール済みフォント"].State & STATE_SYSTEM_CHECKED);
-    EXPECT_TRUE(commands["取得の中止"].State & STATE_SYSTEM_UNAVAILABLE);
-    EXPECT_FALSE(commands["バージョン情報"].State & STATE_SYSTEM_UNAVAILABLE);
-    EXPECT_EQ(commands["バージョン情報"].DefaultAction, "押す");
+    ReadToolbars read = ReadMainToolbars(windows.main);
+    auto& commands = read.commands;
+    EXPECT_EQ(read.barNames, (std::vector<std::string>{"ツールバー", "TBToolbar2"}));
+    for (const char* name : kCommands) EXPECT_TRUE(commands.count(name)) << name;
+    EXPECT_EQ(commands["未インストールフォント"].entry.Role, ROLE_SYSTEM_PUSHBUTTON);
+    EXPECT_TRUE(commands["未インストールフォント"].entry.State & STATE_SYSTEM_CHECKED);
+    EXPECT_FALSE(commands["インストール済みフォント"].entry.State & STATE_SYSTEM_CHECKED);
+    EXPECT_TRUE(commands["取得の中止"].entry.State & STATE_SYSTEM_UNAVAILABLE);
+    EXPECT_FALSE(commands["バージョン情報"].entry.State & STATE_SYSTEM_UNAVAILABLE);
+    EXPECT_FALSE(commands["終了"].entry.State & STATE_SYSTEM_UNAVAILABLE);
+    EXPECT_EQ(commands["バージョン情報"].entry.DefaultAction, "押す");
 
-    ASSERT_NE(aboutBar, nullptr);
-    AccessibleClient client(aboutBar);
-    EXPECT_EQ(client.DoDefaultAction(aboutChild), S_OK);
-    EXPECT_NE(WaitForWindows(pid, &ProcessWindows::about).about, nullptr);
+    const ReadCommand about = commands["バージョン情報"], quit = commands["終了"];
+    ASSERT_NE(about.bar, nullptr);
+    ASSERT_NE(quit.bar, nullptr);
+    EXPECT_EQ(AccessibleClient(about.bar).DoDefaultAction(about.child), S_OK);
+    windows = WaitForWindows(pid, &ProcessWindows::about);
+    ASSERT_NE(windows.about, nullptr);
+
+    read = ReadMainToolbars(windows.main);
+    for (const char* name : kCommands) EXPECT_TRUE(read.commands[name].entry.State & STATE_SYSTEM_UNAVAILABLE) << name;
+    EXPECT_NE(AccessibleClient(quit.bar).DoDefaultAction(quit.child), S_OK);
+    // Had the press gone through, its question would come before the dialog's close, which is
+    // queued behind it.
+    PostMessageA(windows.about, WM_CLOSE, 0, 0);
+    for (int i = 0; i < 400 && IsWindowVisible(windows.about); ++i) Sleep(25);
+    EXPECT_FALSE(IsWindowVisible(windows.about));
+    read = ReadMainToolbars(windows.main);  // answered by the program once the dialog is gone
+    EXPECT_FALSE(read.commands["終了"].entry.State & STATE_SYSTEM_UNAVAILABLE);
+    windows = WaitForWindows(pid, &ProcessWindows::main);
+    EXPECT_NE(windows.main, nullptr);
+    EXPECT_EQ(windows.question, nullptr) << "終了 ran behind the dialog";
+    EXPECT_EQ(WaitForSingleObject(program.process.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
 }
 
 }  // namespace

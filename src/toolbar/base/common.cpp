@@ -272,6 +272,19 @@ RECT GetPointMonitorArea(POINT p, bool workArea) {
     return MonitorArea(workArea, [&](const TMonitorApi& api) { return api.FromPoint(p, MONITOR_DEFAULTTONEAREST); });
 }
 
+// ---- Windows the user can act on -------------------------------------------------------------
+
+bool WindowEnabledForInput(HWND window) {
+    if (!window || !IsWindow(window)) return false;
+    const HWND desktop = GetDesktopWindow();
+    for (HWND w = window; w;) {
+        if (!IsWindowEnabled(w)) return false;
+        HWND parent = GetAncestor(w, GA_PARENT);
+        w = parent && parent != desktop ? parent : GetWindow(w, GW_OWNER);
+    }
+    return true;
+}
+
 // ---- Messages and painting ----------------------------------------------------------------
 
 void DispatchPendingPaints() {

@@ -101,6 +101,13 @@ RECT GetScreenArea(bool workArea);
 RECT GetRectMonitorArea(const RECT& r, bool workArea);
 RECT GetPointMonitorArea(POINT p, bool workArea);
 
+// ---- Windows the user can act on -------------------------------------------------------------
+
+// Input may reach `window`: it is enabled, every window it sits in is, and so is each window
+// the top-level one belongs to (a floating toolbar's parent is owned by its form, which a modal
+// dialog disables). Visibility is the caller's other question.
+bool WindowEnabledForInput(HWND window);
+
 // ---- Messages and painting ----------------------------------------------------------------
 
 // Paints every window of the thread that waits for it, each once. A window that asks again

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "toolbar/base/common.h"
 #include "toolbar/base/hook.h"
 #include "toolbar/docks/toolbar.h"
 #include "widgets/application.h"
@@ -37,13 +38,10 @@ bool IsLive(TTBCustomToolbar* toolbar) {
     return std::find(live.begin(), live.end(), toolbar) != live.end();
 }
 
-// Shown, and neither it nor a window it sits in is disabled.
+// Shown, and enabled as accessibility clients find it.
 bool TakesKeys(TTBCustomToolbar* toolbar) {
     HWND window = toolbar->HandleOrNull();
-    if (!window || !IsWindowVisible(window)) return false;
-    for (HWND w = window; w && w != GetDesktopWindow(); w = GetAncestor(w, GA_PARENT))
-        if (!IsWindowEnabled(w)) return false;
-    return true;
+    return window && IsWindowVisible(window) && WindowEnabledForInput(window);
 }
 
 BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {

@@ -384,8 +384,10 @@ std::unique_ptr<TTBPopupWindow> CreatePopup(const TTBPopupRequest& request) {
     if (!chevronParent) view->SetMaxHeight(workArea.bottom - workArea.top - 2 * window->BorderWidth());
     view->ValidatePositions();
     if (rq.SelectFirst) {
-        view->Select(view->FirstSelectable());
-        view->ScrollSelectedIntoView();
+        std::shared_ptr<const bool> parentAlive = parent ? parent->AliveToken() : nullptr;
+        if (view->Select(view->FirstSelectable())) view->ScrollSelectedIntoView();
+        // The first item's selection handler may have freed the bar or menu it opens from.
+        if (parentAlive && !*parentAlive) return nullptr;
     }
 
     const TPopupPlaceInput in = PlaceInputFor(rq, *window, itemRect, workArea);

@@ -43,14 +43,34 @@ LONG RoleOf(const TTBItemViewer& viewer) {
     return ROLE_SYSTEM_PUSHBUTTON;
 }
 
+HWND WindowOf(const TTBView& view) {
+    TWinControl* window = view.Window();
+    return window && window->HandleAllocated() ? window->HandleOrNull() : nullptr;
+}
+
+// What every item of a view shares: a hidden window's are invisible; those of a window the
+// user cannot act on (the form behind a modal dialog, say) are unavailable. A menu follows the
+// bar it was opened from; one opened by itself is owned by the main form only to stay above it.
+LONG HostStateOf(const TTBView& view) {
+    const TTBView* top = &view;
+    while (top->ParentView()) top = top->ParentView();
+    HWND own = WindowOf(view), bar = WindowOf(*top);
+    LONG state = 0;
+    if (!own || !IsWindowVisible(own)) state |= STATE_SYSTEM_INVISIBLE;
+    if (!bar || !(top->IsToolbar() ? WindowEnabledForInput(bar) : IsWindowEnabled(bar) != FALSE))
+        state |= STATE_SYSTEM_UNAVAILABLE;
+    return state;
+}
+
 LONG StateOf(const TTBItemViewer& viewer) {
     const TTBView& view = *viewer.View();
     const TTBCustomItem* item = viewer.Item();
-    LONG state = 0;
-    if (viewer.IsSeparator()) return viewer.Show ? 0 : STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN;
+    const LONG host = HostStateOf(view);
+    LONG state = host;
+    if (viewer.IsSeparator()) return viewer.Show ? host : host | STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN;
     if (!item->Enabled()) state |= STATE_SYSTEM_UNAVAILABLE;
     if (item->Checked()) state |= STATE_SYSTEM_CHECKED;
-    if (TTBView::IsSelectable(&viewer)) state |= STATE_SYSTEM_FOCUSABLE;
+    if (TTBView::IsSelectable(&viewer) && !host) state |= STATE_SYSTEM_FOCUSABLE;
     if (item->ItemStyle() & isfSubmenu) state |= STATE_SYSTEM_HASPOPUP;
     if (view.Selected() == &viewer) {
         // As painted: pressed while its popup is open or the mouse holds it down.
@@ -188,8 +208,14 @@ public:
     HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
         if (!state) return E_POINTER;
         return WithChild(child, [&](TTBItemViewer* viewer) {
-            if (!viewer && standard_) return standard_->get_accState(child, state);
-            SetChild(state, viewer ? StateOf(*viewer) : 0);
+            if (viewer) {
+                SetChild(state, StateOf(*viewer));
+                return S_OK;
+            }
+            // The window's own state, with what it inherits from the windows around it.
+            HRESULT hr = standard_ ? standard_->get_accState(child, state) : S_OK;
+            if (hr != S_OK) return hr;
+            SetChild(state, (standard_ && state->vt == VT_I4 ? state->lVal : 0) | HostStateOf(*view_));
             return S_OK;
         });
     }
@@ -257,11 +283,12 @@ public:
         return S_OK;
     }
     // Clicks as the mouse does, but never inside the caller's call: the click goes through
-    // the deferred click, an opening submenu through a deferred call.
+    // the deferred click, an opening submenu through a deferred call. What the user could not
+    // click (a disabled item, a hidden bar, a form behind a modal dialog) is refused.
     HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
         return WithChild(child, [&](TTBItemViewer* viewer) -> HRESULT {
             if (!viewer || viewer->IsSeparator()) return DISP_E_MEMBERNOTFOUND;
-            if (!viewer->Item()->Enabled()) return E_FAIL;
+            if (!viewer->Item()->Enabled() || HostStateOf(*view_)) return E_FAIL;
             DoDefaultAction(*view_, *viewer);
             return S_OK;
         });
@@ -332,10 +359,9 @@ private:
             return;
         }
         PostDeferredCall([&view, alive = view.AliveToken(), item, opens] {
-            if (!*alive) return;
+            if (!*alive || HostStateOf(view)) return;  // a modal dialog may have come meanwhile
             TTBItemViewer* target = view.Find(item);
-            if (!target) return;
-            view.Select(target);
+            if (!target || !view.Select(target)) return;
             if (!opens) view.EndModalWithClick(target);
             else if (view.IsToolbar() && !view.InModalLoop()) view.EnterToolbarLoop(tbetOpenOnNavigate | tbetSelectFirst);
             else view.ExecuteSelected(true);

@@ -127,23 +127,26 @@ void TTBView::CancelCapture() {
 
 // --- popups ----------------------------------------------------------------------------------
 
-void TTBView::OpenChildPopup(bool selectFirst) {
+bool TTBView::OpenChildPopup(bool selectFirst) {
     StopTimer(vtOpen);
     StopTimer(vtClose);
     // Moving from one open menu to the next shows the next at once, without its animation.
     childClosedByDestruction_ = openPopup_ && selected_ != openViewer_;
     if (selected_ != openViewer_) CloseChildPopups();
-    if (!selected_ || openPopup_) return;
+    if (!selected_ || openPopup_) return true;
     TTBCustomItem* item = selected_->Item();
-    if (!item->Enabled() || !(item->ItemStyle() & isfSubmenu) || !PopupFactory()) return;
+    if (!item->Enabled() || !(item->ItemStyle() & isfSubmenu) || !PopupFactory()) return true;
+    std::shared_ptr<const bool> alive = alive_;
     std::unique_ptr<TTBPopupHost> popup = PopupFactory()(item, this, selected_, selectFirst);
+    if (!*alive) return false;
     // The popup's events may have replaced the item's viewer (or freed the item with it).
     TTBItemViewer* opener = popup ? Find(item) : nullptr;
-    if (!opener) return;
+    if (!opener) return true;
     openViewer_ = opener;
     openPopup_ = std::move(popup);
     Invalidate(opener);
     if (HWND hwnd = ViewWindow(this)) UpdateWindow(hwnd);
+    return true;
 }
 
 void TTBView::CloseChildPopups() {
@@ -193,8 +196,7 @@ void TTBView::ViewerMouseDown(TTBItemViewer* viewer, int x, int y, bool doubleCl
             return;
         }
     } else {
-        OpenChildPopup(false);
-        if (!openPopup_) return;
+        if (!OpenChildPopup(false) || !openPopup_) return;
         if (root) root->openOnNavigate_ = true;
     }
     if (runsDefault) {
@@ -204,8 +206,7 @@ void TTBView::ViewerMouseDown(TTBItemViewer* viewer, int x, int y, bool doubleCl
             TTBCustomItem* childItem = child->Item();
             if (child->Show && childItem->Enabled() && childItem->Visible() && (childItem->ItemStyle() & isfSelectable) &&
                 childItem->EffectiveOptions().contains(tboDefault)) {
-                popup->Select(child);
-                popup->EndModalWithClick(child);
+                if (popup->Select(child)) popup->EndModalWithClick(child);
                 return;
             }
         }
@@ -315,7 +316,7 @@ void TTBView::RunLoop(TLoopState& state, TTBEnterToolbarLoopOptions options) {
     }
     // Entered by the keyboard, the selection made before the loop is where the focus now is.
     if (selected_ && !(options & tbetMouseDown)) NotifyAccessibleEvent(*this, EVENT_OBJECT_FOCUS, selected_);
-    if (openOnNavigate_ && !(options & tbetMouseDown)) OpenChildPopup((options & tbetSelectFirst) != 0);
+    if (openOnNavigate_ && !(options & tbetMouseDown) && !OpenChildPopup((options & tbetSelectFirst) != 0)) return;
     SetStatusHintFromSelection();
 
     while (!state.done && GetCapture() == hwnd) {
@@ -534,7 +535,7 @@ void TTBView::SelectBarNeighbour(bool forward) {
         EndModal();
         return;
     }
-    Select(next);
+    if (!Select(next)) return;
     if (openOnNavigate_ && !(next->Item()->ItemStyle() & isfNoAutoOpen))
         OpenChildPopup(true);
     else
@@ -545,13 +546,10 @@ bool TTBView::KeyDown(WORD key, TShiftState shift) {
     TTBView* root = RootView();
     const bool horizontalBar = root && root->orientation_ != voVertical;
     auto selectAndShow = [this](TTBItemViewer* v) {
-        if (!v) return;
-        Select(v);
-        ScrollSelectedIntoView();
+        if (v && Select(v)) ScrollSelectedIntoView();
     };
     auto openSubmenu = [this, root] {
-        if (!selected_) return;
-        OpenChildPopup(true);
+        if (!selected_ || !OpenChildPopup(true)) return;
         if (root && openPopup_) root->openOnNavigate_ = true;
     };
     switch (key) {
@@ -621,7 +619,7 @@ void TTBView::ExecuteSelected(bool allowSelectFirst) {
     TTBCustomItem* item = viewer->Item();
     TTBItemStyle style = item->ItemStyle();
     if (!(style & isfCombo) && (style & isfSubmenu)) {
-        OpenChildPopup(allowSelectFirst);
+        if (!OpenChildPopup(allowSelectFirst)) return;
         if (openPopup_) {
             if (TTBView* root = RootView()) root->openOnNavigate_ = true;
             return;
@@ -672,7 +670,7 @@ TTBItemViewer* TTBView::FindAccelerator(char ch, TTBItemViewer* start, bool acce
 void TTBView::LoopChar(char ch) {
     bool unique = false;
     if (TTBItemViewer* match = FindAccelerator(ch, selected_, false, unique)) {
-        Select(match);
+        if (!Select(match)) return;  // never presses what a handler put in its place
         ScrollSelectedIntoView();
         if (unique) KeyDown(VK_RETURN, 0);
         return;

@@ -147,7 +147,11 @@ public:
     virtual bool WindowIsMenuBar() const { return menuBar_ && isToolbar_; }
 
     // --- selection
-    void Select(TTBItemViewer* viewer);
+    // The old selection's leaving and the new one's entering run item handlers, which may free
+    // anything: false when this view went with them, or `viewer` is no longer the selection (its
+    // item went, or a handler moved it). Every path that selects and then goes on (mouse,
+    // keyboard, accessibility clients) stops there.
+    bool Select(TTBItemViewer* viewer);
     void UpdateSelection(const POINT* screenPoint, bool allowNewSelection);
     TTBItemViewer* NextSelectable(TTBItemViewer* from, bool forward) const;
     TTBItemViewer* FirstSelectable() const;  // of a popup that opens
@@ -171,7 +175,8 @@ public:
     // Runs the loop on a popup menu's view (no bar behind it).
     TTBTrackResult EnterPopupLoop(bool trackRightButton);
     void ExecuteSelected(bool allowSelectFirst);
-    void OpenChildPopup(bool selectFirst);
+    // False when the popup's events or its first item's selection freed this view.
+    bool OpenChildPopup(bool selectFirst);
     void CloseChildPopups();
     void CancelCapture();
     // The viewer's mouse reports of the loop.

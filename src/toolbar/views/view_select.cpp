@@ -52,15 +52,17 @@ std::function<int()>& MenuDelaySeam() {
 
 // --- selection ------------------------------------------------------------------------------
 
-void TTBView::Select(TTBItemViewer* viewer) {
+bool TTBView::Select(TTBItemViewer* viewer) {
+    TTBItemViewer* const wanted = viewer;
     TTBItemViewer* old = selected_;
     const bool changed = viewer != old;
+    std::shared_ptr<const bool> alive = alive_;
     if (changed) {
         if (capture_) {
             capture_ = false;
             if (old) old->LosingCapture();
         }
-        if (old && !LeaveSelection(old, viewer)) return;
+        if (old && !LeaveSelection(old, viewer)) return false;
         selected_ = viewer;
     }
     bool inside = false;
@@ -86,6 +88,7 @@ void TTBView::Select(TTBItemViewer* viewer) {
     } else if (insideChanged && capture_ && selected_ && (selected_->Item()->ItemStyle() & isfRedrawOnMouseOverChange)) {
         Invalidate(selected_);
     }
+    return *alive && selected_ == wanted;
 }
 
 // Tells the old selection it is left. Its handler may free this view (false: nothing of it may

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "support/test_env.h"
 #include "support/ui_driver.h"
 #include "toolbar/docks/toolbar.h"
+#include "widgets/deferred_call.h"
 #include "widgets/form.h"
 #include "widgets/panel.h"
 #include "widgets/short_cut.h"
@@ -127,9 +129,9 @@ TEST_F(AccessibleToolbarTest, EveryItemKindReadsWithItsNameRoleStateActionAndPla
     };
     std::vector<AccessibleEntry> children = client.Children();
     ASSERT_EQ(children.size(), std::size(expected));
+    ASSERT_EQ(bar->View()->ViewerCount(), static_cast<int>(std::size(expected)));
     RECT window;
     GetWindowRect(bar->Handle(), &window);
-    LONG lastRight = window.left;
     for (size_t i = 0; i < children.size(); ++i) {
         const AccessibleEntry& child = children[i];
         const Expected& want = expected[i];
@@ -140,15 +142,24 @@ TEST_F(AccessibleToolbarTest, EveryItemKindReadsWithItsNameRoleStateActionAndPla
         EXPECT_EQ(child.DefaultAction, want.action);
         EXPECT_EQ(child.Shortcut, want.shortcut);
         if (child.State & STATE_SYSTEM_INVISIBLE) continue;
-        // Shown children lie in the bar, left to right, and the point in each one's middle is theirs.
-        RECT inside;
-        EXPECT_TRUE(IntersectRect(&inside, &child.Location, &window) && EqualRect(&inside, &child.Location));
-        EXPECT_GE(child.Location.left, lastRight);
-        lastRight = child.Location.right;
-        POINT middle{(child.Location.left + child.Location.right) / 2, (child.Location.top + child.Location.bottom) / 2};
-        EXPECT_EQ(client.HitTest(middle), static_cast<long>(i + 1));
+        // A shown child is where the layout put it in the bar's client area (which the grip and
+        // border move away from the window's corner); its corner and middle hit it.
+        const RECT& bounds = bar->View()->Viewers(static_cast<int>(i))->BoundsRect;
+        POINT topLeft{bounds.left, bounds.top}, bottomRight{bounds.right, bounds.bottom};
+        ClientToScreen(bar->Handle(), &topLeft);
+        ClientToScreen(bar->Handle(), &bottomRight);
+        const RECT place{topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
+        EXPECT_TRUE(EqualRect(&child.Location, &place));
+        EXPECT_EQ(client.HitTest(topLeft), static_cast<long>(i + 1));
+        EXPECT_EQ(client.HitTest(POINT{(place.left + place.right) / 2, (place.top + place.bottom) / 2}), static_cast<long>(i + 1));
     }
     EXPECT_EQ(client.HitTest(POINT{window.left - 5, window.top}), -1);
+
+    // The button under the pointer reads hot, and no other.
+    MoveTo(bar->ClientToScreen(POINT{bar->View()->Viewers(1)->BoundsRect.left + 3, 5}));
+    ASSERT_TRUE(PumpUntil([&] { return bar->View()->Selected() == bar->View()->Viewers(1); }));
+    EXPECT_EQ(client.Entry(2).State, focusable | STATE_SYSTEM_CHECKED | STATE_SYSTEM_HOTTRACKED);
+    EXPECT_EQ(client.Entry(1).State, focusable);
 }
 
 TEST_F(AccessibleToolbarTest, TheDefaultActionClicksOnceAfterTheCallReturnsAndReportsTheNewState) {
@@ -178,6 +189,59 @@ TEST_F(AccessibleToolbarTest, TheDefaultActionClicksOnceAfterTheCallReturnsAndRe
     bool heard = false;
     for (auto& e : recorder.events) heard |= e.window == bar->Handle() && e.child == 2;
     EXPECT_TRUE(heard) << "the check mark's change is announced";
+}
+
+// Behind a modal dialog (the form disabled), or with the bar hidden, a client runs nothing: the
+// items read unavailable or invisible and the default action is refused, as with the system's
+// own controls. A floating bar follows the form that owns its parent.
+TEST_F(AccessibleToolbarTest, ADisabledOrHiddenHostRefusesTheDefaultActionAndReadsSo) {
+    auto fill = [&](TTBToolbar* bar) {
+        AddItem(bar, "Go");
+        AddChild(AddItem(bar, "Menu", isfSubmenu), "Inner");
+        return bar;
+    };
+    TTBToolbar* docked = fill(AddToolbar("Docked"));
+    TTBToolbar* floating = fill(AddToolbar("Floating"));
+    floating->SetDockRow(1);
+    ShowForm();
+    floating->SetFloating(true);
+    ASSERT_TRUE(floating->Floating());
+    PumpFor(50);
+    const LONG off = STATE_SYSTEM_UNAVAILABLE, gone = STATE_SYSTEM_INVISIBLE;
+    struct Row {
+        const char* name;
+        TTBToolbar* bar;
+        std::function<void(bool)> apply;
+        LONG state;  // of both items, besides the drop-down's popup
+    };
+    const Row rows[] = {
+        {"the form disabled", docked, [&](bool on) { form->SetEnabled(!on); }, off},
+        {"the panel holding the dock disabled", docked, [&](bool on) { panel->SetEnabled(!on); }, off},
+        {"the bar disabled", docked, [&](bool on) { EnableWindow(docked->Handle(), !on); }, off},
+        {"the form of a floating bar disabled", floating, [&](bool on) { form->SetEnabled(!on); }, off},
+        {"the form hidden", docked, [&](bool on) { ShowWindow(form->Handle(), on ? SW_HIDE : SW_SHOWNA); }, gone},
+        {"the bar hidden", docked, [&](bool on) { ShowWindow(docked->Handle(), on ? SW_HIDE : SW_SHOWNA); }, gone},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        AccessibleClient client(row.bar->Handle());
+        ASSERT_EQ(client.Result(), S_OK);
+        ASSERT_EQ(client.Entry(1).State, STATE_SYSTEM_FOCUSABLE) << "available before";
+        row.apply(true);
+        const int deferred = PendingDeferredCalls();
+        EXPECT_EQ(client.Entry(1).State, row.state);
+        EXPECT_EQ(client.Entry(2).State, row.state | STATE_SYSTEM_HASPOPUP);
+        EXPECT_TRUE(client.Entry(CHILDID_SELF).State & row.state);
+        EXPECT_NE(client.DoDefaultAction(1), S_OK);
+        EXPECT_NE(client.DoDefaultAction(2), S_OK);
+        EXPECT_EQ(PendingItemClicks(), 0);
+        EXPECT_EQ(PendingDeferredCalls(), deferred) << "nothing runs later either";
+        row.apply(false);
+        EXPECT_EQ(client.Entry(2).State, STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_HASPOPUP) << "available again";
+    }
+    PumpFor(50);
+    EXPECT_TRUE(clicks.empty());
+    EXPECT_FALSE(docked->View()->InModalLoop() || floating->View()->InModalLoop());
 }
 
 // A client that follows the bar hears what changed: a caption, and buttons the layout shows or

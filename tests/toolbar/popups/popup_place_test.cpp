@@ -61,6 +61,10 @@ TEST(PopupPlacement, FitsTheWorkAreaFlipsAndKeepsOffTheBar) {
          tbadFromTop},
         {"drop-down near the bottom opens above", Input(poDropDown, RECT{100, 900, 150, 922}, SIZE{120, 200}), {100, 700},
          true, false, tbadFromBottom},
+        {"drop-down reaching exactly the bottom stays below", Input(poDropDown, RECT{100, 778, 150, 800}, SIZE{120, 200}),
+         {100, 800}, false, false, tbadFromTop},
+        {"room above exactly up to the top: it opens there", Input(poDropDown, RECT{100, 600, 150, 622}, SIZE{120, 600}),
+         {100, 0}, true, false, tbadFromBottom},
         // Clamped to the bottom it would hide its button: it moves beside it.
         {"no room above either: clamped to the bottom", Input(poDropDown, RECT{100, 150, 150, 172}, SIZE{120, 900}),
          {150, 100}, false, false, tbadFromLeft},
@@ -74,6 +78,8 @@ TEST(PopupPlacement, FitsTheWorkAreaFlipsAndKeepsOffTheBar) {
         {"a wrapped bar's next line stays visible", wrapped, {100, 300}, true, false, tbadFromBottom},
         {"side submenu to the right", Input(poSideSubmenu, RECT{400, 300, 520, 320}, SIZE{150, 100}), {517, 297}, false,
          false, tbadFromLeft},
+        {"side submenu reaching exactly the right edge stays right",
+         Input(poSideSubmenu, RECT{1013, 300, 1133, 320}, SIZE{150, 100}), {1130, 297}, false, false, tbadFromLeft},
         {"side submenu at the right edge opens left", Input(poSideSubmenu, RECT{1100, 300, 1220, 320}, SIZE{150, 100}),
          {953, 297}, false, true, tbadFromRight},
         {"child of a left-opened menu keeps left", besideParentLeft, {253, 297}, false, true, tbadFromRight},
@@ -88,6 +94,8 @@ TEST(PopupPlacement, FitsTheWorkAreaFlipsAndKeepsOffTheBar) {
          false, tbadFromTop},
         {"left-aligned menu at the right edge ends at x", At({1250, 400}, paLeft, SIZE{120, 200}), {1130, 400}, false,
          false, tbadFromTop | tbadFromRight},
+        {"left-aligned menu reaching exactly the right edge stays", At({1160, 400}, paLeft, SIZE{120, 200}), {1160, 400},
+         false, false, tbadFromTop | tbadFromLeft},
     };
     for (const PlaceCase& c : cases) {
         TPopupPlacement placed = PlacePopup(c.in);

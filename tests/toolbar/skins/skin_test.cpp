@@ -93,6 +93,49 @@ TEST_F(SkinColors, WindowsXPSetAndLookUpOrder) {
     EXPECT_EQ(skin.SkinColor(7), skin.Colors().Resolved(tcSelBar));
     EXPECT_EQ(skin.SkinColor(-1), Rgb(255, 255, 255));
     EXPECT_EQ(skin.SkinColor(28), Rgb(255, 255, 255));
+
+    // Slot by slot, under system colours that all differ (Luna's menu and window are both white,
+    // so a slot taking one for the other would pass there). The highlight stays Luna's.
+    SysColorSource() = [](int index) {
+        switch (index) {
+            case COLOR_MENU: return RGB(240, 232, 216);
+            case COLOR_WINDOW: return RGB(252, 250, 240);
+            case COLOR_BTNSHADOW: return RGB(144, 136, 128);
+            case COLOR_BTNFACE: return RGB(224, 220, 200);
+            case COLOR_MENUTEXT: return RGB(16, 32, 48);
+            case COLOR_HIGHLIGHTTEXT: return RGB(254, 253, 252);
+            case COLOR_WINDOWTEXT: return RGB(5, 6, 7);
+            default: return WindowsXPSysColor(index);
+        }
+    };
+    skin.ApplyColorSet();
+    const COLORREF menu = Rgb(240, 232, 216), window = Rgb(252, 250, 240), shadow = Rgb(144, 136, 128);
+    const COLORREF selItem = Rgb(75, 125, 204), selPushed = Rgb(55, 105, 184), white = Rgb(255, 255, 255);
+    struct Slot { TTBSkinColorIndex slot; COLORREF color; };
+    const Slot table[] = {
+        {tcFace, menu},           {tcImageList, menu},          {tcPopup, window},
+        {tcSelBar, window},       {tcChecked, window},          {tcDockBorderIn, window},
+        {tcDockBorderTitle, window}, {tcBorder, shadow},        {tcDragHandle, shadow},
+        {tcSelBarBorder, shadow}, {tcImgListShadow, shadow},    {tcSeparator, shadow},
+        {tcToolbar, Rgb(224, 220, 200)}, {tcSelItem, selItem},  {tcSelItemBorder, Rgb(49, 106, 197)},
+        {tcSelPushed, selPushed}, {tcCheckedOver, selPushed},   {tcSelPushedBorder, selItem},
+        {tcDockBorderOut, Rgb(0, 0, 0)},
+        {tcGradStart, Rgb(201, 216, 239)},       // the selection lightened by 70 %
+        {tcGradEnd, selItem},
+        {tcPopupGradStart, Rgb(147, 177, 224)},  // by 40 %
+        {tcPopupGradEnd, white},  {tcImgGradEnd, white},
+        {tcImgGradStart, Rgb(165, 190, 229)},    // by 50 %
+        {tcMenuText, Rgb(16, 32, 48)}, {tcHighlightText, Rgb(254, 253, 252)}, {tcCaptionText, Rgb(5, 6, 7)},
+    };
+    ASSERT_EQ(std::size(table), static_cast<size_t>(TTBSkinColorCount));
+    std::vector<bool> seen(TTBSkinColorCount);
+    for (const Slot& s : table) {
+        seen[s.slot] = true;
+        EXPECT_EQ(skin.SkinColor(s.slot), s.color) << "slot " << s.slot;
+    }
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), true), TTBSkinColorCount);
+    EXPECT_EQ(skin.Colors().Color(tcFace), clMenu) << "a system colour keeps naming it";
+    SysColorSource() = WindowsXPSysColor;
 }
 
 using SkinSetters = SkinTest;

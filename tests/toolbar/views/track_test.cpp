@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "support/accessible_client.h"
 #include "toolbar/base/common.h"
 #include "toolbar/views/view.h"
 #include "widgets/action.h"
@@ -340,6 +341,86 @@ TEST_F(TrackTest, ASelectionHandlerMayFreeTheClickedItemOrTheOpenMenu) {
     EXPECT_EQ(bar.view->ViewerCount(), 0);
     EXPECT_TRUE(log.empty());
     EXPECT_TRUE(QuarantineIntact());
+}
+
+// The keyboard and an accessibility client move the selection through the same handlers:
+// each way of moving it reaches an item whose handler frees the menu the selection moves in,
+// or the whole bar.
+TEST_F(TrackTest, ASelectionHandlerMayFreeTheMenuOrTheBarUnderTheKeyboardOrAScreenReader) {
+    struct Row {
+        const char* name;
+        std::vector<WORD> before;  // keys while the handlers still do nothing
+        WORD key;
+        char letter;  // typed when there is no key
+        long child;   // else the client's default action on this child of the menu, or of the bar
+        bool freesBar;
+    };
+    const Row rows[] = {
+        {"Down in the menu", {VK_DOWN}, VK_DOWN, 0, 0, false},
+        {"Up, wrapping to the last", {VK_DOWN}, VK_UP, 0, 0, false},
+        {"Tab", {VK_DOWN}, VK_TAB, 0, 0, false},
+        {"End", {VK_DOWN}, VK_END, 0, 0, false},
+        {"Home", {VK_DOWN, VK_END}, VK_HOME, 0, 0, false},
+        {"a unique letter, which would press it", {VK_DOWN}, 0, 'c', 0, false},
+        {"Right from the menu to the next bar item", {VK_DOWN}, VK_RIGHT, 0, 0, true},
+        {"Tab on the bar", {}, VK_TAB, 0, 0, true},
+        {"Down on the bar, opening a menu whose first item frees the bar", {VK_RIGHT}, VK_DOWN, 0, 0, true},
+        {"the default action on a menu item", {VK_DOWN}, 0, 0, 2, false},
+        {"the default action on the next bar item", {}, 0, 0, 2, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto own = std::make_unique<TestBar>(RECT{60, 60, 400, 90});
+        bool armed = false;
+        auto add = [&](TTBCustomItem* parent, const char* caption, bool submenu) {
+            auto* item = new Quarantined<TTBItem>(nullptr);  // the parent frees it
+            item->SetCaption(caption);
+            if (submenu) item->SetItemStyle(item->ItemStyle() | isfSubmenu);
+            item->OnClick = [this, caption](TComponent*) { log.push_back(caption); };
+            parent->Add(item);
+            return item;
+        };
+        TTBItem* file = add(own->root, "&File", true);
+        TTBItem* edit = add(own->root, "&Edit", true);
+        TTBItem* undo = add(edit, "Undo", false);
+        auto freeMenu = [&](TTBCustomItem*, TTBItemViewer*, bool selecting) {
+            if (armed && selecting) delete file;
+        };
+        for (const char* caption : {"&Open", "&Save", "&Close"}) add(file, caption, false)->OnSelect = freeMenu;
+        edit->OnSelect = undo->OnSelect = [&](TTBCustomItem*, TTBItemViewer*, bool selecting) {
+            if (armed && selecting) own.reset();
+        };
+        SetCursorPos(0, 0);
+        PumpFor(20);
+        own->view->ValidatePositions();
+        own->view->Select(own->ViewerOf(file));
+        HWND window = own->Handle();
+        std::vector<std::function<void()>> steps;
+        for (WORD key : row.before) steps.push_back([=] { PostKey(window, key); });
+        steps.push_back([&] { armed = true; });
+        steps.push_back([&, window] {
+            if (row.key) return PostKey(window, row.key);
+            if (row.letter) return PostChar(window, row.letter);
+            TTBView* menu = own->view->OpenView();
+            AccessibleClient client(menu ? menu->Window()->Handle() : window);
+            EXPECT_EQ(client.DoDefaultAction(row.child), S_OK);
+        });
+        steps.push_back([=] { PostKey(window, VK_ESCAPE); });
+        steps.push_back([=] { PostKey(window, VK_ESCAPE); });
+        Script script(std::move(steps));
+        own->view->EnterToolbarLoop(0);
+        ASSERT_TRUE(PumpUntil([&] { return script.Done(); }));
+        PumpFor(20);
+        EXPECT_EQ(own == nullptr, row.freesBar);
+        if (own) {
+            EXPECT_FALSE(own->view->InModalLoop());
+            EXPECT_EQ(own->view->ViewerCount(), 1) << "the menu's item went";
+        }
+        EXPECT_TRUE(log.empty());
+        EXPECT_EQ(PendingItemClicks(), 0);
+        EXPECT_EQ(TestPopup::opened(), TestPopup::closed());
+        EXPECT_TRUE(QuarantineIntact());
+    }
 }
 
 LRESULT CALLBACK RefuseMessageWindows(int code, WPARAM wParam, LPARAM lParam) {

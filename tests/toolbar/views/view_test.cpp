@@ -10,13 +10,13 @@
 
 namespace {
 
-// A bar of fixed-size items: each letter is a control item of that width (20 high), lower case
-// hidden; "|" a separator, "!" a separator that never breaks a line.
+// A bar of fixed-size items: each letter is a control item of that width (20 high, the letter
+// `tall` 30), lower case hidden; "|" a separator, "!" a separator that never breaks a line.
 struct LayoutBar {
     TestBar bar{RECT{40, 40, 600, 120}};
     std::vector<TTBCustomItem*> items;
 
-    explicit LayoutBar(const std::string& pattern, int width = 30) {
+    explicit LayoutBar(const std::string& pattern, int width = 30, char tall = 0) {
         for (char c : pattern) {
             TTBCustomItem* item;
             if (c == '|' || c == '!') {
@@ -24,7 +24,7 @@ struct LayoutBar {
                 if (c == '!') item->SetItemStyle(item->ItemStyle() | isfNoLineBreak);
             } else {
                 auto* control = new TGraphicControl(nullptr);
-                control->SetBounds(0, 0, width, 20);
+                control->SetBounds(0, 0, width, c == tall ? 30 : 20);
                 control->SetParent(&bar);
                 auto* controlItem = new TTBControlItem(nullptr);
                 controlItem->SetControl(control);
@@ -85,20 +85,28 @@ TEST(ViewLayout, AnEmptyOrAllHiddenBarKeepsAClickableSize) {
 TEST(ViewLayout, WrappingBreaksAtSeparatorsWhoseGroupDoesNotFit) {
     struct Case {
         const char* items;
-        int wrap;
+        int wrap;  // 0: no wrapping
         const char* placement;
+        char tall = 0;
     } cases[] = {
         {"AB|CD", 200, "A@0,0 B@30,0 |@60,0 C@66,0 D@96,0 "},
         // C and D would end at 126: the separator becomes a 6-pixel line break.
         {"AB|CD", 80, "A@0,0 B@30,0 /@0,20 C@0,26 D@30,26 "},
+        {"AB|CD", 126, "A@0,0 B@30,0 |@60,0 C@66,0 D@96,0 "},  // ending exactly at the wrap fits
+        {"AB|CD", 125, "A@0,0 B@30,0 /@0,20 C@0,26 D@30,26 "},
+        {"ABC", 90, "A@0,0 B@30,0 C@60,0 "},
+        {"ABC", 89, "A@0,0 B@30,0 C@0,20 "},
         // Never at a separator that must not break: the item that overflows wraps instead.
         {"AB!CD", 80, "A@0,0 B@30,0 |@60,0 C@0,20 D@30,20 "},
         // An item that wrapped makes the next separator of its group break the line.
         {"ABC|D", 80, "A@0,0 B@30,0 C@0,20 /@0,40 D@0,46 "},
+        // Items lower than the line's tallest are centred in it; the next line starts below it.
+        {"AB|C", 0, "A@0,5 B@30,0 |@60,0 C@66,5 ", 'B'},
+        {"AB|CD", 80, "A@0,5 B@30,0 /@0,30 C@0,36 D@30,36 ", 'B'},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.items + std::string(" wrap ") + std::to_string(c.wrap));
-        LayoutBar layout(c.items);
+        LayoutBar layout(c.items, 30, c.tall);
         layout.bar.view->SetWrapOffset(c.wrap);
         EXPECT_EQ(layout.Placement(), c.placement);
     }

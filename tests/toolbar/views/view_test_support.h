@@ -9,6 +9,7 @@
 #include "support/test_env.h"
 #include "support/ui_driver.h"
 #include "toolbar/base/quarantine.h"
+#include "toolbar/views/accessible.h"
 #include "toolbar/views/view.h"
 
 // A view whose chevron the test supplies and whose window keeps the size the test gave it.
@@ -25,7 +26,8 @@ public:
     void SetSize(int width, int height) override { requestedSize = POINT{width, height}; }
 };
 
-// A topmost window that shows a view and starts its tracking loop on a press, as a toolbar does.
+// A topmost window that shows a view, answers accessibility clients for it and starts its
+// tracking loop on a press, as a toolbar does.
 class TestBar : public TWinControl {
 public:
     explicit TestBar(RECT bounds, bool toolbar = true, TTBCustomItem* items = nullptr, TTBView* parentView = nullptr)
@@ -65,6 +67,9 @@ public:
             view->UpdateSelection(&screen, true);
             return 0;
         }
+        LRESULT object = 0;
+        if (msg == WM_GETOBJECT && view && AnswerAccessibleObject(*view, HandleOrNull(), wParam, lParam, object))
+            return object;
         if (msg == WM_LBUTTONDOWN && view && toolbar_) {
             view->UpdateSelection(&screen, true);
             if (view->Selected()) view->EnterToolbarLoop(tbetMouseDown);
