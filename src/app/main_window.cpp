@@ -40,9 +40,21 @@ void TScanDisplay::ShowIfDue() {
     }
 }
 
+// Listing a folder of tens of thousands of files takes a good part of a second: the window
+// answers meanwhile. A folder of ordinary size is listed without a pause, as before.
+void PumpNowAndThen(DWORD& lastPump, size_t entriesSoFar) {
+    const DWORD now = GetTickCount();
+    if (entriesSoFar < kListingUnpumped || now - lastPump < kListingPumpMs) return;
+    Application->ProcessMessages();
+    lastPump = GetTickCount();
+}
+
 int CountFiles(const std::wstring& pattern) {
     int count = 0;
-    ForEachDirectoryEntry(pattern, [&](const WIN32_FIND_DATAW&) { ++count; });
+    DWORD lastPump = GetTickCount();
+    ForEachDirectoryEntry(pattern, [&](const WIN32_FIND_DATAW&) {
+        PumpNowAndThen(lastPump, ++count);
+    });
     return count;
 }
 
@@ -311,9 +323,20 @@ TFontDrawing TfrmMain::ThumbnailDrawing(const std::wstring& path) const {
 
 void TfrmMain::PrefetchThumbnails(const std::wstring& folder) {
     std::vector<TFontDrawing> drawings;
-    for (const std::wstring& path : FilesIn(folder, L"*.ttf")) {
+    const std::wstring prefix = AddBackslash(folder);
+    DWORD lastPump = GetTickCount();
+    size_t entries = 0;
+    ForEachDirectoryEntry(prefix + L"*.ttf", [&](const WIN32_FIND_DATAW& entry) {
+        PumpNowAndThen(lastPump, ++entries);
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return;
+        const std::wstring path = prefix + entry.cFileName;
         if (!FontRegistrationPath(path).empty()) drawings.push_back(ThumbnailDrawing(path));
-    }
+        // Handed over in parts, each write of requests as large as before.
+        if (drawings.size() == kPrefetchPart) {
+            vetter_.Prefetch(drawings);
+            drawings.clear();
+        }
+    });
     vetter_.Prefetch(drawings);
 }
 

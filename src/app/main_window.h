@@ -39,6 +39,12 @@ constexpr int kThumbnailPoints = 30;
 constexpr DWORD kScanPaintIntervalMs = 100;
 // The status bar's first panel, which shows the scan's progress text, is never narrower.
 constexpr int kProgressTextPanelWidth = 50;
+// While a large folder is listed, the window answers at least this often, once this many
+// entries have been listed.
+constexpr DWORD kListingPumpMs = 20;
+constexpr size_t kListingUnpumped = 2000;
+// Drawings handed to the vetting helpers at a time while the folder is listed.
+constexpr size_t kPrefetchPart = 512;
 // How long the verdicts of previews are kept after the last one.
 constexpr DWORD kIdleHelperMs = 3000;
 // The face column of a file whose path is too long for the system to register it by any form.
