@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "fonts/face_coverage.h"
 #include "fonts/face_text.h"
 #include "fonts/temp_font.h"
 #include "widgets/directory.h"
@@ -531,9 +532,15 @@ void TfrmMain::DrawPreviewPass() {
         ShowPreviewNote(trouble);
         return;
     }
+    TCanvas& canvas = Image1->Canvas();
+    // The drawing shows the face honestly, boxes and all; the note says which characters it lacks.
+    if (drawn && !text.empty()) {
+        std::wstring missing;
+        canvas.WithTextTools([&](HDC dc) { missing = MissingCharacters(dc, WideFromAnsi(text)); });
+        ShowPreviewNote(MissingCharactersNote(missing));
+    }
     // Names no installed face for a file, so the platform's substitute at the same size and
     // character set measures the text.
-    TCanvas& canvas = Image1->Canvas();
     canvas.Font().SetName(AnsiFromWide(file));
     if (!notInstalled) Application->ProcessMessages();
     // The preview must hold what was drawn, the face name for an empty text.

@@ -2,7 +2,10 @@
 
 #include <utility>
 
+#include "fonts/face_sample.h"
+#include "fonts/shaped_text.h"
 #include "widgets/exception.h"
+#include "widgets/wide_text.h"
 
 // --- the rules -----------------------------------------------------------------------------
 
@@ -241,6 +244,27 @@ void DrawIconXor(TCanvas& canvas, TBitmap& icon, const RECT& rect) {
     int y = rect.top + (rect.bottom - rect.top - icon.Height()) / 2;
     BitBlt(canvas.Handle(), x, y, icon.Width(), icon.Height(), icon.Canvas().Handle(), 0, 0, SRCINVERT);
 }
+// Between a name and the sample drawn after it.
+constexpr int kSampleGap = 8;
+
+// What a face shows after its name: empty when the canvas's font draws the name itself.
+std::wstring FaceSampleFor(TCanvas& canvas, const std::string& name) {
+    TFaceSample sample;
+    canvas.WithTextTools([&](HDC dc) { sample = ChooseFaceSample(dc, WideFromAnsi(name)); });
+    return sample.kind == TSampleKind::Asked ? std::wstring() : sample.text;
+}
+
+// Centred in the height of `rect`, cut at its edges as the name is.
+void DrawSampleIn(TCanvas& canvas, const std::wstring& sample, const RECT& rect) {
+    if (rect.left >= rect.right) return;
+    canvas.WithTextTools([&](HDC dc) {
+        const SIZE size = ShapedTextExtent(dc, sample);
+        const int saved = SaveDC(dc);
+        IntersectClipRect(dc, rect.left, rect.top, rect.right, rect.bottom);
+        DrawShapedText(dc, rect.left, rect.top + (rect.bottom - rect.top - size.cy) / 2, sample);
+        RestoreDC(dc, saved);
+    });
+}
 }  // namespace
 
 void TFontNameListBox::DrawItem(int index, const RECT& rect, TOwnerDrawState state, TCanvas& canvas) {
@@ -256,9 +280,16 @@ void TFontNameListBox::DrawFontItem(int index, const RECT& rect, TCanvas& canvas
     canvas.FillRect(rect);
     if (index < 0) return;
     const std::string text = Items(index);
+    // A face that cannot draw its own name gets the name in the list's font, so that it can
+    // still be found by name, and a sample of what it does draw after it.
+    std::wstring sample;
     if (textFontFace_) {
+        TFont own;
+        own = canvas.Font();
         canvas.Font().SetName(text);
         canvas.Font().SetCharset(DEFAULT_CHARSET);
+        sample = FaceSampleFor(canvas, text);
+        if (!sample.empty()) canvas.Font() = own;
     }
     int indent = 2;
     if (iconVisible_) {
@@ -273,4 +304,9 @@ void TFontNameListBox::DrawFontItem(int index, const RECT& rect, TCanvas& canvas
     RECT textRect = rect;
     textRect.left += indent;
     canvas.DrawText(text, textRect, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    if (sample.empty()) return;
+    textRect.left += canvas.TextExtent(text).cx + kSampleGap;
+    canvas.Font().SetName(text);
+    canvas.Font().SetCharset(DEFAULT_CHARSET);
+    DrawSampleIn(canvas, sample, textRect);
 }

@@ -1,6 +1,31 @@
 #include "fonts/face_text.h"
 
+#include "fonts/face_sample.h"
 #include "fonts/font_enum.h"
+#include "fonts/shaped_text.h"
+
+namespace {
+
+// What stands for the face name in the canvas's font: empty when the name itself is drawn.
+std::wstring SampleInsteadOfName(TCanvas& canvas, const std::wstring& face) {
+    std::wstring sample;
+    canvas.WithTextTools([&](HDC dc) {
+        TFaceSample chosen = ChooseFaceSample(dc, face);
+        if (chosen.kind != TSampleKind::Asked) sample = std::move(chosen.text);
+    });
+    return sample;
+}
+
+}  // namespace
+
+SIZE TextToDrawExtent(TCanvas& canvas, const std::wstring& face, const std::string& text) {
+    if (!text.empty()) return canvas.TextExtent(text);
+    const std::wstring sample = SampleInsteadOfName(canvas, face);
+    if (sample.empty()) return canvas.TextExtent(face);
+    SIZE size{};
+    canvas.WithTextTools([&](HDC dc) { size = ShapedTextExtent(dc, sample); });
+    return size;
+}
 
 bool SelectFaceFont(TCanvas& canvas, HWND window, const std::wstring& face, int size) {
     LOGFONTW found{};
@@ -16,10 +41,15 @@ bool SelectFaceFont(TCanvas& canvas, HWND window, const std::wstring& face, int 
 bool DrawFaceText(TCanvas& canvas, HWND window, const std::wstring& face, const std::string& text, int x, int y,
                   int size) {
     if (!SelectFaceFont(canvas, window, face, size)) return false;
-    if (text.empty()) {
-        canvas.TextOut(x, y, face);
-    } else {
+    if (!text.empty()) {
         canvas.TextOut(x, y, text);
+        return true;
+    }
+    const std::wstring sample = SampleInsteadOfName(canvas, face);
+    if (sample.empty()) {
+        canvas.TextOut(x, y, face);  // exactly as before the check existed
+    } else {
+        canvas.WithTextTools([&](HDC dc) { DrawShapedText(dc, x, y, sample); });
     }
     return true;
 }

@@ -293,6 +293,11 @@ int TCanvas::DrawText(const std::wstring& text, RECT& r, UINT format) {
     return ::DrawTextW(tools.dc(), text.data(), static_cast<int>(text.size()), &r, format);
 }
 
+void TCanvas::WithTextTools(const std::function<void(HDC)>& draw) {
+    ToolScope tools(*this, true, true, false);
+    if (tools.dc()) draw(tools.dc());
+}
+
 void TCanvas::DrawFocusRect(const RECT& r) {
     HDC dc = Handle();
     // Focus rectangles are drawn with the text colours; keep them black on white.

@@ -149,6 +149,9 @@ public:
     int DrawText(const std::string& text, RECT& r, UINT format);
     // UTF-16 text, for what comes from the user's files (names outside the code page).
     int DrawText(const std::wstring& text, RECT& r, UINT format);
+    // Runs `draw` on the context with the font, text colour and brush that TextOut draws with,
+    // for drawings the canvas has no operation for.
+    void WithTextTools(const std::function<void(HDC)>& draw);
     void DrawFocusRect(const RECT& r);
     void Draw(int x, int y, TBitmap& bitmap);
     COLORREF Pixel(int x, int y);

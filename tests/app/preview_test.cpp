@@ -163,6 +163,45 @@ TEST_F(PreviewTest, JapaneseTextRendersOneGlyphPerCharacter) {
     EXPECT_EQ(InkRunsOnRow(Preview(), Preview().Height() / 2), 8);
 }
 
+// The user's text is drawn as it is; the note under it names the characters the face lacks, each
+// once, and goes when nothing is missing.
+TEST_F(PreviewTest, TheNoteNamesExactlyTheCharactersTheFaceLacks) {
+    struct Case {
+        const char* font;
+        const char* text;
+        const wchar_t* note;  // empty: none shown
+        int boxes;  // glyph boxes across the middle row; -1: the system may draw what the face lacks
+                    // in a linked font
+    };
+    const Case cases[] = {
+        {"SorvaneTestA.ttf", "漢字a漢b", L"このフォントにない文字: 漢 字 (2)", -1},
+        {"SorvaneTestA.ttf", "a b", L"", 2},
+        {"SorvaneTestA.ttf", "", L"", -1},  // the face name
+        {"kana-only.ttf", "あいabcdefgh", L"このフォントにない文字: a b c d e f \u2026 (8)", -1},
+        {"kana-only.ttf", "あい う", L"", 3},
+    };
+    dir = FreshTempDir("preview-notes");
+    CopyTestFont("SorvaneTestA.ttf", dir, "SorvaneTestA.ttf");
+    CopyTestFont("kana-only.ttf", dir, "kana-only.ttf");
+    ASSERT_TRUE(ScanFolder(dir));
+    for (const Case& c : cases) {
+        for (int row = 0; row < form->ListView1->Count(); ++row) {
+            if (form->ListView1->SubItem(row, 0) == c.font && form->ListView1->ItemIndex() != row) {
+                form->ListView1->SetItemIndex(row);
+                PumpFor(20);
+            }
+        }
+        ASSERT_EQ(form->lblFontFileName->Caption(), dir + "\\" + c.font);
+        Draw(c.text, 30);
+        ASSERT_NE(form->Image1->Picture().Bitmap(), nullptr) << c.text;
+        EXPECT_EQ(form->lblPreviewNote->WideCaption(), c.note) << c.text;
+        EXPECT_EQ(form->lblPreviewNote->Visible(), c.note[0] != 0) << c.text;
+        if (form->lblPreviewNote->Visible())
+            EXPECT_GE(form->Image1->Top(), form->lblPreviewNote->Top() + form->lblPreviewNote->Height()) << c.text;
+        if (c.boxes >= 0) EXPECT_EQ(InkRunsOnRow(Preview(), Preview().Height() / 2), c.boxes) << c.text;
+    }
+}
+
 TEST_F(PreviewTest, InstalledFaceDrawsWithoutAFile) {
     ASSERT_TRUE(LoadTempFont(WideFromAnsi(TestFontDir() + "\\SorvaneTestD.ttf")));  // stands in for an installed face
     form->lblSelectedFontName->SetCaption("SorvaneTestD");

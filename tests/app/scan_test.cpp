@@ -126,6 +126,48 @@ TEST_F(MainWindowTest, TheHelpersFaceNamesAndThumbnailsAreThoseThisProcessWouldD
     }
 }
 
+// Each thumbnail shows what its face can draw: its name when it has every letter of it, else a
+// sample in the face's own characters, never a row of missing-glyph boxes.
+TEST_F(MainWindowTest, ThumbnailsShowTheNameOrASampleTheFaceCanDraw) {
+    struct Case {
+        const char* file;
+        std::wstring face;
+        std::wstring drawn;
+    };
+    const Case cases[] = {
+        {"SorvaneTestA.ttf", L"SorvaneTestA", L"SorvaneTestA"},
+        {"symbol.ttf", L"Sorvane Symbol", L"Sorvane Symbol"},
+        {"kana-only.ttf", L"Sorvane Kana Only", L"\u3042\u3044\u3046\u30A2\u30A4\u30A6"},
+        {"private-use.ttf", L"Sorvane Private Use", L"\uE100\uE101\uE102\uE103\uE104\uE105"},
+    };
+    const std::string dir = FreshTempDir("scan-samples");
+    for (const Case& c : cases) CopyTestFont(c.file, dir, c.file);
+    ASSERT_TRUE(ScanFolder(dir));
+    ASSERT_EQ(form->ListView1->Count(), static_cast<int>(std::size(cases)));
+    for (const Case& c : cases) {
+        int row = 0;
+        while (row < form->ListView1->Count() && form->ListView1->SubItem(row, 0) != c.file) ++row;
+        ASSERT_LT(row, form->ListView1->Count()) << c.file;
+        EXPECT_EQ(form->ListView1->WideSubItem(row, 1), c.face);
+        // The expected text and the name, drawn at the thumbnail's size by the canvas itself, into
+        // a list of the same cells.
+        TImageList reference(nullptr, form->ImageList1->Width(), form->ImageList1->Height(), false, clWhite);
+        ASSERT_TRUE(LoadTempFont(WideFromAnsi(dir + "\\" + c.file)));
+        for (const std::wstring& text : {c.drawn, c.face}) {
+            TImage image(nullptr);
+            ASSERT_TRUE(SelectFaceFont(image.Canvas(), nullptr, c.face, kThumbnailPoints));
+            image.Canvas().TextOut(0, 0, text);
+            reference.Add(*image.Picture().Bitmap());
+        }
+        UnloadTempFont();
+        ASSERT_EQ(reference.Count(), 2);
+        const std::string thumbnail = PixelsOfThumbnail(*form->ImageList1, form->ListView1->ImageIndex(row));
+        EXPECT_TRUE(thumbnail == PixelsOfThumbnail(reference, 0)) << c.file;
+        // A sample is no row of missing-glyph boxes.
+        if (c.drawn != c.face) EXPECT_FALSE(thumbnail == PixelsOfThumbnail(reference, 1)) << c.file;
+    }
+}
+
 TEST_F(MainWindowTest, FolderWithoutFontsLeavesTheListEmptyAndTheStatusAlone) {
     std::string fonts = FreshTempDir("scan-before");
     CopyTestFont("SorvaneTestA.ttf", fonts, "a.ttf");

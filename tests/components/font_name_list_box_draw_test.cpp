@@ -173,6 +173,40 @@ TEST_F(ItemDrawingTest, TextFontFaceDrawsEachNameInItsOwnFaceAtTheListSize) {
     EXPECT_GT(fromListFace, 0);
 }
 
+// A face without the letters of its name would show boxes there: the name comes in the list's
+// own font, so that the face can be found by it, and what the face does draw follows.
+TEST_F(ItemDrawingTest, AFaceThatCannotDrawItsNameShowsItInTheListsFontThenItsSample) {
+    const std::string kana = TestFontDir() + "\\kana-only.ttf";
+    ASSERT_GT(AddFontResourceExA(kana.c_str(), FR_PRIVATE, nullptr), 0);
+    InstallFaceTable({{"SorvaneTestB", TRUETYPE_FONTTYPE}, {"Sorvane Kana Only", TRUETYPE_FONTTYPE}});
+    list_->RebuildItems();
+    list_->SetIconVisible(false);
+    TBitmap ownFace, listFace;
+    list_->SetTextFontFace(true);
+    Render("Sorvane Kana Only", ownFace, RECT{0, 0, 200, 20});
+    list_->SetTextFontFace(false);
+    Render("Sorvane Kana Only", listFace, RECT{0, 0, 200, 20});
+    RemoveFontResourceExA(kana.c_str(), FR_PRIVATE, nullptr);
+    auto inkColumns = [this](TBitmap& picture) {
+        std::vector<int> columns;
+        for (int x = 0; x < picture.Width(); ++x) {
+            bool ink = false;
+            for (int y = 0; y < picture.Height() && !ink; ++y) ink = picture.Canvas().Pixel(x, y) != background_;
+            if (ink) columns.push_back(x);
+        }
+        return columns;
+    };
+    const std::vector<int> name = inkColumns(listFace), shown = inkColumns(ownFace);
+    ASSERT_FALSE(name.empty());
+    int differing = 0;
+    for (int y = 0; y < 20; ++y) {
+        for (int x = 0; x <= name.back(); ++x) differing += ownFace.Canvas().Pixel(x, y) != listFace.Canvas().Pixel(x, y);
+    }
+    EXPECT_EQ(differing, 0);  // the name, as the list's font draws it
+    ASSERT_FALSE(shown.empty());
+    EXPECT_GT(shown.back(), name.back() + 4);  // then the sample, apart from it
+}
+
 // Through the platform: the list's own painting, read from its window.
 TEST_F(ItemDrawingTest, WindowShowsIconsSelectionAndGreyTextAfterTheEnableMessage) {
     list_->SetValue("Shared TT");
