@@ -8,6 +8,24 @@
 
 #include "font_test_support.h"
 
+// The columns [0, width) with ink in rows [top, bottom) by `isInk(x, y)`, as runs [first, last]
+// from left to right.
+template <class IsInk>
+std::vector<std::pair<int, int>> InkColumnRuns(int width, int top, int bottom, IsInk isInk) {
+    std::vector<std::pair<int, int>> runs;
+    for (int x = 0; x < width; ++x) {
+        bool ink = false;
+        for (int y = top; y < bottom && !ink; ++y) ink = isInk(x, y);
+        if (!ink) continue;
+        if (!runs.empty() && runs.back().second == x - 1) {
+            runs.back().second = x;
+        } else {
+            runs.push_back({x, x});
+        }
+    }
+    return runs;
+}
+
 // A generated font registered privately, its `family` selected at `pixels` high into a white
 // 32-bit picture twice as high, drawn without smoothing so that ink is black or white.
 class FaceCanvas {
@@ -58,18 +76,8 @@ public:
     // The columns with ink in rows [top, bottom), as runs [first, last] from left to right.
     std::vector<std::pair<int, int>> InkRuns(int top, int bottom) const {
         GdiFlush();
-        std::vector<std::pair<int, int>> runs;
-        for (int x = 0; x < width_; ++x) {
-            bool ink = false;
-            for (int y = top; y < bottom && !ink; ++y) ink = (bits_[y * width_ + x] & 0xFFFFFF) != 0xFFFFFF;
-            if (!ink) continue;
-            if (!runs.empty() && runs.back().second == x - 1) {
-                runs.back().second = x;
-            } else {
-                runs.push_back({x, x});
-            }
-        }
-        return runs;
+        return InkColumnRuns(width_, top, bottom,
+                             [&](int x, int y) { return (bits_[y * width_ + x] & 0xFFFFFF) != 0xFFFFFF; });
     }
 
 private:

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "face_canvas.h"
 #include "font_test_support.h"
 
 namespace {
@@ -42,18 +43,8 @@ std::unique_ptr<TBitmap> DrawnByTextOut(const std::wstring& face, const std::wst
 
 // The columns with ink in rows [top, bottom), as runs [first, last].
 std::vector<std::pair<int, int>> InkRuns(TBitmap& picture, int top, int bottom) {
-    std::vector<std::pair<int, int>> runs;
-    for (int x = 0; x < picture.Width(); ++x) {
-        bool ink = false;
-        for (int y = top; y < bottom && !ink; ++y) ink = GetRValue(picture.Canvas().Pixel(x, y)) < 128;
-        if (!ink) continue;
-        if (!runs.empty() && runs.back().second == x - 1) {
-            runs.back().second = x;
-        } else {
-            runs.push_back({x, x});
-        }
-    }
-    return runs;
+    return InkColumnRuns(picture.Width(), top, bottom,
+                         [&](int x, int y) { return GetRValue(picture.Canvas().Pixel(x, y)) < 128; });
 }
 
 int Ascent(TCanvas& canvas) {
