@@ -50,11 +50,19 @@ void PumpNowAndThen(DWORD& lastPump, size_t entriesSoFar) {
     lastPump = GetTickCount();
 }
 
-int CountFiles(const std::wstring& pattern) {
+// The entries of `folder` that the scan's masks take, folders counted as the progress counts
+// them, and the files among them in the order the finder reports them. One pass: a folder is
+// listed once, whichever masks match.
+int CountFiles(const std::wstring& folder, std::vector<std::wstring>& files) {
+    const std::wstring prefix = AddBackslash(folder);
     int count = 0;
+    size_t entries = 0;
     DWORD lastPump = GetTickCount();
-    ForEachDirectoryEntry(pattern, [&](const WIN32_FIND_DATAW&) {
-        PumpNowAndThen(lastPump, ++count);
+    ForEachDirectoryEntry(prefix + L"*", [&](const WIN32_FIND_DATAW& entry) {
+        PumpNowAndThen(lastPump, ++entries);
+        if (!MatchesAnyMask(std::wstring(entry.cFileName), kFontFileMasks)) return;
+        ++count;
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) files.push_back(prefix + entry.cFileName);
     });
     return count;
 }
@@ -200,12 +208,13 @@ void TfrmMain::ShellTreeView1Change(TComponent*, HTREEITEM) {
     SilentCall([this] {
         const std::wstring folder = ShellTreeView1->Path();
         // A virtual folder (the computer) has no path and holds no files.
-        const int count = folder.empty() ? 0 : CountFiles(AddBackslash(folder) + L"*.ttf");
+        std::vector<std::wstring> files;
+        const int count = folder.empty() ? 0 : CountFiles(folder, files);
         if (count > 0) {
             // The helpers start first, so that their start overlaps all that comes before the
             // first file, and work through the folder ahead of the scan.
             vetter_.StartHelpers(count);
-            PrefetchThumbnails(folder);
+            PrefetchThumbnails(files);
         }
         thumbnails_->Clear();
         ListView1->Clear();
@@ -222,7 +231,7 @@ void TfrmMain::ShellTreeView1Change(TComponent*, HTREEITEM) {
             StatusProgressBar1->SetMax(count);
             FindFile1->SetFolderName(folder);
             FindFile1->SetIsFindSub(false);
-            FindFile1->SetFileMask({"*.ttf"});
+            FindFile1->SetFileMask(kFontFileMasks);
             TScanDisplay display({ListView1, StatusBar1, StatusProgressBar1}, scanDisplay_);
             FindFile1->Execute();
         }
@@ -274,17 +283,21 @@ void TfrmMain::FindFile1Find(const std::wstring& FileName, const std::wstring& P
         const TFontDrawing thumbnail = ThumbnailDrawing(path);
         // A file the helper could not draw counts as one the system cannot register.
         const bool drawable = MayDraw(thumbnail);
-        // The helper sends the face name and the thumbnail it drew, so the row comes whole;
-        // only without a helper does this process register the file itself.
-        if (const std::optional<TFontPicture> drawn = drawable ? vetter_.TakePicture(thumbnail) : std::nullopt) {
+        // The helper sends the face name and the thumbnail it drew, so the row comes whole, or
+        // a collection's face names, whose thumbnails follow; only without a helper does this
+        // process register the file itself.
+        const std::optional<TFontPicture> drawn = drawable ? vetter_.TakePicture(thumbnail) : std::nullopt;
+        if (drawn && !drawn->faces.empty()) {
+            AddFaceRows(FileName, path, drawn->faces);
+        } else if (drawn) {
             const int row = AddRow(FileName, path, true);
             ListView1->AddSubItem(row, drawn->face);
             listed_[row].face = drawn->face;
             AddThumbnail(row, drawn->face, &*drawn);
+            FontImageCount += 1;
         } else {
             AddRowDrawnHere(FileName, path, drawable);
         }
-        FontImageCount += 1;
     });
     Application->ProcessMessages();
 }
@@ -298,46 +311,75 @@ int TfrmMain::AddRow(const std::wstring& fileName, const std::wstring& path, boo
     return row;
 }
 
-void TfrmMain::AddRowDrawnHere(const std::wstring& fileName, const std::wstring& path, bool drawable) {
-    const int row = AddRow(fileName, path, drawable);
-    // The lookup leaves the file registered for the thumbnail: registering twice in a row
-    // costs as much again as the lookup itself.
-    const std::wstring face =
-        drawable ? FontFaceNameOf(path, Handle(), &ScanBaseline(), TRegistrationAfterLookup::Keep) : std::wstring();
-    ListView1->AddSubItem(row, face);
-    listed_[row].face = face;
-    if (!drawable) return;
-    Application->ProcessMessages();
-    // A handler that ran during the pumping may have swapped the registered file.
-    if ((TempFontLoaded && TempFontPath == path) || LoadTempFont(path)) {
-        AddThumbnail(row, face, nullptr);
-        UnloadTempFont();
-        ListView1->RedrawItem(row);  // it may have been painted without it meanwhile
-    } else {
-        listed_[row].thumbnail = TThumbnailState::None;
+void TfrmMain::AddFaceRows(const std::wstring& fileName, const std::wstring& path,
+                           const std::vector<std::wstring>& faces) {
+    for (const std::wstring& face : faces) {
+        if (scanDisplay_) scanDisplay_->ShowIfDue();
+        const TFontDrawing thumbnail = ThumbnailDrawing(path, face);
+        // A face that faulted or hung the helper gets the row of a file it could not draw.
+        const bool drawable = MayDraw(thumbnail);
+        const int row = AddRow(fileName, path, drawable);
+        listed_[row].ofCollection = true;
+        listed_[row].face = drawable ? face : std::wstring();
+        ListView1->AddSubItem(row, listed_[row].face);
+        if (const std::optional<TFontPicture> drawn = drawable ? vetter_.TakePicture(thumbnail) : std::nullopt) {
+            AddThumbnail(row, face, &*drawn);
+        } else if (drawable && ((TempFontLoaded && TempFontPath == path) || LoadTempFont(path))) {
+            // No helper could start meanwhile: drawn here, unchecked, as a single font would be.
+            AddThumbnail(row, face, nullptr);
+            UnloadTempFont();
+            ListView1->RedrawItem(row);
+        } else {
+            listed_[row].thumbnail = TThumbnailState::None;
+        }
+        FontImageCount += 1;
     }
 }
 
-TFontDrawing TfrmMain::ThumbnailDrawing(const std::wstring& path) const {
-    return TFontDrawing{path, L"", "", kThumbnailPoints, ImageList1->Width(), ImageList1->Height()};
+void TfrmMain::AddRowDrawnHere(const std::wstring& fileName, const std::wstring& path, bool drawable) {
+    // The lookup leaves the file registered for the thumbnails: registering twice in a row
+    // costs as much again as the lookup itself.
+    std::vector<std::wstring> faces;
+    if (drawable) faces = FontFaceNamesOf(path, Handle(), &ScanBaseline(), TRegistrationAfterLookup::Keep);
+    if (faces.empty()) faces.emplace_back();
+    const bool collection = faces.size() > 1;
+    for (const std::wstring& face : faces) {
+        const int row = AddRow(fileName, path, drawable);
+        listed_[row].ofCollection = collection;
+        ListView1->AddSubItem(row, face);
+        listed_[row].face = face;
+        if (drawable) {
+            Application->ProcessMessages();
+            // A handler that ran during the pumping may have swapped the registered file.
+            if ((TempFontLoaded && TempFontPath == path) || LoadTempFont(path)) {
+                AddThumbnail(row, face, nullptr);
+                ListView1->RedrawItem(row);  // it may have been painted without it meanwhile
+            } else {
+                listed_[row].thumbnail = TThumbnailState::None;
+            }
+        }
+        FontImageCount += 1;
+    }
+    if (drawable) UnloadTempFont();
 }
 
-void TfrmMain::PrefetchThumbnails(const std::wstring& folder) {
+TFontDrawing TfrmMain::ThumbnailDrawing(const std::wstring& path, const std::wstring& face) const {
+    return TFontDrawing{path, face, "", kThumbnailPoints, ImageList1->Width(), ImageList1->Height()};
+}
+
+void TfrmMain::PrefetchThumbnails(const std::vector<std::wstring>& files) {
     std::vector<TFontDrawing> drawings;
-    const std::wstring prefix = AddBackslash(folder);
     DWORD lastPump = GetTickCount();
     size_t entries = 0;
-    ForEachDirectoryEntry(prefix + L"*.ttf", [&](const WIN32_FIND_DATAW& entry) {
+    for (const std::wstring& path : files) {
         PumpNowAndThen(lastPump, ++entries);
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return;
-        const std::wstring path = prefix + entry.cFileName;
         if (!FontRegistrationPath(path).empty()) drawings.push_back(ThumbnailDrawing(path));
         // Handed over in parts, each write of requests as large as before.
         if (drawings.size() == kPrefetchPart) {
             vetter_.Prefetch(drawings);
             drawings.clear();
         }
-    });
+    }
     vetter_.Prefetch(drawings);
 }
 
@@ -389,7 +431,7 @@ int TfrmMain::ThumbnailImageOf(int row) {
         // the picture in.
         listed_[row].thumbnail = TThumbnailState::Redrawing;
         redrawing_.insert(row);
-        vetter_.Redraw(ThumbnailDrawing(listed_[row].path));
+        vetter_.Redraw(listed_[row].Thumbnail(*this));
     }
     return I_IMAGENONE;
 }
@@ -400,7 +442,7 @@ void TfrmMain::CollectRedrawnThumbnails() {
     for (auto at = redrawing_.begin(); at != redrawing_.end();) {
         const int row = *at;
         TListedFont& font = listed_[row];
-        const TFontDrawing drawing = ThumbnailDrawing(font.path);
+        const TFontDrawing drawing = font.Thumbnail(*this);
         const std::optional<TFontVerdict> verdict = vetter_.VerdictOf(drawing);
         if (const std::optional<TFontPicture> drawn = vetter_.TakePicture(drawing)) {
             TBitmap picture;

@@ -50,6 +50,10 @@ constexpr DWORD kIdleHelperMs = 3000;
 // The face column of a file whose path is too long for the system to register it by any form.
 constexpr char kPathTooLongNote[] = "（パスが長すぎて読めません）";
 
+// The files the folder scan lists, in any letter case: TrueType and OpenType fonts and
+// collections of either.
+inline const std::vector<std::string> kFontFileMasks = {"*.ttf", "*.otf", "*.ttc", "*.otc"};
+
 // Adding a row to the list redraws it and its scroll bar at once, and a new position redraws
 // the progress bar: that cost a scan most of its time. While a scan runs, the list and its
 // progress are shown as they are at most every kScanPaintIntervalMs, and in full at the end.
@@ -176,15 +180,19 @@ private:
     int ThumbnailImageOf(int row);
     // Takes the thumbnails drawn again since the last call into the cache.
     void CollectRedrawnThumbnails();
-    // The row of a file the helper did not draw: named, and drawn when `drawable`, here.
+    // The rows of a file the helper did not draw (one per face): named, and drawn when
+    // `drawable`, here.
     void AddRowDrawnHere(const std::wstring& fileName, const std::wstring& path, bool drawable);
+    // A row for each face of a collection whose faces the helper named, in their order.
+    void AddFaceRows(const std::wstring& fileName, const std::wstring& path, const std::vector<std::wstring>& faces);
     // One drawing of the preview; one that cannot be made leaves no picture and a note that
     // says why.
     void DrawPreviewPass();
     // "保存できませんでした。" and why, in a box owned by `owner`.
     void ShowSaveFailure(HWND owner, const std::string& reason);
-    TFontDrawing ThumbnailDrawing(const std::wstring& path) const;
-    void PrefetchThumbnails(const std::wstring& folder);
+    // A thumbnail names its face only for a face of a collection.
+    TFontDrawing ThumbnailDrawing(const std::wstring& path, const std::wstring& face = std::wstring()) const;
+    void PrefetchThumbnails(const std::vector<std::wstring>& files);
     // Widens the progress text's panel to hold "count/count" whole, or narrows it back; the
     // progress bar in the next panel moves along.
     void FitProgressTextPanel(int count);
@@ -201,6 +209,10 @@ private:
     struct TListedFont {
         std::wstring path, face;
         TThumbnailState thumbnail;
+        bool ofCollection = false;  // its thumbnail is drawn by naming its face
+        TFontDrawing Thumbnail(const TfrmMain& form) const {
+            return form.ThumbnailDrawing(path, ofCollection ? face : std::wstring());
+        }
     };
     std::vector<TListedFont> listed_;
     std::unique_ptr<TThumbnailCache> thumbnails_;

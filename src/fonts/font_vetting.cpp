@@ -5,7 +5,9 @@
 
 #include "fonts/face_text.h"
 #include "fonts/temp_font.h"
+#include "fonts/truetype_file.h"
 #include "widgets/graphics.h"
+#include "widgets/wide_text.h"
 
 namespace {
 
@@ -49,10 +51,13 @@ constexpr int kCrashesToCondemn = 2;
 
 // --- the wire: little-endian words and length-prefixed byte strings ---------------------------
 // A request is [length][id][size][picture width][picture height][path][face][text]; an answer
-// is [length][id][safe][face][width][height][pixels]. Paths and face names go as UTF-16 (a
-// name outside the code page would come back as another file's or none), the text in the code
-// page. A request with the ready answer's id asks the helper to take a fresh record of the
-// installed families; it has no answer.
+// is [length][id][safe][face][width][height][pixels][face count][faces]. Paths and face names
+// go as UTF-16 (a name outside the code page would come back as another file's or none), the
+// text in the code page. A request with the ready answer's id asks the helper to take a fresh
+// record of the installed families; it has no answer. A thumbnail that names no face of a
+// collection is answered with the faces' names and then, under the same id, one answer per face
+// as if each had been asked for with its name: one registration serves every face, and a plain
+// font still costs one request and one answer.
 
 void PutWord(std::string& out, uint32_t value) {
     for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<char>((value >> shift) & 0xFF));
@@ -102,6 +107,7 @@ public:
                                            static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
         return text;
     }
+    bool Good() const { return ok_; }
     bool Ok() const { return ok_ && at_ == bytes_.size(); }
 
 private:
@@ -204,6 +210,8 @@ std::string EncodeAnswer(uint32_t id, bool safe, const TFontPicture& picture = {
     PutWord(body, static_cast<uint32_t>(picture.width));
     PutWord(body, static_cast<uint32_t>(picture.height));
     PutString(body, picture.pixels);
+    PutWord(body, static_cast<uint32_t>(picture.faces.size()));
+    for (const std::wstring& face : picture.faces) PutWide(body, face);
     return Framed(body);
 }
 
@@ -218,10 +226,9 @@ LONG WINAPI EndOnFault(EXCEPTION_POINTERS* fault) {
 
 bool WantsPicture(const TFontDrawing& drawing) { return drawing.pictureWidth > 0 && drawing.pictureHeight > 0; }
 
-// Registers the file, draws the text as the program will, unregisters. Without a picture to send
-// back, the bitmap holds all of the text. False when the file cannot be registered.
-bool DrawsSafely(const TFontDrawing& drawing, const TFamilyBaseline& baseline, TFontPicture& picture) {
-    if (!LoadTempFont(drawing.path)) return false;
+// Draws the text as the program will with the file registered now. Without a picture to send
+// back, the bitmap holds all of the text.
+TFontPicture DrawRegistered(const TFontDrawing& drawing, const TFamilyBaseline& baseline) {
     const std::wstring face =
         drawing.face.empty() ? FaceNameOfRegisteredFile(drawing.path, nullptr, baseline) : drawing.face;
     TBitmap bitmap;
@@ -235,9 +242,49 @@ bool DrawsSafely(const TFontDrawing& drawing, const TFamilyBaseline& baseline, T
         }
     }
     DrawFaceText(bitmap.Canvas(), nullptr, face, drawing.text, 0, 0, drawing.size);
-    if (WantsPicture(drawing)) picture = TFontPicture{face, bitmap.Width(), bitmap.Height(), bitmap.Pixels()};
+    if (!WantsPicture(drawing)) return TFontPicture{};
+    return TFontPicture{face, bitmap.Width(), bitmap.Height(), bitmap.Pixels(), {}};
+}
+
+// Registers the file, draws as asked, unregisters, and writes the answers: one, or for a
+// collection's thumbnail without a face the faces' names and then one per face. False when the
+// program's end of the pipe is gone.
+bool AnswerDrawing(HANDLE output, uint32_t id, const TFontDrawing& drawing, const TFamilyBaseline& baseline,
+                   const std::function<void(const TFontDrawing&)>& beforeEach) {
+    TFontPicture picture;
+    std::vector<std::wstring> faces;
+    bool safe = false;
+    try {
+        if (beforeEach) beforeEach(drawing);
+        if (LoadTempFont(drawing.path)) {
+            safe = true;
+            if (drawing.face.empty() && WantsPicture(drawing) && TempFontFaceCount() > 1) {
+                faces = FaceNamesOfRegisteredFile(drawing.path, nullptr, baseline);
+                faces.resize(std::min(faces.size(), size_t(kMaxCollectionFaces)));
+                picture.faces = faces;
+            } else {
+                picture = DrawRegistered(drawing, baseline);
+            }
+        }
+    } catch (...) {
+        safe = false;
+    }
+    bool written = WriteAll(output, EncodeAnswer(id, safe, picture));
+    for (size_t i = 0; written && i < faces.size(); ++i) {
+        TFontDrawing one = drawing;
+        one.face = faces[i];
+        TFontPicture drawn;
+        bool drawnSafely = true;
+        try {
+            if (beforeEach) beforeEach(one);
+            drawn = DrawRegistered(one, baseline);
+        } catch (...) {
+            drawnSafely = false;
+        }
+        written = WriteAll(output, EncodeAnswer(id, drawnSafely, drawn));
+    }
     UnloadTempFont();
-    return true;
+    return written;
 }
 
 // The helper belongs to a job that is killed when its last handle closes, so it cannot outlive
@@ -271,15 +318,7 @@ int RunFontVettingHelper(HANDLE input, HANDLE output, const std::function<void(c
             baseline = TFamilyBaseline::Capture(nullptr);
             continue;
         }
-        bool safe = false;
-        TFontPicture picture;
-        try {
-            if (beforeEach) beforeEach(drawing);
-            safe = DrawsSafely(drawing, baseline, picture);
-        } catch (...) {
-            UnloadTempFont();
-        }
-        if (!WriteAll(output, EncodeAnswer(id, safe, picture))) break;
+        if (!AnswerDrawing(output, id, drawing, baseline, beforeEach)) break;
     }
     return 0;
 }
@@ -543,7 +582,9 @@ void TFontVetter::EndHelpers() {
         for (Pending& pending : helper->sent) unanswered.push_back(std::move(pending));
     }
     while (!helpers_.empty()) EndHelper(*helpers_.back());
-    std::sort(unanswered.begin(), unanswered.end(), [](const Pending& a, const Pending& b) { return a.id < b.id; });
+    // A collection's faces share their file's id and stay in their order.
+    std::stable_sort(unanswered.begin(), unanswered.end(),
+                     [](const Pending& a, const Pending& b) { return a.id < b.id; });
     Requeue(std::move(unanswered));
 }
 
@@ -604,7 +645,7 @@ void TFontVetter::Poll() {
             HandleLostHelper(helper, false);
         } else if (!helper.ready && now - helper.startedAt > kHelperStartTimeoutMs) {
             HandleLostHelper(helper, false);
-        } else if (helper.ready && !helper.sent.empty() && now - helper.oldestSince > kAnswerTimeoutMs) {
+        } else if (helper.ready && TimedOut(helper, now)) {
             HandleLostHelper(helper, true);
         } else {
             ++i;
@@ -617,6 +658,23 @@ void TFontVetter::Poll() {
         return;
     }
     SendWaiting();
+}
+
+DWORD TFontVetter::AnswerAllowanceMs(const TFontDrawing& drawing) {
+    WIN32_FILE_ATTRIBUTE_DATA state;
+    if (!GetFileAttributesExW(ExtendedLengthPath(drawing.path).c_str(), GetFileExInfoStandard, &state))
+        return kAnswerTimeoutMs;
+    const uint64_t megabytes = ((uint64_t(state.nFileSizeHigh) << 32) | state.nFileSizeLow) >> 20;
+    return kAnswerTimeoutMs + static_cast<DWORD>(std::min<uint64_t>(megabytes, 1024) * kExtraMsPerMegabyte);
+}
+
+// The file's size is looked up only for a drawing that has taken longer than any small font
+// may, so that a folder of small fonts costs no look-up.
+bool TFontVetter::TimedOut(Helper& helper, DWORD now) {
+    if (helper.sent.empty() || now - helper.oldestSince <= kAnswerTimeoutMs) return false;
+    Pending& oldest = helper.sent.front();
+    if (!oldest.allowanceMs) oldest.allowanceMs = AnswerAllowanceMs(oldest.drawing);
+    return now - helper.oldestSince > oldest.allowanceMs;
 }
 
 bool TFontVetter::ReadAnswers(Helper& helper) {
@@ -635,6 +693,9 @@ bool TFontVetter::ReadAnswers(Helper& helper) {
         picture.width = static_cast<int>(reader.Word());
         picture.height = static_cast<int>(reader.Word());
         picture.pixels = reader.String();
+        const uint32_t faceCount = reader.Word();
+        if (faceCount > kMaxCollectionFaces) return false;
+        for (uint32_t i = 0; i < faceCount && reader.Good(); ++i) picture.faces.push_back(reader.Wide());
         if (!reader.Ok()) return false;
         helper.oldestSince = lastActivity_ = GetTickCount();
         if (id == kReadyId) {
@@ -645,10 +706,28 @@ bool TFontVetter::ReadAnswers(Helper& helper) {
         }
         // Answers come in the order of the requests; anything else is a helper gone wrong.
         if (helper.sent.empty() || helper.sent.front().id != id) return false;
-        const TFontDrawing& drawing = helper.sent.front().drawing;
-        if (safe && WantsPicture(drawing) && !picture.pixels.empty()) pictures_[drawing] = std::move(picture);
+        const TFontDrawing drawing = helper.sent.front().drawing;
+        std::vector<TFontDrawing> faces;
+        if (!picture.faces.empty()) {
+            // Only a thumbnail without a face, of a file the helper could register, has faces.
+            if (!safe || !WantsPicture(drawing) || !drawing.face.empty() || !picture.pixels.empty()) return false;
+            for (const std::wstring& face : picture.faces) {
+                if (face.empty()) return false;
+                faces.push_back(drawing);
+                faces.back().face = face;
+            }
+        }
+        if (safe && WantsPicture(drawing) && (!picture.pixels.empty() || !picture.faces.empty()))
+            pictures_[drawing] = std::move(picture);
         Settle(drawing, safe ? TFontVerdict::Safe : TFontVerdict::Unsafe);
         helper.sent.pop_front();
+        // The answers for the faces follow under the same id, in this order, as if the faces had
+        // been asked for one by one.
+        for (auto face = faces.rbegin(); face != faces.rend(); ++face) {
+            verdicts_.erase(*face);
+            queued_.insert(*face);
+            helper.sent.push_front(Pending{id, *face});
+        }
     }
     return open;
 }

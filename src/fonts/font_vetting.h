@@ -36,11 +36,15 @@ struct TFontDrawing {
     auto operator<=>(const TFontDrawing&) const = default;
 };
 
-// What the helper drew for a drawing that asked for a picture.
+// What the helper drew for a drawing that asked for a picture. A picture of a collection's file
+// that named no face holds no pixels but the names of the collection's faces, in its order: the
+// helper then draws each face as a drawing of its own (`face` set), whose verdicts and pictures
+// follow, so that a face that faults or hangs costs only its own picture.
 struct TFontPicture {
     std::wstring face;
     int width = 0, height = 0;
     std::string pixels;  // as TBitmap::Pixels gives them
+    std::vector<std::wstring> faces;
 };
 
 enum class TFontVerdict : uint8_t {
@@ -82,8 +86,13 @@ int RunFontVettingHelper(HANDLE input, HANDLE output,
 // answers NoHelper and tries again after a pause.
 class TFontVetter {
 public:
-    // How long a helper may take over one drawing before it counts as hung.
+    // How long a helper may take over one drawing before it counts as hung; a large file gets
+    // kExtraMsPerMegabyte more for each megabyte (registering and naming a collection of CJK faces
+    // reads far more than a small font does).
     static constexpr DWORD kAnswerTimeoutMs = 3000;
+    static constexpr DWORD kExtraMsPerMegabyte = 250;
+    // The time a helper may take over `drawing`.
+    static DWORD AnswerAllowanceMs(const TFontDrawing& drawing);
     // Helpers that work on a long list at once; more than the machine's processors never pays.
     static constexpr int kMaxHelpers = 2;
     // After a helper could not be started, or three in a row ended before they were ready, no
@@ -146,6 +155,7 @@ private:
         uint32_t id;
         TFontDrawing drawing;
         int crashes = 0;  // helpers that died while this drawing was the oldest one they had
+        DWORD allowanceMs = 0;  // looked up once the base allowance has run out
     };
     // The program's end of a helper's standard output, read asynchronously, so that a wait for
     // an answer ends the moment bytes arrive.
@@ -194,6 +204,7 @@ private:
     void Poll();
     void KeepHelpersBusy();  // Poll, at most every few milliseconds, while drawings wait
     bool ReadAnswers(Helper& helper);  // false when the helper is gone or talks nonsense
+    bool TimedOut(Helper& helper, DWORD now);
     void HandleLostHelper(Helper& helper, bool hung);
     void Settle(const TFontDrawing& drawing, TFontVerdict verdict);
     void Requeue(std::deque<Pending> pending);

@@ -106,6 +106,8 @@ bool LoadTempFont(const std::wstring& path) {
     return TempFontLoaded;
 }
 
+size_t TempFontFaceCount() { return TempFontLoaded ? TempFontFaces : 0; }
+
 void UnloadTempFont() {
     if (TempFontPath.empty() || !TempFontLoaded) return;
     // Wine's removal of a large collection can leave one of its faces registered (Noto Sans

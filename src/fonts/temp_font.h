@@ -25,6 +25,9 @@ std::wstring FontRegistrationPath(const std::wstring& path);
 // the registration other than a small positive count. The path is remembered either way.
 bool LoadTempFont(const std::wstring& path);
 
+// The number of faces of the file registered now (several for a collection), 0 when none is.
+size_t TempFontFaceCount();
+
 // Unregisters the remembered file (every face of a collection) if it is registered, then pumps
 // messages.
 void UnloadTempFont();

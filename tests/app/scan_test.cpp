@@ -812,3 +812,111 @@ TEST_F(MainWindowTest, TheProgressTextPanelHoldsTheWholeCountAndTheProgressBarMo
 }
 
 }  // namespace
+
+namespace {
+
+// Dark pixels of a bitmap drawn on white.
+int InkOf(TBitmap& bitmap) {
+    int ink = 0;
+    for (int y = 0; y < bitmap.Height(); ++y)
+        for (int x = 0; x < bitmap.Width(); ++x) ink += GetRValue(bitmap.Canvas().Pixel(x, y)) < 128;
+    return ink;
+}
+
+TEST_F(MainWindowTest, OpenTypeFilesAndCollectionsGetARowPerFaceInTheirOrderAndLeaveNothingBehind) {
+    const std::string dir = FreshTempDir("scan-opentype");
+    // Each file with the faces its rows name, in order; an empty name is a row without a face
+    // and thumbnail, as a damaged .ttf gets.
+    const struct {
+        const char* font;
+        const char* name;
+        std::vector<std::string> faces;
+    } files[] = {
+        {"SorvaneTestA.ttf", "a.ttf", {"SorvaneTestA"}},
+        {"SorvaneOtf.otf", "b.OTF", {"SorvaneOtf"}},
+        {"SorvaneCollection.ttc", "c.ttc", {"SorvaneTtcA", "ソルヴァン集合"}},
+        {"SorvaneHeights.ttc", "h.ttc", {"SorvaneTall", "SorvaneLow"}},
+        {"SorvaneCffCollection.otc", "d.Otc", {"SorvaneOtcA", "SorvaneOtcB"}},
+        {"SorvaneKorean.ttc", "e.TTC", {"SorvaneKorean0", "SorvaneKorean1", "SorvaneKorean2", "SorvaneKorean3",
+                                       "SorvaneKorean4", "SorvaneKorean5", "SorvaneKorean6"}},
+        // The second face faults the helper's drawing, the first draws.
+        {"SorvaneCffCollection.otc", "helper-face-faults-SorvaneOtcB.otc", {"SorvaneOtcA", ""}},
+        {"bad-nocff.otf", "bad-nocff.otf", {""}},
+        {"bad-header.ttc", "bad-header.ttc", {""}},
+        {"bad-facecount.ttc", "bad-facecount.ttc", {""}},
+        {"bad-faceoffset.ttc", "bad-faceoffset.ttc", {""}},
+        {"bad-facedirectory.ttc", "bad-facedirectory.ttc", {""}},
+        {"notafont.ttf", "notafont.otc", {""}},
+    };
+    std::map<std::string, std::vector<std::string>> expected;
+    for (const auto& file : files) {
+        CopyTestFont(file.font, dir, file.name);
+        expected[file.name] = file.faces;
+    }
+    CopyTestFont("SorvaneTestB.ttf", dir, "not-listed.ttf.bak");
+    ScanRecorder recorder(*form);
+    ASSERT_TRUE(ScanFolder(dir));
+
+    // Progress by files; rows by faces, each file's together in the file's order.
+    const int fileCount = static_cast<int>(std::size(files));
+    ASSERT_EQ(recorder.reports, fileCount);
+    EXPECT_EQ(recorder.statusTexts.back(), std::to_string(fileCount) + "/" + std::to_string(fileCount));
+    std::vector<std::string> wantFiles, wantFaces;
+    for (const std::string& name : recorder.names) {
+        ASSERT_TRUE(expected.count(name)) << name;
+        for (const std::string& face : expected[name]) wantFiles.push_back(name), wantFaces.push_back(face);
+    }
+    ASSERT_EQ(Column(0), wantFiles);
+    ASSERT_EQ(Column(1), wantFaces);
+    EXPECT_EQ(form->FontImageCount, form->ListView1->Count());
+    std::map<std::string, std::vector<COLORREF>> pictures;  // by face
+    int secondFace = -1, lowFace = -1;
+    for (int row = 0; row < form->ListView1->Count(); ++row) {
+        const int image = form->ListView1->ImageIndex(row);
+        if (wantFaces[row].empty()) {
+            EXPECT_LT(image, 0) << wantFiles[row];
+            continue;
+        }
+        ASSERT_GE(image, 0) << wantFiles[row] << " " << wantFaces[row];
+        EXPECT_GT(InkOfThumbnail(*form->ImageList1, image), 100) << wantFaces[row];
+        pictures[wantFaces[row]] = PixelsOf(*form->ImageList1, image);
+        if (wantFiles[row] == "c.ttc" && wantFaces[row] == "ソルヴァン集合") secondFace = row;
+        if (wantFaces[row] == "SorvaneLow") lowFace = row;
+    }
+    // Every test face draws its characters as one box; the faces of this collection differ in
+    // its height, and a face drawn in any other font would show letters.
+    EXPECT_TRUE(pictures["SorvaneTall"] == pictures["SorvaneTtcA"]);
+    EXPECT_TRUE(pictures["SorvaneTall"] == pictures["ソルヴァン集合"]);
+    EXPECT_FALSE(pictures["SorvaneLow"] == pictures["SorvaneTall"]);
+    EXPECT_LT(InkOfThumbnail(*form->ImageList1, form->ListView1->ImageIndex(lowFace)) * 2,
+              InkOfThumbnail(*form->ImageList1, form->ListView1->ImageIndex(lowFace - 1)));
+
+    // A collection's second face, selected, previews in that face.
+    ASSERT_GE(secondFace, 0);
+    form->ListView1->SetItemIndex(secondFace);
+    PumpFor(20);
+    EXPECT_EQ(form->lblSelectedFontName->Caption(), "ソルヴァン集合");
+    EXPECT_EQ(form->lblFontFileName->WideCaption(), WideFromAnsi(dir + "\\c.ttc"));
+    form->Edit1->SetText("");
+    form->btnFontPreviewClick(form->btnFontPreview);
+    ASSERT_NE(form->Image1->Picture().Bitmap(), nullptr);
+    EXPECT_GT(InkOf(*form->Image1->Picture().Bitmap()), 100);
+    EXPECT_FALSE(form->lblPreviewNote->Visible());
+
+    // Let go by a cache of one slot and shown again, a row comes back in its own face.
+    form->Thumbnails().SetCapacity(1);
+    form->Thumbnails().Clear();
+    form->ListView1->MakeVisible(lowFace);
+    form->ListView1->Invalidate();
+    int image = -1;
+    ASSERT_TRUE(PumpUntil([&] { return (image = form->ListView1->ImageIndex(lowFace)) >= 0; }, 20000));
+    EXPECT_TRUE(PixelsOf(*form->ImageList1, image) == pictures["SorvaneLow"]);
+
+    // Nothing stays registered and every file can go.
+    EXPECT_FALSE(TempFontLoaded);
+    EXPECT_FALSE(AnyFamilyStartsWith("Sorvane"));
+    EXPECT_FALSE(AnyFamilyStartsWith("ソルヴァン"));
+    for (const auto& file : files) EXPECT_TRUE(DeleteFileA((dir + "\\" + file.name).c_str())) << file.name;
+}
+
+}  // namespace

@@ -329,3 +329,90 @@ TEST(FontVetting, StandingByKeepsOneIdleHelperAndForgetsWhatItKnew) {
     vetter.StopHelpers();
     EXPECT_TRUE(ProcessEnded(standing));
 }
+
+namespace {
+
+TEST(FontVetting, ACollectionsThumbnailNamesItsFacesAndEachFaceIsJudgedAndDrawnOnItsOwn) {
+    const std::string dir = FreshTempDir("vet-collection");
+    const std::wstring good = WideFromAnsi(dir + "\\heights.ttc");
+    const std::wstring faulting = WideFromAnsi(dir + "\\helper-face-faults-SorvaneLow.ttc");
+    ASSERT_TRUE(CopyFileW(TestFont("SorvaneHeights.ttc").c_str(), good.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(TestFont("SorvaneHeights.ttc").c_str(), faulting.c_str(), FALSE));
+    const std::wstring single = WideFromAnsi(CopyOfGoodFont(dir, "after.ttf"));
+    auto picture = [](const std::wstring& path, const std::wstring& face) {
+        return TFontDrawing{path, face, "", 30, 100, 50};
+    };
+    TFontVetter vetter;
+    vetter.Prefetch({picture(good, L""), picture(faulting, L""), picture(single, L"")});
+    const struct {
+        std::wstring path;
+        std::wstring face;
+        TFontVerdict verdict;
+    } rows[] = {
+        {good, L"SorvaneTall", TFontVerdict::Safe},
+        {good, L"SorvaneLow", TFontVerdict::Safe},
+        {faulting, L"SorvaneTall", TFontVerdict::Safe},
+        {faulting, L"SorvaneLow", TFontVerdict::Unsafe},
+    };
+    for (const std::wstring& file : {good, faulting}) {
+        ASSERT_EQ(vetter.Vet(picture(file, L"")), TFontVerdict::Safe);
+        const std::optional<TFontPicture> names = vetter.TakePicture(picture(file, L""));
+        ASSERT_TRUE(names.has_value());
+        EXPECT_EQ(names->faces, (std::vector<std::wstring>{L"SorvaneTall", L"SorvaneLow"}));
+        EXPECT_TRUE(names->pixels.empty());
+    }
+    std::vector<std::string> drawn;
+    for (const auto& row : rows) {
+        const std::string label = AnsiFromWide(row.path + L" " + row.face);
+        EXPECT_EQ(vetter.Vet(picture(row.path, row.face)), row.verdict) << label;
+        const std::optional<TFontPicture> taken = vetter.TakePicture(picture(row.path, row.face));
+        ASSERT_EQ(taken.has_value(), row.verdict == TFontVerdict::Safe) << label;
+        if (!taken) continue;
+        EXPECT_EQ(taken->face, row.face) << label;
+        EXPECT_TRUE(taken->faces.empty()) << label;
+        drawn.push_back(taken->pixels);
+    }
+    ASSERT_EQ(drawn.size(), 3u);
+    EXPECT_NE(drawn[0], drawn[1]);  // a low box and a tall one
+    EXPECT_EQ(drawn[0], drawn[2]);
+    // A single font after them is answered with its own picture, no face list.
+    ASSERT_EQ(vetter.Vet(picture(single, L"")), TFontVerdict::Safe);
+    const std::optional<TFontPicture> after = vetter.TakePicture(picture(single, L""));
+    ASSERT_TRUE(after.has_value());
+    EXPECT_EQ(after->face, L"SorvaneTestC");
+    EXPECT_TRUE(after->faces.empty());
+    vetter.StopHelpers();
+    for (const std::wstring& file : {good, faulting, single}) EXPECT_TRUE(DeleteFileW(file.c_str()));
+}
+
+TEST(FontVetting, ALargeFileGetsMoreTimeByItsSizeAndASmallOneNone) {
+    const std::string dir = FreshTempDir("vet-allowance");
+    const struct {
+        LONGLONG bytes;
+        DWORD allowance;
+    } rows[] = {
+        {0, 3000},
+        {(1 << 20) - 1, 3000},
+        {1 << 20, 3250},
+        {20LL << 20, 8000},
+        {(27LL << 20) + 12345, 9750},
+        {-1, 3000},  // no such file
+    };
+    for (const auto& row : rows) {
+        // Built piece by piece: GCC 12 misreads a chain of + on std::string as an overlapping copy.
+        std::string name = dir;
+        name.append("\\").append(std::to_string(row.bytes)).append(".ttc");
+        const std::wstring path = WideFromAnsi(name);
+        if (row.bytes >= 0) {
+            HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+            ASSERT_NE(file, INVALID_HANDLE_VALUE);
+            LARGE_INTEGER size;
+            size.QuadPart = row.bytes;
+            EXPECT_TRUE(SetFilePointerEx(file, size, nullptr, FILE_BEGIN) && SetEndOfFile(file));
+            CloseHandle(file);
+        }
+        EXPECT_EQ(TFontVetter::AnswerAllowanceMs(TFontDrawing{path, L"", "", 30}), row.allowance) << row.bytes;
+    }
+}
+
+}  // namespace

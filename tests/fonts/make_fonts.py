@@ -55,11 +55,12 @@ def box_charstring(width, box):
 
 
 def build_font(family, style="Regular", codepoints=LATIN, names=None, weight=400, japanese=False, cff=False,
-               distinct_digits=False):
+               distinct_digits=False, box_top=760):
     """A TrueType font, or with `cff` an OpenType font with PostScript outlines, whose mapped
     characters all draw one box; `names` overrides the family-name record with
     {language tag: name}. With distinct digits (TrueType only), each digit draws a box of its own
-    height, so that names differing in their digits draw differently."""
+    height, so that names differing in their digits draw differently; `box_top` is the box's
+    height, so that faces of one collection can draw differently."""
     fb = FontBuilder(UPM, isTTF=not cff)
     digits = ["digit%d" % d for d in range(10)] if distinct_digits else []
     fb.setupGlyphOrder([".notdef", "space", "box"] + digits)
@@ -72,13 +73,13 @@ def build_font(family, style="Regular", codepoints=LATIN, names=None, weight=400
         fb.setupCFF(ps_name, {"FullName": english + " " + style}, {
             ".notdef": box_charstring(500, (50, 0, 450, 700)),
             "space": box_charstring(500, None),
-            "box": box_charstring(800, (80, 0, 720, 760)),
+            "box": box_charstring(800, (80, 0, 720, box_top)),
         }, {})
     else:
         glyphs = {
             ".notdef": box_glyph(50, 0, 450, 700),
             "space": TTGlyphPen(None).glyph(),
-            "box": box_glyph(80, 0, 720, 760),
+            "box": box_glyph(80, 0, 720, box_top),
         }
         glyphs.update({name: box_glyph(80, 0, 720, 120 + 64 * d) for d, name in enumerate(digits)})
         fb.setupGlyf(glyphs)
@@ -400,6 +401,10 @@ def make_opentype_set(outdir):
     write(os.path.join(outdir, "SorvaneKorean.ttc"), collection_bytes([
         build_font(family, names={"en": family, "ko": "소르반%d" % i})
         for i, family in enumerate(KOREAN_FAMILIES)]))
+
+    # Two faces whose boxes differ in height, so that each face's drawing shows which face it is.
+    write(os.path.join(outdir, "SorvaneHeights.ttc"), collection_bytes([
+        build_font("SorvaneTall"), build_font("SorvaneLow", box_top=300)]))
 
     write(os.path.join(outdir, "bad-header.ttc"), with_u32(ttc, 4, 0x00030000))
     write(os.path.join(outdir, "bad-facecount.ttc"), with_u32(ttc, 8, 0xFFFFFFFF))

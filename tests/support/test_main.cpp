@@ -35,6 +35,11 @@ void MisbehaveWhenAsked(const TFontDrawing& drawing) {
         note(L"broken.txt");
         Sleep(INFINITE);
     }
+    // "helper-face-faults-<face>" (a collection) faults when that one of its faces is drawn.
+    const size_t faceFault = drawing.path.find(L"helper-face-faults-");
+    if (faceFault != std::wstring::npos && !drawing.face.empty() &&
+        drawing.path.compare(faceFault + 19, drawing.face.size(), drawing.face) == 0)
+        RaiseException(EXCEPTION_ACCESS_VIOLATION, 0, 0, nullptr);
     if (drawing.path.find(L"helper-hangs") != std::wstring::npos) Sleep(INFINITE);
     if (drawing.path.find(L"helper-faults") != std::wstring::npos) RaiseException(EXCEPTION_ACCESS_VIOLATION, 0, 0, nullptr);
     if (drawing.path.find(L"helper-installs") != std::wstring::npos)
