@@ -491,6 +491,9 @@ void TFontVetter::StandByIfIdle(DWORD idleMs) {
 // The caller waits for this drawing now: a preview asked for during a scan goes before the
 // rest of the folder.
 void TFontVetter::MoveToFront(const TFontDrawing& drawing) {
+    // Settled already, as when the helpers run ahead of the program: nothing to look for in a
+    // list that can hold the rest of a folder of tens of thousands.
+    if (!queued_.count(drawing)) return;
     auto same = [&](const Pending& pending) { return pending.drawing == drawing; };
     // A scan asks in the order it prefetched, so its drawing is usually with a helper already.
     for (const auto& helper : helpers_)
