@@ -1,5 +1,7 @@
 #include "widgets/list_view.h"
 
+#include "widgets/wide_text.h"
+
 #include <algorithm>
 #include <iterator>
 #include <utility>
@@ -77,16 +79,6 @@ int TListView::NextSubItem(int item) {
     return ++subItemCounts_[item];
 }
 
-void TListView::AddSubItem(int item, const std::string& text) {
-    LVITEMA sub{};
-    sub.mask = LVIF_TEXT;
-    sub.iItem = item;
-    if (!(sub.iSubItem = NextSubItem(item))) return;
-    sub.pszText = const_cast<char*>(text.c_str());
-    SendMessageA(HandleOrNull(), LVM_SETITEMTEXTA, item, reinterpret_cast<LPARAM>(&sub));
-    RowsChangedFrom(item);
-}
-
 // The list keeps its texts in UTF-16 whichever message set them, so a window made with the
 // ANSI class still takes and shows these exactly.
 void TListView::AddSubItem(int item, const std::wstring& text) {
@@ -98,6 +90,8 @@ void TListView::AddSubItem(int item, const std::wstring& text) {
     SendMessageW(HandleOrNull(), LVM_SETITEMTEXTW, item, reinterpret_cast<LPARAM>(&sub));
     RowsChangedFrom(item);
 }
+
+void TListView::AddSubItem(int item, const std::string& text) { AddSubItem(item, WideFromAnsi(text)); }
 
 std::string TListView::SubItem(int item, int index) const {
     char buffer[1024] = {};

@@ -12,15 +12,25 @@
 
 namespace {
 
-TEST(ShellTreeView, SelectingAFolderMadeAfterItsParentWasReadReportsOnlyThatFolder) {
-    TForm form(nullptr);
-    form.SetBounds(0, 0, 300, 400);
-    auto* tree = TComponent::Create<TShellTreeView>(&form);
-    tree->SetAlign(alClient);
-    tree->SetParent(&form);
-    form.Show();
+// A tree filling a shown form, recording the path of every change it reports.
+struct ShownTree {
+    ShownTree() {
+        form.SetBounds(0, 0, 300, 400);
+        tree = TComponent::Create<TShellTreeView>(&form);
+        tree->SetAlign(alClient);
+        tree->SetParent(&form);
+        form.Show();
+        tree->OnChange = [this](TComponent*, HTREEITEM) { changes.push_back(tree->Path()); };
+    }
+    TForm form{nullptr};
+    TShellTreeView* tree = nullptr;
     std::vector<std::wstring> changes;
-    tree->OnChange = [&](TComponent*, HTREEITEM) { changes.push_back(tree->Path()); };
+};
+
+TEST(ShellTreeView, SelectingAFolderMadeAfterItsParentWasReadReportsOnlyThatFolder) {
+    ShownTree shown;
+    TShellTreeView* tree = shown.tree;
+    std::vector<std::wstring>& changes = shown.changes;
     EXPECT_TRUE(changes.empty());  // building the tree selects the desktop silently
 
     std::wstring root = WideFromAnsi(FreshTempDir("tree"));
@@ -56,14 +66,9 @@ std::wstring SelectedCaption(TShellTreeView& tree) {
 // Folders named outside the code page are shown and selected by their exact names beside their
 // look-alikes, and a folder whose path passes MAX_PATH gets the whole of it.
 TEST(ShellTreeView, FoldersKeepTheirExactNamesAndWholePaths) {
-    TForm form(nullptr);
-    form.SetBounds(0, 0, 300, 400);
-    auto* tree = TComponent::Create<TShellTreeView>(&form);
-    tree->SetAlign(alClient);
-    tree->SetParent(&form);
-    form.Show();
-    std::vector<std::wstring> changes;
-    tree->OnChange = [&](TComponent*, HTREEITEM) { changes.push_back(tree->Path()); };
+    ShownTree shown;
+    TShellTreeView* tree = shown.tree;
+    std::vector<std::wstring>& changes = shown.changes;
 
     const std::wstring root = WideFromAnsi(FreshTempDir("tree-names"));
     const std::wstring names[] = {L"Café", L"Cafe", L"한글", L"音符🎵", L"ソ表", std::wstring(240, L'x')};

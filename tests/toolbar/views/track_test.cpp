@@ -38,6 +38,16 @@ public:
 
 class TrackTest : public testing::Test {
 protected:
+    // An item whose click is logged, kept in quarantine once freed so that a later use shows;
+    // its parent frees it.
+    TTBItem* AddQuarantinedItem(TTBCustomItem* parent, const char* caption, bool submenu) {
+        auto* item = new Quarantined<TTBItem>(nullptr);  // the parent frees it
+        item->SetCaption(caption);
+        if (submenu) item->SetItemStyle(item->ItemStyle() | isfSubmenu);
+        item->OnClick = [this, caption](TComponent*) { log.push_back(caption); };
+        parent->Add(item);
+        return item;
+    }
     void SetUp() override {
         ResetSystemSeams();
         installedFactory = PopupFactory();
@@ -299,13 +309,8 @@ TEST_F(TrackTest, ComingBackToAnOpenSubmenuWithinTheDelayKeepsItOpen) {
 // item just clicked, or the menu the pointer is in. Freed items and views stay quarantined: a
 // later use faults or shows.
 TEST_F(TrackTest, ASelectionHandlerMayFreeTheClickedItemOrTheOpenMenu) {
-    auto addItem = [&](TTBCustomItem* parent, const char* caption, bool submenu) {
-        auto* item = new Quarantined<TTBItem>(nullptr);  // the parent frees it
-        item->SetCaption(caption);
-        if (submenu) item->SetItemStyle(item->ItemStyle() | isfSubmenu);
-        item->OnClick = [this, caption](TComponent*) { log.push_back(caption); };
-        parent->Add(item);
-        return item;
+    auto addItem = [this](TTBCustomItem* parent, const char* caption, bool submenu) {
+        return AddQuarantinedItem(parent, caption, submenu);
     };
     // The bar item's deselection, as the loop ends, frees its menu and the item clicked in it.
     TTBItem* file = addItem(bar.root, "&File", true);
@@ -372,13 +377,8 @@ TEST_F(TrackTest, ASelectionHandlerMayFreeTheMenuOrTheBarUnderTheKeyboardOrAScre
         SCOPED_TRACE(row.name);
         auto own = std::make_unique<TestBar>(RECT{60, 60, 400, 90});
         bool armed = false;
-        auto add = [&](TTBCustomItem* parent, const char* caption, bool submenu) {
-            auto* item = new Quarantined<TTBItem>(nullptr);  // the parent frees it
-            item->SetCaption(caption);
-            if (submenu) item->SetItemStyle(item->ItemStyle() | isfSubmenu);
-            item->OnClick = [this, caption](TComponent*) { log.push_back(caption); };
-            parent->Add(item);
-            return item;
+        auto add = [this](TTBCustomItem* parent, const char* caption, bool submenu) {
+            return AddQuarantinedItem(parent, caption, submenu);
         };
         TTBItem* file = add(own->root, "&File", true);
         TTBItem* edit = add(own->root, "&Edit", true);
