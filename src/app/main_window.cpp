@@ -8,7 +8,6 @@
 #include "fonts/temp_font.h"
 #include "widgets/directory.h"
 #include "widgets/exception.h"
-#include "widgets/path_text.h"
 #include "widgets/wide_text.h"
 
 namespace {

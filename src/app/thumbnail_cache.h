@@ -23,7 +23,6 @@ public:
     int Capacity() const { return capacity_; }
     // Takes effect from the next Clear.
     void SetCapacity(int capacity) { nextCapacity_ = capacity > 0 ? capacity : 1; }
-    int RowCount() const { return static_cast<int>(slots_.size()); }
 
 private:
     struct Entry {

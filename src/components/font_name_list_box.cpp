@@ -186,6 +186,7 @@ void TFontNameListBox::RebuildItems() {
 
 void TFontNameListBox::Refill(const std::string& keep) {
     savedValue_ = keep;
+    samples_.clear();
     FillItems();
     // The cleared list had no selection, so this always selects something and reports it.
     SetValue(savedValue_);
@@ -284,11 +285,12 @@ void TFontNameListBox::DrawFontItem(int index, const RECT& rect, TCanvas& canvas
     // still be found by name, and a sample of what it does draw after it.
     std::wstring sample;
     if (textFontFace_) {
-        TFont own;
-        own = canvas.Font();
+        const TFont own = canvas.Font();
         canvas.Font().SetName(text);
         canvas.Font().SetCharset(DEFAULT_CHARSET);
-        sample = FaceSampleFor(canvas, text);
+        auto known = samples_.find(text);
+        if (known == samples_.end()) known = samples_.emplace(text, FaceSampleFor(canvas, text)).first;
+        sample = known->second;
         if (!sample.empty()) canvas.Font() = own;
     }
     int indent = 2;

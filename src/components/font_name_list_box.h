@@ -1,4 +1,5 @@
 #pragma once
+#include <unordered_map>
 #include <cstdint>
 #include <string>
 
@@ -93,6 +94,9 @@ private:
     bool iconVisible_ = true;
     TControl* changeControl_ = nullptr;
     bool textFontFace_ = false;
+    // The sample each face drew, found once: finding it can read the face's whole character
+    // map, and the list paints its rows again and again.
+    mutable std::unordered_map<std::string, std::wstring> samples_;
     TStringList invisibleFontNames_;
     std::string pendingValue_;
     std::string savedValue_;

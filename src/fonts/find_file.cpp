@@ -74,12 +74,6 @@ bool MatchesUpperMask(const Text& name, const Text& mask) {
     return MatchesPatternOf(n.base, m.base) && MatchesPatternOf(n.extension, m.extension);
 }
 
-std::wstring UpperCaseWide(const std::wstring& text) {
-    std::wstring upper = text;
-    if (!upper.empty()) CharUpperBuffW(upper.data(), static_cast<DWORD>(upper.size()));
-    return upper;
-}
-
 template <class Name>
 bool MatchesAnyMaskOf(const Name& name, const std::vector<std::string>& masks) {
     if (masks.empty()) return true;

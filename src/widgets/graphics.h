@@ -48,8 +48,7 @@ public:
     void SetName(const std::string& name);
     // A face name from a font file, made with CreateFontIndirectW so that a name outside the
     // code page, or longer than 31 bytes in it, names the face exactly. Name() holds its
-    // code-page look-alike; SetName replaces it. Empty when the name was set through SetName.
-    const std::wstring& WideName() const { return wideName_; }
+    // code-page look-alike; SetName replaces it.
     void SetWideName(const std::wstring& name);
     int Height() const { return height_; }  // negative: character height in pixels
     void SetHeight(int height);

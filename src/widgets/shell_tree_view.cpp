@@ -44,14 +44,9 @@ std::wstring ChildPath(IShellFolder* parent, const std::wstring& parentPath, LPC
     return path;
 }
 
-std::wstring Upper(std::wstring s) {
-    if (!s.empty()) CharUpperBuffW(s.data(), static_cast<DWORD>(s.size()));
-    return s;
-}
-
 bool PathWithin(const std::wstring& target, const std::wstring& folder) {
     if (folder.empty()) return false;
-    std::wstring t = Upper(target), f = Upper(folder);
+    std::wstring t = UpperCaseWide(target), f = UpperCaseWide(folder);
     if (t == f) return true;
     f = AddBackslash(f);
     return t.compare(0, f.size(), f) == 0;
@@ -158,14 +153,14 @@ void TShellTreeView::Populate(HTREEITEM item) {
 
     struct Child { std::wstring name; LPITEMIDLIST absolute; std::wstring path; bool hasChildren; };
     std::vector<Child> found;
+    // The desktop merges folders of several places: its own path says nothing of theirs.
+    const std::wstring parentPath = node->pidl->mkid.cb != 0 ? node->path : std::wstring();
     LPITEMIDLIST relative = nullptr;
     while (children->Next(1, &relative, nullptr) == S_OK) {
         SFGAOF attributes = SFGAO_FOLDER | SFGAO_HASSUBFOLDER | SFGAO_FILESYSTEM;
         folder->GetAttributesOf(1, const_cast<LPCITEMIDLIST*>(&relative), &attributes);
         if (attributes & SFGAO_FOLDER) {
             LPITEMIDLIST absolute = ILCombine(node->pidl, relative);
-            // The desktop merges folders of several places: its own path says nothing of theirs.
-            const std::wstring parentPath = node->pidl->mkid.cb != 0 ? node->path : std::wstring();
             found.push_back({DisplayName(folder.p, relative), absolute,
                              ChildPath(folder.p, parentPath, relative, absolute, attributes),
                              (attributes & SFGAO_HASSUBFOLDER) != 0});
@@ -250,7 +245,7 @@ bool TShellTreeView::SelectPath(const std::wstring& path) {
     bool found = false;
     for (int depth = 0; item && depth < 64; ++depth) {
         Node* node = NodeOf(item);
-        if (node && Upper(node->path) == Upper(wanted) && depth > 0) {
+        if (node && UpperCaseWide(node->path) == UpperCaseWide(wanted) && depth > 0) {
             found = true;
             break;
         }

@@ -19,6 +19,12 @@ std::string AnsiFromWide(const std::wstring& text) {
     return ansi;
 }
 
+std::wstring UpperCaseWide(const std::wstring& text) {
+    std::wstring upper = text;
+    if (!upper.empty()) CharUpperBuffW(upper.data(), static_cast<DWORD>(upper.size()));
+    return upper;
+}
+
 bool EndsWithBackslash(const std::wstring& path) { return !path.empty() && path.back() == L'\\'; }
 
 std::wstring AddBackslash(const std::wstring& path) { return EndsWithBackslash(path) ? path : path + L"\\"; }

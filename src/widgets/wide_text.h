@@ -12,6 +12,9 @@ std::wstring WideFromAnsi(const std::string& text);
 // system's look-alikes or "?". Never use the result to reach a file.
 std::string AnsiFromWide(const std::wstring& text);
 
+// Locale-aware upper-casing, as the file system compares names.
+std::wstring UpperCaseWide(const std::wstring& text);
+
 // Path texts in UTF-16, where only a backslash ends a folder (no double-byte trail bytes).
 bool EndsWithBackslash(const std::wstring& path);
 std::wstring AddBackslash(const std::wstring& path);
