@@ -207,13 +207,14 @@ void TfrmMain::ShellTreeView1Change(TComponent*, HTREEITEM) {
     SilentCall([this] {
         const std::wstring folder = ShellTreeView1->Path();
         // A virtual folder (the computer) has no path and holds no files.
-        std::vector<std::wstring> files;
-        const int count = folder.empty() ? 0 : CountFiles(folder, files);
+        scanFiles_.clear();
+        prefetched_ = 0;
+        const int count = folder.empty() ? 0 : CountFiles(folder, scanFiles_);
         if (count > 0) {
             // The helpers start first, so that their start overlaps all that comes before the
             // first file, and work through the folder ahead of the scan.
             vetter_.StartHelpers(count);
-            PrefetchThumbnails(files);
+            PrefetchAhead(0);
         }
         thumbnails_->Clear();
         ListView1->Clear();
@@ -241,6 +242,7 @@ void TfrmMain::ShellTreeView1Change(TComponent*, HTREEITEM) {
     // idle helper outlives the scan: the next scan starts without waiting for one.
     SilentCall([this] { vetter_.StandBy(); });
     scanBaseline_.reset();
+    scanFiles_ = {};
     // The hourglass stays from the first file to the last, instead of flickering between files.
     Screen->SetCursor(crDefault);
     ShellTreeView1->SetEnabled(true);
@@ -264,10 +266,11 @@ void TfrmMain::FindFile1Find(const std::wstring& FileName, const std::wstring& P
     if (scanDisplay_) scanDisplay_->ShowIfDue();
     Cancel = StopFlag;
     StatusProgressBar1->SetPosition(StatusProgressBar1->Position() + 1);
+    SilentCall([this] { PrefetchAhead(StatusProgressBar1->Position()); });
     StatusBar1->SetPanelText(0, std::to_string(StatusProgressBar1->Position()) + "/" +
                                     std::to_string(StatusProgressBar1->Max()));
     SilentCall([&] {
-        Application->ProcessMessages();
+        PumpIfDue();
         Screen->SetCursor(crHourGlass);
         const std::wstring path = Path + FileName;
         if (FontRegistrationPath(path).empty()) {
@@ -298,7 +301,14 @@ void TfrmMain::FindFile1Find(const std::wstring& FileName, const std::wstring& P
             AddRowDrawnHere(FileName, path, drawable);
         }
     });
+    PumpIfDue();
+}
+
+void TfrmMain::PumpIfDue() {
+    const DWORD now = GetTickCount();
+    if (now - pumpedAt_ < kScanPumpMs) return;
     Application->ProcessMessages();
+    pumpedAt_ = GetTickCount();
 }
 
 int TfrmMain::AddRow(const std::wstring& fileName, const std::wstring& path, bool drawable) {
@@ -366,20 +376,17 @@ TFontDrawing TfrmMain::ThumbnailDrawing(const std::wstring& path, const std::wst
     return TFontDrawing{path, face, "", kThumbnailPoints, ImageList1->Width(), ImageList1->Height()};
 }
 
-void TfrmMain::PrefetchThumbnails(const std::vector<std::wstring>& files) {
-    std::vector<TFontDrawing> drawings;
-    DWORD lastPump = GetTickCount();
-    size_t entries = 0;
-    for (const std::wstring& path : files) {
-        PumpNowAndThen(lastPump, ++entries);
-        if (!FontRegistrationPath(path).empty()) drawings.push_back(ThumbnailDrawing(path));
-        // Handed over in parts, each write of requests as large as before.
-        if (drawings.size() == kPrefetchPart) {
-            vetter_.Prefetch(drawings);
-            drawings.clear();
+void TfrmMain::PrefetchAhead(size_t reported) {
+    const size_t wanted = std::min(scanFiles_.size(), reported + kPrefetchAhead);
+    while (prefetched_ < wanted) {
+        // Handed over in parts, each one write of requests.
+        std::vector<TFontDrawing> drawings;
+        for (const size_t end = std::min(wanted, prefetched_ + kPrefetchPart); prefetched_ < end; ++prefetched_) {
+            const std::wstring& path = scanFiles_[prefetched_];
+            if (!FontRegistrationPath(path).empty()) drawings.push_back(ThumbnailDrawing(path));
         }
+        vetter_.Prefetch(drawings);
     }
-    vetter_.Prefetch(drawings);
 }
 
 bool TfrmMain::MayDraw(const TFontDrawing& drawing) {
@@ -401,7 +408,8 @@ void TfrmMain::ShowUnvetted() {
 void TfrmMain::AddThumbnail(int row, const std::wstring& face, const TFontPicture* drawn) {
     // Slots past the table's end get no hidden image; the row still gets its thumbnail.
     const bool keep = FontImageCount >= 0 && FontImageCount < std::min(FontImageLimit, kFontImageSlots);
-    auto image = std::make_unique<TImage>(this);
+    // A picture from the helper needs no image of its own.
+    auto image = keep || !drawn ? std::make_unique<TImage>(this) : nullptr;
     bool stored = false;
     if (drawn) {
         // The helper drew only what the list keeps of a picture drawn here: its cell.

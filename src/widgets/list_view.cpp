@@ -17,7 +17,8 @@ TListView::TListView(TComponent* owner) : TWinControl(owner) {
 void TListView::CreateParams(TCreateParams& params) {
     TWinControl::CreateParams(params);
     params.ClassName = WC_LISTVIEWA;
-    params.Style = WS_CHILD | WS_CLIPSIBLINGS | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL | LVS_SHAREIMAGELISTS;
+    params.Style = WS_CHILD | WS_CLIPSIBLINGS | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL | LVS_SHAREIMAGELISTS |
+                   LVS_OWNERDATA;
     params.ExStyle = WS_EX_CLIENTEDGE;
 }
 
@@ -25,6 +26,8 @@ void TListView::AfterCreateWnd() {
     HWND h = HandleOrNull();
     DWORD ex = LVS_EX_FULLROWSELECT | (gridLines_ ? LVS_EX_GRIDLINES : 0);
     SendMessageA(h, LVM_SETEXTENDEDLISTVIEWSTYLE, ex, ex);
+    // The texts go to the window in UTF-16, so that names outside the code page show exactly.
+    SendMessageA(h, CCM_SETUNICODEFORMAT, TRUE, 0);
     for (size_t i = 0; i < columns_.size(); ++i) {
         LVCOLUMNA column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH;
@@ -33,6 +36,8 @@ void TListView::AfterCreateWnd() {
         SendMessageA(h, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
     }
     if (smallImages_) SendMessageA(h, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(smallImages_->Handle()));
+    shownCount_ = -1;  // a new window knows of no row
+    ShowRowCount();
 }
 
 void TListView::AddColumn(const std::string& caption, int width) {
@@ -53,86 +58,59 @@ void TListView::SetSmallImages(TImageList* images) {
     }
 }
 
-int TListView::Count() const {
-    HWND h = HandleOrNull();
-    return h ? static_cast<int>(SendMessageA(h, LVM_GETITEMCOUNT, 0, 0)) : 0;
-}
+int TListView::Count() const { return static_cast<int>(rows_.size()); }
 
 int TListView::AddItem(const std::string& caption, int image) {
-    HWND h = Handle();
-    LVITEMA item{};
-    item.mask = LVIF_TEXT | LVIF_IMAGE;
-    item.iItem = Count();
-    item.pszText = const_cast<char*>(caption.c_str());
-    item.iImage = image;
-    int index = static_cast<int>(SendMessageA(h, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-    if (index >= 0) {
-        RowsChangedFrom(index);
-        if (static_cast<size_t>(index) >= subItemCounts_.size()) subItemCounts_.resize(index + 1, 0);
-        subItemCounts_[index] = 0;
-    }
+    const int index = Count();
+    rows_.push_back(Row{image, {WideFromAnsi(caption)}});
+    RowsChangedFrom(index);
+    ShowRowCount();
     return index;
 }
 
-int TListView::NextSubItem(int item) {
-    if (item < 0 || item >= Count() || static_cast<size_t>(item) >= subItemCounts_.size()) return 0;
-    return ++subItemCounts_[item];
+void TListView::ShowRowCount() {
+    HWND h = HandleOrNull();
+    if (!h || Updating() || shownCount_ == Count()) return;
+    // Only the rows from the first new one down are painted, and the view stays where it is.
+    SendMessageA(h, LVM_SETITEMCOUNT, rows_.size(), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+    shownCount_ = Count();
 }
 
-// The list keeps its texts in UTF-16 whichever message set them, so a window made with the
-// ANSI class still takes and shows these exactly.
 void TListView::AddSubItem(int item, const std::wstring& text) {
-    LVITEMW sub{};
-    sub.mask = LVIF_TEXT;
-    sub.iItem = item;
-    if (!(sub.iSubItem = NextSubItem(item))) return;
-    sub.pszText = const_cast<wchar_t*>(text.c_str());
-    SendMessageW(HandleOrNull(), LVM_SETITEMTEXTW, item, reinterpret_cast<LPARAM>(&sub));
+    if (item < 0 || item >= Count()) return;
+    rows_[item].texts.push_back(text);
     RowsChangedFrom(item);
+    if (!Updating()) RedrawItem(item);
 }
 
 void TListView::AddSubItem(int item, const std::string& text) { AddSubItem(item, WideFromAnsi(text)); }
 
-std::string TListView::SubItem(int item, int index) const {
-    char buffer[1024] = {};
-    LVITEMA sub{};
-    sub.iSubItem = index + 1;
-    sub.pszText = buffer;
-    sub.cchTextMax = sizeof(buffer);
-    if (HWND h = HandleOrNull()) SendMessageA(h, LVM_GETITEMTEXTA, item, reinterpret_cast<LPARAM>(&sub));
-    return buffer;
-}
+std::string TListView::SubItem(int item, int index) const { return AnsiFromWide(WideSubItem(item, index)); }
 
 std::wstring TListView::WideSubItem(int item, int index) const {
-    wchar_t buffer[1024] = {};
-    LVITEMW sub{};
-    sub.iSubItem = index + 1;
-    sub.pszText = buffer;
-    sub.cchTextMax = static_cast<int>(std::size(buffer));
-    if (HWND h = HandleOrNull()) SendMessageW(h, LVM_GETITEMTEXTW, item, reinterpret_cast<LPARAM>(&sub));
-    return buffer;
+    if (item < 0 || item >= Count() || index < 0) return std::wstring();
+    const std::vector<std::wstring>& texts = rows_[item].texts;
+    return static_cast<size_t>(index) + 1 < texts.size() ? texts[index + 1] : std::wstring();
 }
 
 void TListView::SetImageIndex(int item, int image) {
-    LVITEMA row{};
-    row.mask = LVIF_IMAGE;
-    row.iItem = item;
-    row.iImage = image;
-    if (HWND h = HandleOrNull()) SendMessageA(h, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&row));
+    if (item < 0 || item >= Count()) return;
+    rows_[item].image = image;
     RowsChangedFrom(item);
+    if (!Updating()) RedrawItem(item);
 }
 
-int TListView::ImageIndex(int item) const {
-    LVITEMA row{};
-    row.mask = LVIF_IMAGE;
-    row.iItem = item;
-    if (HWND h = HandleOrNull()) SendMessageA(h, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&row));
-    return row.iImage;
+int TListView::ImageIndex(int item) const { return item >= 0 && item < Count() ? ShownImage(item) : I_IMAGENONE; }
+
+int TListView::ShownImage(int item) const {
+    const int image = rows_[item].image;
+    return image == I_IMAGECALLBACK && OnGetImageIndex ? OnGetImageIndex(item) : image;
 }
 
 void TListView::Clear() {
+    rows_.clear();
     if (HWND h = HandleOrNull()) SendMessageA(h, LVM_DELETEALLITEMS, 0, 0);
-    subItemCounts_.clear();
+    shownCount_ = 0;
     RowsChangedFrom(0);
 }
 
@@ -144,6 +122,7 @@ void TListView::UpdatesReleased() {
     const int first = std::exchange(firstChangedRow_, -1);
     HWND h = HandleOrNull();
     if (!h) return;
+    ShowRowCount();
     // The list updates its scroll bars here and asks to repaint all of itself.
     SendMessageA(h, WM_SETREDRAW, TRUE, 0);
     ValidateRect(h, nullptr);
@@ -178,16 +157,76 @@ void TListView::RedrawItem(int item) {
 }
 
 void TListView::MakeVisible(int item) {
-    if (HWND h = HandleOrNull()) SendMessageA(h, LVM_ENSUREVISIBLE, item, FALSE);
+    HWND h = HandleOrNull();
+    if (!h) return;
+    // A row added while updates are held is not in the window yet.
+    if (item >= shownCount_ && item < Count()) {
+        SendMessageA(h, LVM_SETITEMCOUNT, rows_.size(), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+        shownCount_ = Count();
+    }
+    SendMessageA(h, LVM_ENSUREVISIBLE, item, FALSE);
+}
+
+// The two forms of the notice differ only in the text's type.
+void TListView::FillDisplayInfo(NMLVDISPINFOW& info, bool wide) const {
+    LVITEMW& item = info.item;
+    if (item.iItem < 0 || item.iItem >= Count()) return;
+    const Row& row = rows_[item.iItem];
+    if ((item.mask & LVIF_IMAGE) && item.iSubItem == 0) item.iImage = ShownImage(item.iItem);
+    if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
+    static const std::wstring kNone;
+    const std::wstring& text =
+        item.iSubItem >= 0 && static_cast<size_t>(item.iSubItem) < row.texts.size() ? row.texts[item.iSubItem] : kNone;
+    if (wide) {
+        const size_t length = std::min(text.size(), static_cast<size_t>(item.cchTextMax - 1));
+        std::copy_n(text.data(), length, item.pszText);
+        item.pszText[length] = L'\0';
+        return;
+    }
+    // Cut before a double-byte character that would not fit whole.
+    const std::string ansi = AnsiFromWide(text);
+    auto* out = reinterpret_cast<char*>(item.pszText);
+    size_t length = 0;
+    while (length < ansi.size()) {
+        const size_t step = IsDBCSLeadByte(static_cast<BYTE>(ansi[length])) ? 2 : 1;
+        if (length + step > static_cast<size_t>(item.cchTextMax - 1)) break;
+        length += step;
+    }
+    std::copy_n(ansi.data(), length, out);
+    out[length] = '\0';
+}
+
+// Typing in the list looks for a row by its caption, from the row after the focused one and
+// round to the start.
+int TListView::FindCaption(const NMLVFINDITEMW& find, bool wide) const {
+    const LVFINDINFOW& info = find.lvfi;
+    if (!(info.flags & (LVFI_STRING | LVFI_PARTIAL)) || !info.psz || rows_.empty()) return -1;
+    const std::wstring wanted = wide ? std::wstring(info.psz) : WideFromAnsi(reinterpret_cast<const char*>(info.psz));
+    const bool partial = info.flags & LVFI_PARTIAL;
+    const int count = Count();
+    const int start = std::clamp(find.iStart, 0, count);
+    for (int i = 0; i < count; ++i) {
+        const int at = (start + i) % count;
+        const std::wstring& caption = rows_[at].texts.front();
+        if (partial && caption.size() < wanted.size()) continue;
+        const size_t compared = partial ? wanted.size() : caption.size();
+        if (CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, caption.data(), static_cast<int>(compared),
+                           wanted.data(), static_cast<int>(wanted.size())) == CSTR_EQUAL)
+            return at;
+    }
+    return -1;
 }
 
 bool TListView::Notify(NMHDR& header, LRESULT& result) {
     if (header.code == LVN_GETDISPINFOA || header.code == LVN_GETDISPINFOW) {
-        // The two forms differ only in the text's type, which is not asked for here.
-        auto& info = reinterpret_cast<NMLVDISPINFOA&>(header);
-        if ((info.item.mask & LVIF_IMAGE) && OnGetImageIndex) info.item.iImage = OnGetImageIndex(info.item.iItem);
+        FillDisplayInfo(reinterpret_cast<NMLVDISPINFOW&>(header), header.code == LVN_GETDISPINFOW);
         return true;
     }
+    if (header.code == LVN_ODFINDITEMA || header.code == LVN_ODFINDITEMW) {
+        result = FindCaption(reinterpret_cast<NMLVFINDITEMW&>(header), header.code == LVN_ODFINDITEMW);
+        return true;
+    }
+    if (header.code == LVN_ODCACHEHINT) return true;
     if (header.code == LVN_DELETEALLITEMS) {
         // Nothing here needs a notice per row; without this answer a clear sends one for each.
         result = TRUE;

@@ -4,7 +4,10 @@
 
 using TLVSelectItemEvent = std::function<void(TComponent* Sender, int Item, bool Selected)>;
 
-// A report-style list: rows of a caption and sub-items under column headers.
+// A report-style list: rows of a caption and sub-items under column headers. The rows live
+// here and the list's window asks for those it shows (an owner-data list): under Wine, inserting
+// a row into the window's own store cost as much as handling a font, and that store held most
+// of the memory a row of a large folder cost.
 class TListView : public TWinControl {
 public:
     explicit TListView(TComponent* owner);
@@ -49,11 +52,20 @@ protected:
 
 private:
     void RowsChangedFrom(int item);
-    // The next sub-item's index in `item`; 0 when there is no such row.
-    int NextSubItem(int item);
+    // Tells the window how many rows there are, unless updates are held.
+    void ShowRowCount();
+    // The row's image as the window shows it: a callback row asks OnGetImageIndex.
+    int ShownImage(int item) const;
+    void FillDisplayInfo(NMLVDISPINFOW& info, bool wide) const;
+    int FindCaption(const NMLVFINDITEMW& find, bool wide) const;
     struct Column { std::string caption; int width; };
+    struct Row {
+        int image = I_IMAGENONE;
+        std::vector<std::wstring> texts;  // the caption, then the sub-items
+    };
     std::vector<Column> columns_;
-    std::vector<int> subItemCounts_;
+    std::vector<Row> rows_;
+    int shownCount_ = 0;  // the rows the window knows of
     TImageList* smallImages_ = nullptr;
     bool gridLines_ = false;
     int firstChangedRow_ = -1;  // while held; -1: none
