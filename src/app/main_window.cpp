@@ -18,25 +18,31 @@ const char kUnvettedText[] = "フォントを検査できませんでした";
 
 // --- the main window --------------------------------------------------------------------------
 
-TScanDisplay::TScanDisplay(std::vector<TWinControl*> controls, TScanDisplay*& slot)
-    : controls_(std::move(controls)), slot_(slot), shownAt_(GetTickCount()) {
-    for (TWinControl* control : controls_) control->BeginUpdate();
+TScanDisplay::TScanDisplay(const std::vector<TShown>& controls, TScanDisplay*& slot)
+    : slot_(slot), checkedAt_(GetTickCount()) {
+    for (const TShown& shown : controls) {
+        // Every control shows itself first after kScanPaintIntervalMs.
+        controls_.push_back(TEntry{shown, checkedAt_ + kScanPaintIntervalMs - shown.intervalMs});
+        shown.control->BeginUpdate();
+    }
     slot_ = this;
 }
 
 TScanDisplay::~TScanDisplay() {
     slot_ = nullptr;
-    for (TWinControl* control : controls_) control->EndUpdate();
+    for (TEntry& entry : controls_) entry.shown.control->EndUpdate();
 }
 
 void TScanDisplay::ShowIfDue() {
     const DWORD now = GetTickCount();
-    if (now - shownAt_ < kScanPaintIntervalMs) return;
-    shownAt_ = now;
-    for (TWinControl* control : controls_) {
-        control->EndUpdate();
-        control->Update();
-        control->BeginUpdate();
+    if (now - checkedAt_ < kScanPaintIntervalMs) return;
+    checkedAt_ = now;
+    for (TEntry& entry : controls_) {
+        if (now - entry.shownAt < entry.shown.intervalMs) continue;
+        entry.shownAt = now;
+        entry.shown.control->EndUpdate();
+        entry.shown.control->Update();
+        entry.shown.control->BeginUpdate();
     }
 }
 
@@ -57,12 +63,15 @@ int CountFiles(const std::wstring& folder, std::vector<std::wstring>& files) {
     int count = 0;
     size_t entries = 0;
     DWORD lastPump = GetTickCount();
-    ForEachDirectoryEntry(prefix + L"*", [&](const WIN32_FIND_DATAW& entry) {
-        PumpNowAndThen(lastPump, ++entries);
-        if (!MatchesAnyMask(std::wstring(entry.cFileName), kFontFileMasks)) return;
-        ++count;
-        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) files.push_back(prefix + entry.cFileName);
-    });
+    ForEachDirectoryEntry(
+        prefix + L"*",
+        [&](const WIN32_FIND_DATAW& entry) {
+            PumpNowAndThen(lastPump, ++entries);
+            if (!MatchesAnyMask(std::wstring(entry.cFileName), kFontFileMasks)) return;
+            ++count;
+            if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) files.push_back(prefix + entry.cFileName);
+        },
+        [] { Application->ProcessMessages(); });
     return count;
 }
 
@@ -82,10 +91,13 @@ TfrmMain::TfrmMain(TComponent* owner)
     DoCreate();
     // The first scan or preview finds a helper ready: starting one costs a folder of a hundred
     // fonts as much as scanning it. It starts once the window has shown itself and nothing is
-    // waiting, so that the window does not wait for it.
+    // waiting, so that the window does not wait for it; so does the thread that looks at folders.
     helperStartKey_ = Application->AddIdleHandler([this] {
         Application->RemoveIdleHandler(std::exchange(helperStartKey_, 0));
-        SilentCall([this] { vetter_.StartHelpers(1); });
+        SilentCall([this] {
+            vetter_.StartHelpers(1);
+            StartDirectoryReader();
+        });
     });
 }
 
@@ -232,7 +244,10 @@ void TfrmMain::ShellTreeView1Change(TComponent*, HTREEITEM) {
             FindFile1->SetFolderName(folder);
             FindFile1->SetIsFindSub(false);
             FindFile1->SetFileMask(kFontFileMasks);
-            TScanDisplay display({ListView1, StatusBar1, StatusProgressBar1}, scanDisplay_);
+            TScanDisplay display({{ListView1, kScanListShowIntervalMs},
+                                  {StatusBar1, kScanPaintIntervalMs},
+                                  {StatusProgressBar1, kScanPaintIntervalMs}},
+                                 scanDisplay_);
             FindFile1->Execute();
         }
         if (unvetted_) ShowUnvetted();
@@ -382,7 +397,8 @@ void TfrmMain::PrefetchAhead(size_t reported) {
         // Handed over in parts, each one write of requests.
         std::vector<TFontDrawing> drawings;
         for (const size_t end = std::min(wanted, prefetched_ + kPrefetchPart); prefetched_ < end; ++prefetched_) {
-            const std::wstring& path = scanFiles_[prefetched_];
+            // The drawing holds the path from here on.
+            const std::wstring path = std::move(scanFiles_[prefetched_]);
             if (!FontRegistrationPath(path).empty()) drawings.push_back(ThumbnailDrawing(path));
         }
         vetter_.Prefetch(drawings);

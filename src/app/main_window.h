@@ -34,9 +34,12 @@ class TFamilyBaseline;
 
 // The size of the face name in a thumbnail.
 constexpr int kThumbnailPoints = 30;
-// A scan shows the list and its progress at most this often: under Wine each showing (scroll
-// bars, new rows, status text, progress bar) costs about as much as handling five files.
+// A scan shows its progress at most this often: under Wine each showing (status text, progress
+// bar) costs about as much as handling five files.
 constexpr DWORD kScanPaintIntervalMs = 100;
+// The list's new rows are shown at most this often, the first time with the progress: a new row
+// count repaints the list's scroll bar, ten milliseconds under Wine.
+constexpr DWORD kScanListShowIntervalMs = 500;
 // A scan answers the window's messages at most this often between files: under Wine each look
 // at the queue costs a call to the server, which cost a scan of small fonts a tenth of its time.
 constexpr DWORD kScanPumpMs = 10;
@@ -65,17 +68,25 @@ inline const std::vector<std::string> kFontFileMasks = {"*.ttf", "*.otf", "*.ttc
 // progress are shown as they are at most every kScanPaintIntervalMs, and in full at the end.
 class TScanDisplay {
 public:
+    struct TShown {
+        TWinControl* control;
+        DWORD intervalMs;  // at least kScanPaintIntervalMs
+    };
     // Points `slot` at itself while it lives.
-    TScanDisplay(std::vector<TWinControl*> controls, TScanDisplay*& slot);
+    TScanDisplay(const std::vector<TShown>& controls, TScanDisplay*& slot);
     ~TScanDisplay();
     TScanDisplay(const TScanDisplay&) = delete;
     TScanDisplay& operator=(const TScanDisplay&) = delete;
     void ShowIfDue();
 
 private:
-    std::vector<TWinControl*> controls_;
+    struct TEntry {
+        TShown shown;
+        DWORD shownAt;
+    };
+    std::vector<TEntry> controls_;
     TScanDisplay*& slot_;
-    DWORD shownAt_;
+    DWORD checkedAt_;
 };
 
 // One thumbnail slot per reported file of the current scan.
@@ -224,7 +235,8 @@ private:
         }
     };
     std::vector<TListedFont> listed_;
-    std::vector<std::wstring> scanFiles_;  // the running scan's files, in the finder's order
+    // The running scan's files, in the finder's order, until handed to the helpers.
+    std::vector<std::wstring> scanFiles_;
     size_t prefetched_ = 0;                // of them, handed to the helpers
     std::unique_ptr<TThumbnailCache> thumbnails_;
     std::set<int> redrawing_;  // rows whose thumbnails are being drawn again

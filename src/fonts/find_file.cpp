@@ -1,6 +1,7 @@
 #include "fonts/find_file.h"
 
 #include "widgets/application.h"
+#include "widgets/directory.h"
 #include "widgets/handles.h"
 #include "widgets/wide_text.h"
 
@@ -143,10 +144,10 @@ int TFindFile::Execute() {
 void TFindFile::SearchFolder(const std::wstring& folder) {
     const std::wstring base = RemoveBackslash(folder) + L"\\";
     WIN32_FIND_DATAW entry;
-    // Every kind of entry comes back, directories and hidden or system files included.
-    FindHandle search(FindFirstFileW(ExtendedLengthPath(base + L"*.*").c_str(), &entry));
-    if (!search.valid()) return;
     const std::shared_ptr<bool> alive = alive_;
+    // Every kind of entry comes back, directories and hidden or system files included.
+    FindHandle search(FindFirstEntry(base + L"*.*", entry, [] { if (Application) Application->ProcessMessages(); }));
+    if (!search.valid() || !*alive) return;
     do {
         if (Application) Application->ProcessMessages();
         // The pump may have run a handler that freed this finder: touch no member then.

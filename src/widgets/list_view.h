@@ -48,6 +48,7 @@ protected:
     // Held, the list still takes rows; released, it repaints only the rows that changed (the
     // others keep their pixels) and its scroll bars. Repainting every visible thumbnail each
     // time cost a scan more than the rows it added.
+    void UpdatesHeld() override;
     void UpdatesReleased() override;
 
 private:
