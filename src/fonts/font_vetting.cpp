@@ -1,7 +1,10 @@
 #include "fonts/font_vetting.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <iterator>
+#include <mutex>
+#include <thread>
 
 #include "fonts/face_text.h"
 #include "fonts/temp_font.h"
@@ -39,6 +42,8 @@ constexpr DWORD kReadChunk = 1 << 16;
 constexpr DWORD kWaitSliceMs = 50;
 constexpr uint32_t kReadyId = 0;
 constexpr uint32_t kMaxRequestBytes = 1 << 20;
+// A helper down to this many requests takes in those that have arrived since.
+constexpr size_t kLookAheadLow = 2;
 // A picture of a 4096 x 1024 bitmap and then some; more is a helper gone wrong.
 constexpr uint32_t kMaxAnswerBytes = 16 << 20;
 // Helpers that may die in a row before saying they are ready until starts pause: one may be
@@ -179,28 +184,123 @@ std::string EncodeRequest(uint32_t id, const TFontDrawing& drawing) {
     return Framed(body);
 }
 
-bool ReadRequest(HANDLE input, TFrameBuffer& frames, uint32_t& id, TFontDrawing& drawing) {
-    std::string body;
-    for (;;) {
-        const TFrameBuffer::Result next = frames.Next(body, kMaxRequestBytes);
-        if (next == TFrameBuffer::Result::Bad) return false;
-        if (next == TFrameBuffer::Result::Frame) break;
-        // Whatever has arrived, often several requests in one read.
-        char chunk[1 << 16];
-        DWORD read = 0;
-        if (!ReadFile(input, chunk, sizeof(chunk), &read, nullptr) || read == 0) return false;
-        frames.Append(chunk, read);
-    }
+struct Request {
+    uint32_t id = 0;
+    TFontDrawing drawing;
+};
+
+bool DecodeRequest(const std::string& body, Request& request) {
     WireReader reader(body);
-    id = reader.Word();
-    drawing.size = static_cast<int>(reader.Word());
-    drawing.pictureWidth = static_cast<int>(reader.Word());
-    drawing.pictureHeight = static_cast<int>(reader.Word());
-    drawing.path = reader.Wide();
-    drawing.face = reader.Wide();
-    drawing.text = reader.String();
+    request.id = reader.Word();
+    request.drawing.size = static_cast<int>(reader.Word());
+    request.drawing.pictureWidth = static_cast<int>(reader.Word());
+    request.drawing.pictureHeight = static_cast<int>(reader.Word());
+    request.drawing.path = reader.Wide();
+    request.drawing.face = reader.Wide();
+    request.drawing.text = reader.String();
     return reader.Ok();
 }
+
+// The requests received on `input`, several at once when the program wrote several: appends
+// every whole one that has arrived, waiting for the first when none has. False once the input
+// is closed or talks nonsense, and nothing before that is left unanswered.
+class RequestReader {
+public:
+    explicit RequestReader(HANDLE input) : input_(input) {}
+    bool Read(std::deque<Request>& into) {
+        for (;;) {
+            std::string body;
+            while (!broken_) {
+                const TFrameBuffer::Result next = frames_.Next(body, kMaxRequestBytes);
+                if (next == TFrameBuffer::Result::Incomplete) break;
+                Request request;
+                broken_ = next == TFrameBuffer::Result::Bad || !DecodeRequest(body, request);
+                if (!broken_) into.push_back(std::move(request));
+            }
+            if (!into.empty()) return true;
+            if (broken_ || !ReadSome(sizeof(chunk_))) return false;
+        }
+    }
+    // The same without waiting, into a list that holds some already: appends what has
+    // arrived. An input found closed is left to the next Read, after what was received.
+    void ReadArrived(std::deque<Request>& into) {
+        DWORD available = 0;
+        if (PeekNamedPipe(input_, nullptr, 0, nullptr, &available, nullptr) && available > 0 &&
+            ReadSome(std::min<DWORD>(available, sizeof(chunk_))))
+            Read(into);
+    }
+
+private:
+    bool ReadSome(DWORD most) {
+        DWORD read = 0;
+        if (!ReadFile(input_, chunk_, most, &read, nullptr) || read == 0) return false;
+        frames_.Append(chunk_, read);
+        return true;
+    }
+
+    HANDLE input_;
+    TFrameBuffer frames_;
+    bool broken_ = false;
+    char chunk_[1 << 16];
+};
+
+// Reads and checks the files of the requests received on a thread of its own while the
+// helper draws the ones before: reading a file is mostly waiting for the system, about a fifth
+// of the time a file costs, which the drawing of the file before it now fills.
+class FileCheckAhead {
+public:
+    FileCheckAhead() : worker_([this] { Run(); }) {}
+    ~FileCheckAhead() {
+        {
+            std::lock_guard<std::mutex> hold(lock_);
+            stopping_ = true;
+        }
+        changed_.notify_all();
+        worker_.join();
+    }
+    FileCheckAhead(const FileCheckAhead&) = delete;
+    FileCheckAhead& operator=(const FileCheckAhead&) = delete;
+
+    void Offer(const std::wstring& path) {
+        {
+            std::lock_guard<std::mutex> hold(lock_);
+            if (paths_.size() >= kFilesCheckedAhead) return;
+            paths_.push_back(path);
+        }
+        changed_.notify_all();
+    }
+    // Called before `path` is loaded: a check of it under way is waited for; one not started
+    // yet, and those offered before it, are left to the load.
+    void Reach(const std::wstring& path) {
+        std::unique_lock<std::mutex> hold(lock_);
+        const auto at = std::find(paths_.begin(), paths_.end(), path);
+        if (at != paths_.end()) paths_.erase(paths_.begin(), at + 1);
+        changed_.wait(hold, [&] { return checking_ != path; });
+    }
+
+private:
+    void Run() {
+        std::unique_lock<std::mutex> hold(lock_);
+        for (;;) {
+            changed_.wait(hold, [&] { return stopping_ || !paths_.empty(); });
+            if (stopping_) return;
+            checking_ = std::move(paths_.front());
+            paths_.pop_front();
+            hold.unlock();
+            CheckFontFileAhead(checking_);
+            hold.lock();
+            checking_.clear();
+            changed_.notify_all();
+        }
+    }
+
+    std::mutex lock_;
+    std::condition_variable changed_;
+    std::deque<std::wstring> paths_;
+    std::wstring checking_;
+    bool stopping_ = false;
+    std::thread worker_;  // last: it starts once the rest is made
+};
 
 std::string EncodeAnswer(uint32_t id, bool safe, const TFontPicture& picture = {}) {
     std::string body;
@@ -310,15 +410,25 @@ int RunFontVettingHelper(HANDLE input, HANDLE output, const std::function<void(c
     SetUnhandledExceptionFilter(EndOnFault);
     TFamilyBaseline baseline = TFamilyBaseline::Capture(nullptr);
     if (!WriteAll(output, EncodeAnswer(kReadyId, true))) return 1;
-    uint32_t id = 0;
-    TFontDrawing drawing;
-    TFrameBuffer requests;
-    while (ReadRequest(input, requests, id, drawing)) {
-        if (id == kReadyId) {
+    RequestReader reader(input);
+    FileCheckAhead checker;
+    std::deque<Request> received;
+    for (;;) {
+        // The program sends more before a helper runs out: taken in before the last few are
+        // drawn, their files are checked meanwhile.
+        const size_t known = received.size();
+        if (known == 0 && !reader.Read(received)) break;
+        if (known == kLookAheadLow) reader.ReadArrived(received);
+        for (size_t i = known; i < received.size(); ++i)
+            if (!received[i].drawing.path.empty()) checker.Offer(received[i].drawing.path);
+        Request request = std::move(received.front());
+        received.pop_front();
+        if (request.id == kReadyId) {
             baseline = TFamilyBaseline::Capture(nullptr);
             continue;
         }
-        if (!AnswerDrawing(output, id, drawing, baseline, beforeEach)) break;
+        checker.Reach(request.drawing.path);
+        if (!AnswerDrawing(output, request.id, request.drawing, baseline, beforeEach)) break;
     }
     return 0;
 }

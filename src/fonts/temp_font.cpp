@@ -1,6 +1,8 @@
 #include "fonts/temp_font.h"
 
 #include <algorithm>
+#include <map>
+#include <mutex>
 #include <optional>
 
 #include "fonts/font_enum.h"
@@ -32,6 +34,29 @@ bool SameFileState(const WIN32_FILE_ATTRIBUTE_DATA& a, const WIN32_FILE_ATTRIBUT
 // The number of faces of the file registered now; what unloading it has to remove.
 size_t TempFontFaces = 0;
 
+bool ReadFileState(const std::wstring& path, WIN32_FILE_ATTRIBUTE_DATA& state) {
+    return GetFileAttributesExW(ExtendedLengthPath(path).c_str(), GetFileExInfoStandard, &state);
+}
+
+// Files checked ahead of their loads, with their state as it was before they were read (a
+// change while reading then shows as a change of state), until loaded.
+struct CheckedAhead {
+    WIN32_FILE_ATTRIBUTE_DATA state;
+    size_t faces;
+};
+std::mutex checkedAheadLock;
+std::map<std::wstring, CheckedAhead> checkedAhead;
+
+std::optional<size_t> TakeCheckedAhead(const std::wstring& path, const WIN32_FILE_ATTRIBUTE_DATA& state) {
+    std::lock_guard<std::mutex> hold(checkedAheadLock);
+    auto found = checkedAhead.find(path);
+    if (found == checkedAhead.end()) return std::nullopt;
+    const CheckedAhead checked = found->second;
+    checkedAhead.erase(found);
+    if (!SameFileState(checked.state, state)) return std::nullopt;
+    return checked.faces;
+}
+
 // The scan registers every file twice in a row (face name, then thumbnail); reading the file
 // costs about as much as registering it, so the last file found well-formed is remembered
 // while its size and times stay the same. Returns the file's face count, 0 when malformed.
@@ -40,9 +65,10 @@ size_t WellFormedFontFileFaces(const std::wstring& path) {
     static WIN32_FILE_ATTRIBUTE_DATA lastState{};
     static size_t lastFaces = 0;
     WIN32_FILE_ATTRIBUTE_DATA state;
-    if (!GetFileAttributesExW(ExtendedLengthPath(path).c_str(), GetFileExInfoStandard, &state)) return 0;
+    if (!ReadFileState(path, state)) return 0;
     if (path == lastPath && SameFileState(state, lastState)) return lastFaces;
-    const size_t faces = FontFileFaceCount(path);
+    const std::optional<size_t> ahead = TakeCheckedAhead(path, state);
+    const size_t faces = ahead ? *ahead : FontFileFaceCount(path);
     if (faces == 0) return 0;
     lastPath = path;
     lastState = state;
@@ -79,6 +105,16 @@ void UnloadAll() {
 bool IsVerticalFace(const std::wstring& family) { return !family.empty() && family[0] == L'@'; }
 
 }  // namespace
+
+void CheckFontFileAhead(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA state;
+    if (!ReadFileState(path, state)) return;
+    const size_t faces = FontFileFaceCount(path);
+    std::lock_guard<std::mutex> hold(checkedAheadLock);
+    // Files checked ahead and never loaded (the helper went on without them) go in one sweep.
+    if (checkedAhead.size() >= kFilesCheckedAhead) checkedAhead.clear();
+    checkedAhead[path] = CheckedAhead{state, faces};
+}
 
 std::wstring FontRegistrationPath(const std::wstring& path) {
     if (path.size() < MAX_PATH) return path;

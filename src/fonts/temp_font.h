@@ -25,6 +25,12 @@ std::wstring FontRegistrationPath(const std::wstring& path);
 // the registration other than a small positive count. The path is remembered either way.
 bool LoadTempFont(const std::wstring& path);
 
+// Reads and checks `path` as LoadTempFont would, from any thread, so that a later LoadTempFont
+// of the same unchanged file only confirms its size and times. Results are held until that
+// load; past kFilesCheckedAhead files not loaded yet, they are all forgotten.
+void CheckFontFileAhead(const std::wstring& path);
+inline constexpr size_t kFilesCheckedAhead = 256;
+
 // The number of faces of the file registered now (several for a collection), 0 when none is.
 size_t TempFontFaceCount();
 
