@@ -72,20 +72,26 @@ TEST_F(TempFont, LoadsMadeWhileUnloadingPumpsAreKeptTrackOf) {
     EXPECT_TRUE(FamilyListed("SorvaneTestD"));
 }
 
+namespace {
+
+void WriteFontFile(const std::string& path, const std::string& bytes, WORD year) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(h, bytes.data(), DWORD(bytes.size()), &written, nullptr);
+    SYSTEMTIME t{year, 1, 0, 1, 0, 0, 0, 0};
+    FILETIME when;
+    SystemTimeToFileTime(&t, &when);
+    SetFileTime(h, nullptr, nullptr, &when);
+    CloseHandle(h);
+}
+
+}  // namespace
+
 // The check of a file is remembered for the scan's second registration, but not past a change.
 TEST_F(TempFont, AFileThatTurnsMalformedIsCheckedAgain) {
     const std::string path = FreshTempDir("temp-font-changed") + "\\changing.ttf";
     std::string bytes = ReadFileBytes(TestFontDir() + "\\SorvaneTestF.ttf");
-    const auto write = [&](WORD year) {
-        HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        DWORD written = 0;
-        WriteFile(h, bytes.data(), DWORD(bytes.size()), &written, nullptr);
-        SYSTEMTIME t{year, 1, 0, 1, 0, 0, 0, 0};
-        FILETIME when;
-        SystemTimeToFileTime(&t, &when);
-        SetFileTime(h, nullptr, nullptr, &when);
-        CloseHandle(h);
-    };
+    const auto write = [&](WORD year) { WriteFontFile(path, bytes, year); };
     write(2020);
     ASSERT_TRUE(LoadTempFont(WideFromAnsi(path)));
     UnloadTempFont();
@@ -95,6 +101,35 @@ TEST_F(TempFont, AFileThatTurnsMalformedIsCheckedAgain) {
     write(2021);
     EXPECT_FALSE(LoadTempFont(WideFromAnsi(path)));
     EXPECT_EQ(FontFaceNameOf(TestFont("SorvaneTestG.ttf"), nullptr), L"SorvaneTestG");
+}
+
+// The vetting helper checks files on a second thread ahead of their loads: a load trusts such a
+// check only for the very bytes it read.
+TEST_F(TempFont, AFileCheckedAheadIsCheckedAgainWhenItChangedBeforeItsLoad) {
+    const std::string path = FreshTempDir("temp-font-ahead") + "\\ahead.ttf";
+    const std::string good = ReadFileBytes(TestFontDir() + "\\SorvaneTestF.ttf");
+    std::string bad = good;
+    bad[4] = 0x7F;  // the same size, a table count far past the file's end
+    const struct {
+        const char* name;
+        const std::string& checked;
+        const std::string& loaded;
+        bool loads;
+    } cases[] = {
+        {"unchanged", good, good, true},
+        {"turned malformed", good, bad, false},
+        {"repaired", bad, good, true},
+        {"malformed throughout", bad, bad, false},
+    };
+    WORD year = 2000;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteFontFile(path, c.checked, year++);
+        CheckFontFileAhead(WideFromAnsi(path));
+        if (&c.loaded != &c.checked) WriteFontFile(path, c.loaded, year++);
+        EXPECT_EQ(LoadTempFont(WideFromAnsi(path)), c.loads);
+        UnloadTempFont();
+    }
 }
 
 TEST(FamilyBaseline, AddedFamilyIsTheSurplusEntryListedLast) {
