@@ -231,6 +231,7 @@ void TfrmMain::ShellTreeView1Change(TComponent*, HTREEITEM) {
         thumbnails_->Clear();
         ListView1->Clear();
         listed_.clear();
+        listedFolder_ = AddBackslash(folder);
         redrawing_.clear();
         TB_FontListGetStop->SetEnabled(true);
         StopFlag = false;
@@ -307,9 +308,8 @@ void TfrmMain::FindFile1Find(const std::wstring& FileName, const std::wstring& P
         if (drawn && !drawn->faces.empty()) {
             AddFaceRows(FileName, path, drawn->faces);
         } else if (drawn) {
-            const int row = AddRow(FileName, path, true);
+            const int row = AddRow(FileName, true);
             ListView1->AddSubItem(row, drawn->face);
-            listed_[row].face = drawn->face;
             AddThumbnail(row, drawn->face, &*drawn);
             FontImageCount += 1;
         } else {
@@ -326,13 +326,21 @@ void TfrmMain::PumpIfDue() {
     pumpedAt_ = GetTickCount();
 }
 
-int TfrmMain::AddRow(const std::wstring& fileName, const std::wstring& path, bool drawable) {
+int TfrmMain::AddRow(const std::wstring& fileName, bool drawable) {
     const int row = ListView1->AddItem(std::string(), drawable ? I_IMAGECALLBACK : I_IMAGENONE);
     if (row < 0) throw Exception("row not added");
     if (static_cast<size_t>(row) >= listed_.size()) listed_.resize(row + 1);
-    listed_[row] = TListedFont{path, std::wstring(), drawable ? TThumbnailState::Coming : TThumbnailState::None};
+    listed_[row] = TListedFont{drawable ? TThumbnailState::Coming : TThumbnailState::None};
     ListView1->AddSubItem(row, fileName);
     return row;
+}
+
+std::wstring TfrmMain::ListedPath(int row) const { return listedFolder_ + ListView1->WideSubItem(row, 0); }
+
+std::wstring TfrmMain::ListedFace(int row) const { return ListView1->WideSubItem(row, 1); }
+
+TFontDrawing TfrmMain::ListedThumbnail(int row) const {
+    return ThumbnailDrawing(ListedPath(row), listed_[row].ofCollection ? ListedFace(row) : std::wstring());
 }
 
 void TfrmMain::AddFaceRows(const std::wstring& fileName, const std::wstring& path,
@@ -342,10 +350,9 @@ void TfrmMain::AddFaceRows(const std::wstring& fileName, const std::wstring& pat
         const TFontDrawing thumbnail = ThumbnailDrawing(path, face);
         // A face that faulted or hung the helper gets the row of a file it could not draw.
         const bool drawable = MayDraw(thumbnail);
-        const int row = AddRow(fileName, path, drawable);
+        const int row = AddRow(fileName, drawable);
         listed_[row].ofCollection = true;
-        listed_[row].face = drawable ? face : std::wstring();
-        ListView1->AddSubItem(row, listed_[row].face);
+        ListView1->AddSubItem(row, drawable ? face : std::wstring());
         if (const std::optional<TFontPicture> drawn = drawable ? vetter_.TakePicture(thumbnail) : std::nullopt) {
             AddThumbnail(row, face, &*drawn);
         } else if (drawable && ((TempFontLoaded && TempFontPath == path) || LoadTempFont(path))) {
@@ -368,10 +375,9 @@ void TfrmMain::AddRowDrawnHere(const std::wstring& fileName, const std::wstring&
     if (faces.empty()) faces.emplace_back();
     const bool collection = faces.size() > 1;
     for (const std::wstring& face : faces) {
-        const int row = AddRow(fileName, path, drawable);
+        const int row = AddRow(fileName, drawable);
         listed_[row].ofCollection = collection;
         ListView1->AddSubItem(row, face);
-        listed_[row].face = face;
         if (drawable) {
             Application->ProcessMessages();
             // A handler that ran during the pumping may have swapped the registered file.
@@ -454,7 +460,7 @@ int TfrmMain::ThumbnailImageOf(int row) {
         // the picture in.
         listed_[row].thumbnail = TThumbnailState::Redrawing;
         redrawing_.insert(row);
-        vetter_.Redraw(listed_[row].Thumbnail(*this));
+        vetter_.Redraw(ListedThumbnail(row));
     }
     return I_IMAGENONE;
 }
@@ -465,7 +471,7 @@ void TfrmMain::CollectRedrawnThumbnails() {
     for (auto at = redrawing_.begin(); at != redrawing_.end();) {
         const int row = *at;
         TListedFont& font = listed_[row];
-        const TFontDrawing drawing = font.Thumbnail(*this);
+        const TFontDrawing drawing = ListedThumbnail(row);
         const std::optional<TFontVerdict> verdict = vetter_.VerdictOf(drawing);
         if (const std::optional<TFontPicture> drawn = vetter_.TakePicture(drawing)) {
             TBitmap picture;
@@ -481,9 +487,9 @@ void TfrmMain::CollectRedrawnThumbnails() {
             font.thumbnail = TThumbnailState::None;
             unvetted_ = true;
             ShowUnvetted();
-            if (LoadTempFont(font.path)) {
+            if (LoadTempFont(ListedPath(row))) {
                 TImage image(nullptr);
-                DrawFaceText(image.Canvas(), Handle(), font.face, std::string(), 0, 0, kThumbnailPoints);
+                DrawFaceText(image.Canvas(), Handle(), ListedFace(row), std::string(), 0, 0, kThumbnailPoints);
                 UnloadTempFont();
                 TBitmap* picture = image.Picture().Bitmap();
                 if (picture && StoreThumbnail(row, *picture)) font.thumbnail = TThumbnailState::Drawn;

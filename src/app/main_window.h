@@ -189,7 +189,11 @@ private:
     void BuildLayout();
     void BindHandlers();
     // A row of the list for a file; its thumbnail, if it gets one, comes later.
-    int AddRow(const std::wstring& fileName, const std::wstring& path, bool drawable);
+    int AddRow(const std::wstring& fileName, bool drawable);
+    // A row's file and face, as the list shows them, and the drawing of its thumbnail.
+    std::wstring ListedPath(int row) const;
+    std::wstring ListedFace(int row) const;
+    TFontDrawing ListedThumbnail(int row) const;
     // Gives `row` the helper's drawing of `face` when there is one, else draws it here.
     void AddThumbnail(int row, const std::wstring& face, const TFontPicture* drawn);
     bool StoreThumbnail(int row, TBitmap& picture);
@@ -224,17 +228,15 @@ private:
     void PumpIfDue();
 
     std::unique_ptr<std::array<TImage*, kFontImageSlots>> FontImages;
-    // What the list needs to draw a row's thumbnail again once the cache has let it go.
+    // What the list needs, beside the row's file and face, to draw a row's thumbnail again once
+    // the cache has let it go: two bytes a row, for folders of a hundred thousand files.
     enum class TThumbnailState : uint8_t { None, Coming, Drawn, Redrawing };
     struct TListedFont {
-        std::wstring path, face;
         TThumbnailState thumbnail;
         bool ofCollection = false;  // its thumbnail is drawn by naming its face
-        TFontDrawing Thumbnail(const TfrmMain& form) const {
-            return form.ThumbnailDrawing(path, ofCollection ? face : std::wstring());
-        }
     };
     std::vector<TListedFont> listed_;
+    std::wstring listedFolder_;  // the listed files' folder, with a backslash
     // The running scan's files, in the finder's order, until handed to the helpers.
     std::vector<std::wstring> scanFiles_;
     size_t prefetched_ = 0;                // of them, handed to the helpers
