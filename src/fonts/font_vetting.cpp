@@ -46,6 +46,9 @@ constexpr uint32_t kReadyId = 0;
 constexpr uint32_t kMaxRequestBytes = 1 << 20;
 // A helper down to this many requests takes in those that have arrived since.
 constexpr size_t kLookAheadLow = 2;
+// Answers a helper writes at once: each write is a call to the system's server, which cost a
+// helper a tenth of its time per file; more would keep the program waiting for the batch.
+constexpr int kAnswersPerWrite = 4;
 // A picture of a 4096 x 1024 bitmap and then some; more is a helper gone wrong.
 constexpr uint32_t kMaxAnswerBytes = 16 << 20;
 // Helpers that may die in a row before saying they are ready until starts pause: one may be
@@ -139,7 +142,44 @@ bool WriteAll(HANDLE pipe, const std::string& bytes) {
     return true;
 }
 
+// --- what a helper is drawing now ----------------------------------------------------------------
+// Answers go out a few at a time, so the program cannot tell from them alone which drawing a
+// helper was on when it died or hung. The helper says so in a record the program made for it,
+// named after the helper's process: the ordinal of the request (both sides count every request
+// written, from 1) and the face's place in its collection's list (-1 for the request's own
+// drawing); 0 between drawings. A helper that finds no record writes each answer at once, and
+// the program blames the oldest drawing unanswered.
+struct DrawingInProgress {
+    volatile LONG ordinal;
+    volatile LONG face;
+};
+
+std::string ProgressRecordName(DWORD helperProcessId) {
+    char name[64];
+    wsprintfA(name, "Local\\sorvane-vetting-progress-%lu", static_cast<unsigned long>(helperProcessId));
+    return name;
+}
+
 }  // namespace
+
+TFontVetter::ProgressRecord::~ProgressRecord() {
+    if (record_) UnmapViewOfFile(const_cast<void*>(record_));
+    if (mapping_) CloseHandle(mapping_);
+}
+
+bool TFontVetter::ProgressRecord::Create(DWORD helperProcessId) {
+    mapping_ = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(DrawingInProgress),
+                                  ProgressRecordName(helperProcessId).c_str());
+    if (!mapping_) return false;
+    record_ = MapViewOfFile(mapping_, FILE_MAP_READ, 0, 0, sizeof(DrawingInProgress));
+    return record_ != nullptr;
+}
+
+std::optional<std::pair<uint32_t, int>> TFontVetter::ProgressRecord::Drawing() const {
+    if (!record_) return std::nullopt;
+    const auto* record = static_cast<const DrawingInProgress*>(record_);
+    return std::make_pair(static_cast<uint32_t>(record->ordinal), static_cast<int>(record->face));
+}
 
 void TFrameBuffer::Append(const char* bytes, size_t count) {
     // What was taken goes before the buffer grows, so the buffer never holds more than the
@@ -304,6 +344,55 @@ private:
     std::thread worker_;  // last: it starts once the rest is made
 };
 
+// The helper's side of the record: says which drawing it is on, when the program made one.
+class ProgressReport {
+public:
+    ProgressReport()
+        : mapping_(OpenFileMappingA(FILE_MAP_WRITE, FALSE, ProgressRecordName(GetCurrentProcessId()).c_str())) {
+        if (mapping_) record_ = static_cast<DrawingInProgress*>(MapViewOfFile(mapping_, FILE_MAP_WRITE, 0, 0, 0));
+    }
+    ~ProgressReport() {
+        if (record_) UnmapViewOfFile(record_);
+        if (mapping_) CloseHandle(mapping_);
+    }
+    ProgressReport(const ProgressReport&) = delete;
+    ProgressReport& operator=(const ProgressReport&) = delete;
+
+    bool Shared() const { return record_ != nullptr; }
+    void On(uint32_t ordinal, int face) {
+        if (!record_) return;
+        record_->face = face;
+        record_->ordinal = static_cast<LONG>(ordinal);
+    }
+
+private:
+    HANDLE mapping_;
+    DrawingInProgress* record_ = nullptr;
+};
+
+// Writes answers kAnswersPerWrite at a time when the program can tell which drawing the helper
+// is on, else one by one.
+class AnswerWriter {
+public:
+    AnswerWriter(HANDLE output, bool batched) : output_(output), batched_(batched) {}
+    bool Add(const std::string& answer) {
+        pending_ += answer;
+        return ++count_ >= (batched_ ? kAnswersPerWrite : 1) ? Flush() : true;
+    }
+    bool Flush() {
+        const bool written = pending_.empty() || WriteAll(output_, pending_);
+        pending_.clear();
+        count_ = 0;
+        return written;
+    }
+
+private:
+    HANDLE output_;
+    bool batched_;
+    std::string pending_;
+    int count_ = 0;
+};
+
 std::string EncodeAnswer(uint32_t id, bool safe, const TFontPicture& picture = {}) {
     std::string body;
     PutWord(body, id);
@@ -351,11 +440,13 @@ TFontPicture DrawRegistered(const TFontDrawing& drawing, const TFamilyBaseline& 
 // Registers the file, draws as asked, unregisters, and writes the answers: one, or for a
 // collection's thumbnail without a face the faces' names and then one per face. False when the
 // program's end of the pipe is gone.
-bool AnswerDrawing(HANDLE output, uint32_t id, const TFontDrawing& drawing, const TFamilyBaseline& baseline,
+bool AnswerDrawing(AnswerWriter& answers, ProgressReport& progress, uint32_t ordinal, uint32_t id,
+                   const TFontDrawing& drawing, const TFamilyBaseline& baseline,
                    const std::function<void(const TFontDrawing&)>& beforeEach) {
     TFontPicture picture;
     std::vector<std::wstring> faces;
     bool safe = false;
+    progress.On(ordinal, -1);
     try {
         if (beforeEach) beforeEach(drawing);
         if (LoadTempFont(drawing.path)) {
@@ -371,8 +462,11 @@ bool AnswerDrawing(HANDLE output, uint32_t id, const TFontDrawing& drawing, cons
     } catch (...) {
         safe = false;
     }
-    bool written = WriteAll(output, EncodeAnswer(id, safe, picture));
+    // The faces' names reach the program before any face is drawn: a face that faults must find
+    // its own drawing there.
+    bool written = answers.Add(EncodeAnswer(id, safe, picture)) && (faces.empty() || answers.Flush());
     for (size_t i = 0; written && i < faces.size(); ++i) {
+        progress.On(ordinal, static_cast<int>(i));
         TFontDrawing one = drawing;
         one.face = faces[i];
         TFontPicture drawn;
@@ -383,9 +477,10 @@ bool AnswerDrawing(HANDLE output, uint32_t id, const TFontDrawing& drawing, cons
         } catch (...) {
             drawnSafely = false;
         }
-        written = WriteAll(output, EncodeAnswer(id, drawnSafely, drawn));
+        written = answers.Add(EncodeAnswer(id, drawnSafely, drawn));
     }
     UnloadTempFont();
+    progress.On(0, -1);
     return written;
 }
 
@@ -414,23 +509,28 @@ int RunFontVettingHelper(HANDLE input, HANDLE output, const std::function<void(c
     if (!WriteAll(output, EncodeAnswer(kReadyId, true))) return 1;
     RequestReader reader(input);
     FileCheckAhead checker;
+    ProgressReport progress;
+    AnswerWriter answers(output, progress.Shared());
     std::deque<Request> received;
+    uint32_t ordinal = 0;
     for (;;) {
         // The program sends more before a helper runs out: taken in before the last few are
         // drawn, their files are checked meanwhile.
         const size_t known = received.size();
-        if (known == 0 && !reader.Read(received)) break;
+        // Nothing is held back while the helper waits for work.
+        if (known == 0 && (!answers.Flush() || !reader.Read(received))) break;
         if (known == kLookAheadLow) reader.ReadArrived(received);
         for (size_t i = known; i < received.size(); ++i)
             if (!received[i].drawing.path.empty()) checker.Offer(received[i].drawing.path);
         Request request = std::move(received.front());
         received.pop_front();
+        ++ordinal;
         if (request.id == kReadyId) {
             baseline = TFamilyBaseline::Capture(nullptr);
             continue;
         }
         checker.Reach(request.drawing.path);
-        if (!AnswerDrawing(output, request.id, request.drawing, baseline, beforeEach)) break;
+        if (!AnswerDrawing(answers, progress, ordinal, request.id, request.drawing, baseline, beforeEach)) break;
     }
     return 0;
 }
@@ -669,6 +769,8 @@ bool TFontVetter::StartHelper() {
     CloseHandle(childInput);
     CloseHandle(childOutput);
     if (!started) return PauseStarts(), false;
+    // Before the helper runs, so that it finds its record; without one it answers one by one.
+    helper->progress.Create(created.dwProcessId);
     if (job_) AssignProcessToJobObject(job_, created.hProcess);
     ResumeThread(created.hThread);
     CloseHandle(created.hThread);
@@ -720,11 +822,17 @@ void TFontVetter::SendWaiting() {
             helper.oldestSince = GetTickCount();
             // A family installed while it stood idle would count as added by every file: the
             // program takes a fresh record for each scan, and so does the helper.
-            if (helper.ready) batch += EncodeRequest(kReadyId, TFontDrawing{});
+            if (helper.ready) {
+                batch += EncodeRequest(kReadyId, TFontDrawing{});
+                ++helper.requestsWritten;
+            }
         }
         const size_t held = helper.sent.size();
         while (!waiting_.empty() && helper.sent.size() < kInFlight) {
             batch += EncodeRequest(waiting_.front().id, waiting_.front().drawing);
+            // A face drawn again goes as a request of its own.
+            waiting_.front().ordinal = ++helper.requestsWritten;
+            waiting_.front().face = -1;
             helper.sent.push_back(std::move(waiting_.front()));
             waiting_.pop_front();
         }
@@ -787,9 +895,20 @@ DWORD TFontVetter::AnswerAllowanceMs(const TFontDrawing& drawing) {
 // may, so that a folder of small fonts costs no look-up.
 bool TFontVetter::TimedOut(Helper& helper, DWORD now) {
     if (helper.sent.empty() || now - helper.oldestSince <= kAnswerTimeoutMs) return false;
-    Pending& oldest = helper.sent.front();
-    if (!oldest.allowanceMs) oldest.allowanceMs = AnswerAllowanceMs(oldest.drawing);
-    return now - helper.oldestSince > oldest.allowanceMs;
+    const std::optional<size_t> at = DrawingOf(helper);
+    if (!at) return false;  // between drawings: its answers are on their way
+    Pending& current = helper.sent[*at];
+    if (!current.allowanceMs) current.allowanceMs = AnswerAllowanceMs(current.drawing);
+    return now - helper.oldestSince > current.allowanceMs;
+}
+
+std::optional<size_t> TFontVetter::DrawingOf(const Helper& helper) {
+    if (helper.sent.empty()) return std::nullopt;
+    const std::optional<std::pair<uint32_t, int>> on = helper.progress.Drawing();
+    if (!on) return 0;
+    for (size_t i = 0; i < helper.sent.size(); ++i)
+        if (helper.sent[i].ordinal == on->first && helper.sent[i].face == on->second) return i;
+    return std::nullopt;
 }
 
 bool TFontVetter::ReadAnswers(Helper& helper) {
@@ -822,6 +941,7 @@ bool TFontVetter::ReadAnswers(Helper& helper) {
         // Answers come in the order of the requests; anything else is a helper gone wrong.
         if (helper.sent.empty() || helper.sent.front().id != id) return false;
         const TFontDrawing drawing = helper.sent.front().drawing;
+        const uint32_t ordinal = helper.sent.front().ordinal;
         std::vector<TFontDrawing> faces;
         if (!picture.faces.empty()) {
             // Only a thumbnail without a face, of a file the helper could register, has faces.
@@ -838,10 +958,10 @@ bool TFontVetter::ReadAnswers(Helper& helper) {
         helper.sent.pop_front();
         // The answers for the faces follow under the same id, in this order, as if the faces had
         // been asked for one by one.
-        for (auto face = faces.rbegin(); face != faces.rend(); ++face) {
-            verdicts_.erase(*face);
-            queued_.insert(*face);
-            helper.sent.push_front(Pending{id, *face});
+        for (size_t i = faces.size(); i-- > 0;) {
+            verdicts_.erase(faces[i]);
+            queued_.insert(faces[i]);
+            helper.sent.push_front(Pending{id, faces[i], ordinal, static_cast<int>(i)});
         }
     }
     return open;
@@ -908,6 +1028,7 @@ void TFontVetter::AnswerPipe::Close() {
 
 void TFontVetter::HandleLostHelper(Helper& helper, bool hung) {
     const bool wasReady = helper.ready;
+    const std::optional<size_t> current = DrawingOf(helper);  // before its record goes with it
     std::deque<Pending> sent = std::move(helper.sent);
     helper.sent.clear();
     EndHelper(helper);
@@ -919,14 +1040,19 @@ void TFontVetter::HandleLostHelper(Helper& helper, bool hung) {
         return;
     }
     if (sent.empty()) return;
-    // A helper answers in order, so it was on the oldest drawing it had not answered.
-    Pending oldest = std::move(sent.front());
-    sent.pop_front();
+    // Only the drawing it was on counts against the file; the others, drawn or not, go to the
+    // next helper. Between drawings (killed from outside), nothing counts.
+    if (!current) {
+        Requeue(std::move(sent));
+        return;
+    }
+    Pending culprit = std::move(sent[*current]);
+    sent.erase(sent.begin() + static_cast<std::ptrdiff_t>(*current));
     Requeue(std::move(sent));
-    if (hung || ++oldest.crashes >= kCrashesToCondemn) {
-        Settle(oldest.drawing, TFontVerdict::Unsafe);
+    if (hung || ++culprit.crashes >= kCrashesToCondemn) {
+        Settle(culprit.drawing, TFontVerdict::Unsafe);
     } else {
-        waiting_.push_front(std::move(oldest));  // once more, first, in a fresh helper
+        waiting_.push_front(std::move(culprit));  // once more, first, in a fresh helper
     }
 }
 

@@ -154,8 +154,27 @@ private:
     struct Pending {
         uint32_t id;
         TFontDrawing drawing;
-        int crashes = 0;  // helpers that died while this drawing was the oldest one they had
+        uint32_t ordinal = 0;  // the helper's count of requests up to this one's, once written
+        int face = -1;         // a face the helper drew for a collection's request: its place
+        int crashes = 0;  // helpers that died while on this drawing
         DWORD allowanceMs = 0;  // looked up once the base allowance has run out
+    };
+    // The record in which a helper says which drawing it is on (it writes its answers a few at
+    // a time), made by the program for each helper before the helper runs.
+    class ProgressRecord {
+    public:
+        ProgressRecord() = default;
+        ~ProgressRecord();
+        ProgressRecord(const ProgressRecord&) = delete;
+        ProgressRecord& operator=(const ProgressRecord&) = delete;
+        bool Create(DWORD helperProcessId);
+        // The ordinal of the request the helper is on and the face's place (-1 for the
+        // request's own drawing); ordinal 0 between drawings. Nothing when there is no record.
+        std::optional<std::pair<uint32_t, int>> Drawing() const;
+
+    private:
+        HANDLE mapping_ = nullptr;
+        const void* record_ = nullptr;
     };
     // The program's end of a helper's standard output, read asynchronously, so that a wait for
     // an answer ends the moment bytes arrive.
@@ -188,7 +207,9 @@ private:
         AnswerPipe answers;         // its standard output
         TFrameBuffer partialAnswers;
         std::deque<Pending> sent;   // written to it, not yet answered, oldest first
+        ProgressRecord progress;
         bool ready = false;         // it has said so: what it reads now, it draws
+        uint32_t requestsWritten = 0;
         DWORD startedAt = 0;
         DWORD oldestSince = 0;      // when it started on the oldest drawing it has
     };
@@ -205,6 +226,10 @@ private:
     void KeepHelpersBusy();  // Poll, at most every few milliseconds, while drawings wait
     bool ReadAnswers(Helper& helper);  // false when the helper is gone or talks nonsense
     bool TimedOut(Helper& helper, DWORD now);
+    // Where in `sent` the drawing the helper is on is: the one its record names, or without a
+    // record the oldest one unanswered. Nothing when the record names none it was sent (it was
+    // between drawings).
+    static std::optional<size_t> DrawingOf(const Helper& helper);
     void HandleLostHelper(Helper& helper, bool hung);
     void Settle(const TFontDrawing& drawing, TFontVerdict verdict);
     void Requeue(std::deque<Pending> pending);
