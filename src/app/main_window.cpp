@@ -43,6 +43,8 @@ void TScanDisplay::ShowIfDue() {
         entry.shown.control->EndUpdate();
         entry.shown.control->Update();
         entry.shown.control->BeginUpdate();
+        // Showing the list can take tens of milliseconds: the window answers between showings.
+        Application->ProcessMessages();
     }
 }
 

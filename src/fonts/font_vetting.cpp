@@ -47,8 +47,11 @@ constexpr uint32_t kMaxRequestBytes = 1 << 20;
 // A helper down to this many requests takes in those that have arrived since.
 constexpr size_t kLookAheadLow = 2;
 // Answers a helper writes at once: each write is a call to the system's server, which cost a
-// helper a tenth of its time per file; more would keep the program waiting for the batch.
+// helper a tenth of its time per file; more would keep the program waiting for the batch. An
+// answer waits no longer than kAnswerHoldMs for the others (a face of a large collection takes
+// tens of milliseconds).
 constexpr int kAnswersPerWrite = 4;
+constexpr DWORD kAnswerHoldMs = 5;
 // A picture of a 4096 x 1024 bitmap and then some; more is a helper gone wrong.
 constexpr uint32_t kMaxAnswerBytes = 16 << 20;
 // Helpers that may die in a row before saying they are ready until starts pause: one may be
@@ -376,8 +379,10 @@ class AnswerWriter {
 public:
     AnswerWriter(HANDLE output, bool batched) : output_(output), batched_(batched) {}
     bool Add(const std::string& answer) {
+        if (pending_.empty()) firstAt_ = GetTickCount();
         pending_ += answer;
-        return ++count_ >= (batched_ ? kAnswersPerWrite : 1) ? Flush() : true;
+        const bool due = ++count_ >= (batched_ ? kAnswersPerWrite : 1) || GetTickCount() - firstAt_ >= kAnswerHoldMs;
+        return due ? Flush() : true;
     }
     bool Flush() {
         const bool written = pending_.empty() || WriteAll(output_, pending_);
@@ -391,6 +396,7 @@ private:
     bool batched_;
     std::string pending_;
     int count_ = 0;
+    DWORD firstAt_ = 0;
 };
 
 std::string EncodeAnswer(uint32_t id, bool safe, const TFontPicture& picture = {}) {
