@@ -48,8 +48,8 @@ constexpr uint32_t kMaxRequestBytes = 1 << 20;
 constexpr size_t kLookAheadLow = 2;
 // Answers a helper writes at once: each write is a call to the system's server, which cost a
 // helper a tenth of its time per file; more would keep the program waiting for the batch. An
-// answer waits no longer than kAnswerHoldMs for the others (a face of a large collection takes
-// tens of milliseconds).
+// answer waits for the others of its write kAnswerHoldMs at most, and the drawing under way then
+// (a face of a large collection takes tens of milliseconds).
 constexpr int kAnswersPerWrite = 4;
 constexpr DWORD kAnswerHoldMs = 5;
 // A picture of a 4096 x 1024 bitmap and then some; more is a helper gone wrong.
@@ -381,9 +381,9 @@ public:
     bool Add(const std::string& answer) {
         if (pending_.empty()) firstAt_ = GetTickCount();
         pending_ += answer;
-        const bool due = ++count_ >= (batched_ ? kAnswersPerWrite : 1) || GetTickCount() - firstAt_ >= kAnswerHoldMs;
-        return due ? Flush() : true;
+        return ++count_ >= (batched_ ? kAnswersPerWrite : 1) ? Flush() : FlushIfHeldLong();
     }
+    bool FlushIfHeldLong() { return GetTickCount() - firstAt_ < kAnswerHoldMs || Flush(); }
     bool Flush() {
         const bool written = pending_.empty() || WriteAll(output_, pending_);
         pending_.clear();
@@ -452,6 +452,7 @@ bool AnswerDrawing(AnswerWriter& answers, ProgressReport& progress, uint32_t ord
     TFontPicture picture;
     std::vector<std::wstring> faces;
     bool safe = false;
+    if (!answers.FlushIfHeldLong()) return false;
     progress.On(ordinal, -1);
     try {
         if (beforeEach) beforeEach(drawing);
