@@ -472,7 +472,7 @@ bool AnswerDrawing(AnswerWriter& answers, ProgressReport& progress, uint32_t ord
     // The faces' names reach the program before any face is drawn: a face that faults must find
     // its own drawing there.
     bool written = answers.Add(EncodeAnswer(id, safe, picture)) && (faces.empty() || answers.Flush());
-    for (size_t i = 0; written && i < faces.size(); ++i) {
+    for (size_t i = 0; written && i < faces.size() && (written = answers.FlushIfHeldLong()); ++i) {
         progress.On(ordinal, static_cast<int>(i));
         TFontDrawing one = drawing;
         one.face = faces[i];
