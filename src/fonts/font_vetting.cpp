@@ -151,8 +151,9 @@ bool WriteAll(HANDLE pipe, const std::string& bytes) {
 // named after the helper's process: the ordinal of the request (both sides count every request
 // written, from 1) and the face's place in its collection's list (-1 for the request's own
 // drawing); 0 between drawings. A helper that finds no record writes each answer at once, and
-// the program blames the oldest drawing unanswered.
+// the program, seeing the record never taken up, blames the oldest drawing unanswered.
 struct DrawingInProgress {
+    volatile LONG attached;  // the helper has the record
     volatile LONG ordinal;
     volatile LONG face;
 };
@@ -166,7 +167,7 @@ std::string ProgressRecordName(DWORD helperProcessId) {
 }  // namespace
 
 TFontVetter::ProgressRecord::~ProgressRecord() {
-    if (record_) UnmapViewOfFile(const_cast<void*>(record_));
+    if (record_) UnmapViewOfFile(record_);
     if (mapping_) CloseHandle(mapping_);
 }
 
@@ -174,13 +175,17 @@ bool TFontVetter::ProgressRecord::Create(DWORD helperProcessId) {
     mapping_ = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(DrawingInProgress),
                                   ProgressRecordName(helperProcessId).c_str());
     if (!mapping_) return false;
-    record_ = MapViewOfFile(mapping_, FILE_MAP_READ, 0, 0, sizeof(DrawingInProgress));
-    return record_ != nullptr;
+    auto* record = static_cast<DrawingInProgress*>(MapViewOfFile(mapping_, FILE_MAP_WRITE, 0, 0, sizeof(DrawingInProgress)));
+    if (!record) return false;
+    // A record of that name left by another program's helper says nothing of this one.
+    record->attached = record->ordinal = record->face = 0;
+    record_ = record;
+    return true;
 }
 
 std::optional<std::pair<uint32_t, int>> TFontVetter::ProgressRecord::Drawing() const {
-    if (!record_) return std::nullopt;
     const auto* record = static_cast<const DrawingInProgress*>(record_);
+    if (!record || !record->attached) return std::nullopt;
     return std::make_pair(static_cast<uint32_t>(record->ordinal), static_cast<int>(record->face));
 }
 
@@ -353,6 +358,7 @@ public:
     ProgressReport()
         : mapping_(OpenFileMappingA(FILE_MAP_WRITE, FALSE, ProgressRecordName(GetCurrentProcessId()).c_str())) {
         if (mapping_) record_ = static_cast<DrawingInProgress*>(MapViewOfFile(mapping_, FILE_MAP_WRITE, 0, 0, 0));
+        if (record_) record_->attached = 1;
     }
     ~ProgressReport() {
         if (record_) UnmapViewOfFile(record_);

@@ -169,12 +169,13 @@ private:
         ProgressRecord& operator=(const ProgressRecord&) = delete;
         bool Create(DWORD helperProcessId);
         // The ordinal of the request the helper is on and the face's place (-1 for the
-        // request's own drawing); ordinal 0 between drawings. Nothing when there is no record.
+        // request's own drawing); ordinal 0 between drawings. Nothing when there is no record or
+        // the helper has not taken it up.
         std::optional<std::pair<uint32_t, int>> Drawing() const;
 
     private:
         HANDLE mapping_ = nullptr;
-        const void* record_ = nullptr;
+        void* record_ = nullptr;
     };
     // The program's end of a helper's standard output, read asynchronously, so that a wait for
     // an answer ends the moment bytes arrive.
