@@ -357,11 +357,9 @@ void TfrmMain::AddFaceRows(const std::wstring& fileName, const std::wstring& pat
         ListView1->AddSubItem(row, drawable ? face : std::wstring());
         if (const std::optional<TFontPicture> drawn = drawable ? vetter_.TakePicture(thumbnail) : std::nullopt) {
             AddThumbnail(row, face, &*drawn);
-        } else if (drawable && ((TempFontLoaded && TempFontPath == path) || LoadTempFont(path))) {
+        } else if (drawable) {
             // No helper could start meanwhile: drawn here, unchecked, as a single font would be.
-            AddThumbnail(row, face, nullptr);
-            UnloadTempFont();
-            ListView1->RedrawItem(row);
+            if (DrawThumbnailHere(row, path, face)) UnloadTempFont();
         } else {
             listed_[row].thumbnail = TThumbnailState::None;
         }
@@ -382,17 +380,22 @@ void TfrmMain::AddRowDrawnHere(const std::wstring& fileName, const std::wstring&
         ListView1->AddSubItem(row, face);
         if (drawable) {
             Application->ProcessMessages();
-            // A handler that ran during the pumping may have swapped the registered file.
-            if ((TempFontLoaded && TempFontPath == path) || LoadTempFont(path)) {
-                AddThumbnail(row, face, nullptr);
-                ListView1->RedrawItem(row);  // it may have been painted without it meanwhile
-            } else {
-                listed_[row].thumbnail = TThumbnailState::None;
-            }
+            DrawThumbnailHere(row, path, face);
         }
         FontImageCount += 1;
     }
     if (drawable) UnloadTempFont();
+}
+
+bool TfrmMain::DrawThumbnailHere(int row, const std::wstring& path, const std::wstring& face) {
+    // A handler that ran during a pump may have swapped the registered file.
+    if (!(TempFontLoaded && TempFontPath == path) && !LoadTempFont(path)) {
+        listed_[row].thumbnail = TThumbnailState::None;
+        return false;
+    }
+    AddThumbnail(row, face, nullptr);
+    ListView1->RedrawItem(row);  // it may have been painted without it meanwhile
+    return true;
 }
 
 TFontDrawing TfrmMain::ThumbnailDrawing(const std::wstring& path, const std::wstring& face) const {

@@ -204,6 +204,9 @@ private:
     // The rows of a file the helper did not draw (one per face): named, and drawn when
     // `drawable`, here.
     void AddRowDrawnHere(const std::wstring& fileName, const std::wstring& path, bool drawable);
+    // Draws `row`'s thumbnail of `face` here, unchecked, leaving `path` registered; false (and
+    // the row without a thumbnail) when the file cannot be registered.
+    bool DrawThumbnailHere(int row, const std::wstring& path, const std::wstring& face);
     // A row for each face of a collection whose faces the helper named, in their order.
     void AddFaceRows(const std::wstring& fileName, const std::wstring& path, const std::vector<std::wstring>& faces);
     // One drawing of the preview; one that cannot be made leaves no picture and a note that

@@ -69,8 +69,12 @@ int TListView::AddItem(const std::string& caption, int image) {
 }
 
 void TListView::ShowRowCount() {
+    if (!Updating()) SendRowCount();
+}
+
+void TListView::SendRowCount() {
     HWND h = HandleOrNull();
-    if (!h || Updating() || shownCount_ == Count()) return;
+    if (!h || shownCount_ == Count()) return;
     // Only the rows from the first new one down are painted, and the view stays where it is.
     SendMessageA(h, LVM_SETITEMCOUNT, rows_.size(), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
     shownCount_ = Count();
@@ -162,10 +166,7 @@ void TListView::MakeVisible(int item) {
     HWND h = HandleOrNull();
     if (!h) return;
     // A row added while updates are held is not in the window yet.
-    if (item >= shownCount_ && item < Count()) {
-        SendMessageA(h, LVM_SETITEMCOUNT, rows_.size(), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
-        shownCount_ = Count();
-    }
+    if (item >= shownCount_) SendRowCount();
     SendMessageA(h, LVM_ENSUREVISIBLE, item, FALSE);
 }
 

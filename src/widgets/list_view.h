@@ -55,6 +55,7 @@ private:
     void RowsChangedFrom(int item);
     // Tells the window how many rows there are, unless updates are held.
     void ShowRowCount();
+    void SendRowCount();  // whether held or not
     // The row's image as the window shows it: a callback row asks OnGetImageIndex.
     int ShownImage(int item) const;
     void FillDisplayInfo(NMLVDISPINFOW& info, bool wide) const;

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "app/main_window.h"
+#include "support/shown_list.h"
 #include "support/test_env.h"
 
 // A new row count repaints the list's scroll bar, about ten milliseconds under Wine: while a scan
@@ -11,13 +12,8 @@
 // with the progress, and of all of them when the scan ends.
 TEST(ScanDisplay, TheListLearnsOfNewRowsAtItsOwnIntervalAndOfAllOfThemAtTheEnd) {
     TForm form(nullptr);
-    form.SetBounds(0, 0, 400, 300);
-    auto* list = TComponent::Create<TListView>(&form);
-    list->AddColumn("name", 200);
-    list->SetAlign(alClient);
-    list->SetParent(&form);
-    form.Show();
-    const auto windowRows = [&] { return int(SendMessageA(list->Handle(), LVM_GETITEMCOUNT, 0, 0)); };
+    TListView* list = ShownList(form, {{"name", 200}});
+    const auto windowRows = [&] { return WindowRowCount(*list); };
 
     std::vector<DWORD> shownAfter;  // ms from the start, at each new count the window got
     TScanDisplay* slot = nullptr;

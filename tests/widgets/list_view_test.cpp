@@ -3,14 +3,13 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "support/shown_list.h"
 #include "support/test_env.h"
 #include "widgets/directory.h"
 #include "widgets/form.h"
 #include "widgets/list_view.h"
 
 namespace {
-
-int WindowRowCount(TListView& list) { return int(SendMessageA(list.Handle(), LVM_GETITEMCOUNT, 0, 0)); }
 
 std::wstring WindowText(TListView& list, int row, int column) {
     wchar_t text[64] = {};
@@ -29,14 +28,8 @@ std::wstring WindowText(TListView& list, int row, int column) {
 // only on release.
 TEST(ListView, TheWindowLearnsOfHeldRowsOnReleaseAndReadsThemFromTheList) {
     TForm form(nullptr);
-    form.SetBounds(0, 0, 400, 300);
-    auto* list = TComponent::Create<TListView>(&form);
-    list->AddColumn("", 20);
-    list->AddColumn("name", 200);
-    list->SetAlign(alClient);
-    list->SetParent(&form);
+    TListView* list = ShownList(form, {{"", 20}, {"name", 200}});
     list->OnGetImageIndex = [](int row) { return row * 10; };
-    form.Show();
 
     list->BeginUpdate();
     for (int i = 0; i < 100; ++i) {

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "support/shown_list.h"
 #include "support/test_env.h"
 #include "widgets/form.h"
 #include "widgets/list_view.h"
@@ -26,13 +27,7 @@ std::string RowPixels(TListView& list, int row) {
 
 TEST(WideNames, AListKeepsAndPaintsNamesOutsideTheCodePageExactly) {
     TForm form(nullptr);
-    form.SetBounds(0, 0, 400, 300);
-    auto* list = TComponent::Create<TListView>(&form);
-    list->AddColumn("", 20);
-    list->AddColumn("ファイル名", 200);
-    list->SetAlign(alClient);
-    list->SetParent(&form);
-    form.Show();
+    TListView* list = ShownList(form, {{"", 20}, {"ファイル名", 200}});
 
     struct Case {
         std::wstring name;
