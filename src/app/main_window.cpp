@@ -440,8 +440,7 @@ void TfrmMain::AddThumbnail(int row, const std::wstring& face, const TFontPictur
     bool stored = false;
     if (drawn) {
         // The helper drew only what the list keeps of a picture drawn here: its cell.
-        TBitmap picture;
-        stored = picture.SetPixels(drawn->width, drawn->height, drawn->pixels) && StoreThumbnail(row, picture);
+        stored = StoreHelpersPicture(row, *drawn);
     } else {
         DrawFontText(face, image->Canvas(), std::string(), 0, 0, kThumbnailPoints);
         Application->ProcessMessages();
@@ -456,6 +455,12 @@ void TfrmMain::AddThumbnail(int row, const std::wstring& face, const TFontPictur
 }
 
 bool TfrmMain::StoreThumbnail(int row, TBitmap& picture) { return thumbnails_->Store(row, picture) >= 0; }
+
+bool TfrmMain::StoreHelpersPicture(int row, const TFontPicture& drawn) {
+    // One bitmap carries every picture into the image list, which copies it: a bitmap made per
+    // file cost more than the copy.
+    return helpersPicture_.SetPixels(drawn.width, drawn.height, drawn.pixels) && StoreThumbnail(row, helpersPicture_);
+}
 
 int TfrmMain::ThumbnailImageOf(int row) {
     const int slot = thumbnails_->SlotOf(row);
@@ -479,9 +484,7 @@ void TfrmMain::CollectRedrawnThumbnails() {
         const TFontDrawing drawing = ListedThumbnail(row);
         const std::optional<TFontVerdict> verdict = vetter_.VerdictOf(drawing);
         if (const std::optional<TFontPicture> drawn = vetter_.TakePicture(drawing)) {
-            TBitmap picture;
-            const bool stored = picture.SetPixels(drawn->width, drawn->height, drawn->pixels) && StoreThumbnail(row, picture);
-            font.thumbnail = stored ? TThumbnailState::Drawn : TThumbnailState::None;
+            font.thumbnail = StoreHelpersPicture(row, *drawn) ? TThumbnailState::Drawn : TThumbnailState::None;
         } else if (!verdict && vetter_.WithoutHelpers()) {
             // Without a helper the file is drawn here, as the scan drew it, once nothing else
             // holds the one registration.

@@ -197,6 +197,7 @@ private:
     // Gives `row` the helper's drawing of `face` when there is one, else draws it here.
     void AddThumbnail(int row, const std::wstring& face, const TFontPicture* drawn);
     bool StoreThumbnail(int row, TBitmap& picture);
+    bool StoreHelpersPicture(int row, const TFontPicture& drawn);
     // The list's image for `row`: its slot in the cache, or none while it is drawn again.
     int ThumbnailImageOf(int row);
     // Takes the thumbnails drawn again since the last call into the cache.
@@ -244,6 +245,7 @@ private:
     std::vector<std::wstring> scanFiles_;
     size_t prefetched_ = 0;                // of them, handed to the helpers
     std::unique_ptr<TThumbnailCache> thumbnails_;
+    TBitmap helpersPicture_;  // see StoreHelpersPicture
     std::set<int> redrawing_;  // rows whose thumbnails are being drawn again
     std::unique_ptr<TFamilyBaseline> scanBaseline_;
     // Tries every drawing of a font file in a helper process first. One helper is started when

@@ -27,10 +27,10 @@ SIZE TextToDrawExtent(TCanvas& canvas, const std::wstring& face, const std::stri
     return size;
 }
 
-bool SelectFaceFont(TCanvas& canvas, HWND window, const std::wstring& face, int size) {
+bool SelectFaceFont(TCanvas& canvas, TFontSource fonts, const std::wstring& face, int size) {
     LOGFONTW found{};
     bool known = false;
-    WithFontDC(window, [&](HDC dc) { known = FindFaceLogFont(dc, face, found); });
+    fonts.Use([&](HDC dc) { known = FindFaceLogFont(dc, face, found); });
     if (!known || found.lfFaceName[0] == L'\0') return false;
     canvas.Font().SetCharset(found.lfCharSet);
     canvas.Font().SetWideName(face);
@@ -38,9 +38,9 @@ bool SelectFaceFont(TCanvas& canvas, HWND window, const std::wstring& face, int 
     return true;
 }
 
-bool DrawFaceText(TCanvas& canvas, HWND window, const std::wstring& face, const std::string& text, int x, int y,
+bool DrawFaceText(TCanvas& canvas, TFontSource fonts, const std::wstring& face, const std::string& text, int x, int y,
                   int size) {
-    if (!SelectFaceFont(canvas, window, face, size)) return false;
+    if (!SelectFaceFont(canvas, fonts, face, size)) return false;
     if (!text.empty()) {
         canvas.TextOut(x, y, text);
         return true;

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "fonts/font_enum.h"
 #include "widgets/graphics.h"
 
 // A drawing shows `text` in `face`, or the face name when the text is empty. The face name comes
@@ -17,13 +18,13 @@
 SIZE TextToDrawExtent(TCanvas& canvas, const std::wstring& face, const std::string& text);
 
 // Makes `canvas`'s font the installed family `face` at `size` points, in the character set
-// FindFaceLogFont picks for it. False, leaving the font alone, when the fonts `window`'s device
-// context sees (WithFontDC) hold no family named exactly `face`.
-bool SelectFaceFont(TCanvas& canvas, HWND window, const std::wstring& face, int size);
+// FindFaceLogFont picks for it. False, leaving the font alone, when `fonts` hold no family named
+// exactly `face`.
+bool SelectFaceFont(TCanvas& canvas, TFontSource fonts, const std::wstring& face, int size);
 
 // Draws `text` (the face name, or the face's sample, when empty) at (x, y) of `canvas` in `face`
 // at `size` points with the canvas's colours; nothing when the face is not installed. The main
 // window's drawings and the font vetting helper both draw through here, so that the helper tries
 // exactly what the window is about to do, the check of the face's characters included.
-bool DrawFaceText(TCanvas& canvas, HWND window, const std::wstring& face, const std::string& text, int x, int y,
+bool DrawFaceText(TCanvas& canvas, TFontSource fonts, const std::wstring& face, const std::string& text, int x, int y,
                   int size);

@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <cstddef>
 #include <cstring>
 #include <exception>
 #include <string>
@@ -63,17 +64,32 @@ void EnumFontFamiliesWide(HDC dc, const std::wstring& family, F onFont) {
     if (context.error) std::rethrow_exception(context.error);
 }
 
-// Runs `use(dc)` with `window`'s device context, or without a window with a memory one: the
-// same fonts, and on Wine far cheaper than the screen's. False when there is no context.
-template <class F>
-bool WithFontDC(HWND window, F use) {
-    if (window) {
-        WindowDC dc(window);
-        return dc && (use(dc.get()), true);
+// Where fonts are looked up: a window's device context, a context the caller holds (a drawing
+// that names and draws its face in one context), or without either a memory context made for
+// the look-up: the same fonts, and on Wine far cheaper than the screen's. A context made costs
+// a round trip to the X server under Wine, so a caller that looks up many fonts passes its own.
+class TFontSource {
+public:
+    TFontSource(HWND window) : window_(window) {}
+    TFontSource(HDC dc) : dc_(dc) {}
+    TFontSource(std::nullptr_t) {}
+
+    // Runs `use(dc)` on the source's context; false when there is none.
+    template <class F>
+    bool Use(F use) const {
+        if (dc_) return use(dc_), true;
+        if (window_) {
+            WindowDC dc(window_);
+            return dc && (use(dc.get()), true);
+        }
+        MemoryDC dc;
+        return dc.get() && (use(dc.get()), true);
     }
-    MemoryDC dc;
-    return dc.get() && (use(dc.get()), true);
-}
+
+private:
+    HWND window_ = nullptr;
+    HDC dc_ = nullptr;
+};
 
 // The logical font that drawing the family `face` uses: its record in the system code page's
 // character set when it has one, else the last record its enumeration reports. False when no

@@ -430,21 +430,26 @@ LONG WINAPI EndOnFault(EXCEPTION_POINTERS* fault) {
 bool WantsPicture(const TFontDrawing& drawing) { return drawing.pictureWidth > 0 && drawing.pictureHeight > 0; }
 
 // Draws the text as the program will with the file registered now. Without a picture to send
-// back, the bitmap holds all of the text.
-TFontPicture DrawRegistered(const TFontDrawing& drawing, const TFamilyBaseline& baseline) {
-    const std::wstring face =
-        drawing.face.empty() ? FaceNameOfRegisteredFile(drawing.path, nullptr, baseline) : drawing.face;
-    TBitmap bitmap;
+// back, the bitmap holds all of the text. A picture is drawn on `surface`, the one bitmap of the
+// helper, whose context also names the face: a bitmap and a context made for every file cost
+// more than naming it.
+TFontPicture DrawRegistered(const TFontDrawing& drawing, const TFamilyBaseline& baseline, TBitmap& surface) {
+    TBitmap measured;
+    TBitmap& bitmap = WantsPicture(drawing) ? surface : measured;
     if (WantsPicture(drawing)) {
         bitmap.SetSize(std::min(drawing.pictureWidth, 4096), std::min(drawing.pictureHeight, 1024));
+        bitmap.Whiten();
     } else {
         bitmap.SetSize(1, 1);
-        if (SelectFaceFont(bitmap.Canvas(), nullptr, face, drawing.size)) {
-            const SIZE extent = TextToDrawExtent(bitmap.Canvas(), face, drawing.text);
-            bitmap.SetSize(std::clamp<int>(extent.cx, 1, 4096), std::clamp<int>(extent.cy, 1, 1024));
-        }
     }
-    DrawFaceText(bitmap.Canvas(), nullptr, face, drawing.text, 0, 0, drawing.size);
+    const std::wstring face = drawing.face.empty()
+                                  ? FaceNameOfRegisteredFile(drawing.path, bitmap.Canvas().Handle(), baseline)
+                                  : drawing.face;
+    if (!WantsPicture(drawing) && SelectFaceFont(bitmap.Canvas(), bitmap.Canvas().Handle(), face, drawing.size)) {
+        const SIZE extent = TextToDrawExtent(bitmap.Canvas(), face, drawing.text);
+        bitmap.SetSize(std::clamp<int>(extent.cx, 1, 4096), std::clamp<int>(extent.cy, 1, 1024));
+    }
+    DrawFaceText(bitmap.Canvas(), bitmap.Canvas().Handle(), face, drawing.text, 0, 0, drawing.size);
     if (!WantsPicture(drawing)) return TFontPicture{};
     return TFontPicture{face, bitmap.Width(), bitmap.Height(), bitmap.Pixels(), {}};
 }
@@ -453,7 +458,7 @@ TFontPicture DrawRegistered(const TFontDrawing& drawing, const TFamilyBaseline& 
 // collection's thumbnail without a face the faces' names and then one per face. False when the
 // program's end of the pipe is gone.
 bool AnswerDrawing(AnswerWriter& answers, ProgressReport& progress, uint32_t ordinal, uint32_t id,
-                   const TFontDrawing& drawing, const TFamilyBaseline& baseline,
+                   const TFontDrawing& drawing, const TFamilyBaseline& baseline, TBitmap& surface,
                    const std::function<void(const TFontDrawing&)>& beforeEach) {
     TFontPicture picture;
     std::vector<std::wstring> faces;
@@ -465,11 +470,11 @@ bool AnswerDrawing(AnswerWriter& answers, ProgressReport& progress, uint32_t ord
         if (LoadTempFont(drawing.path)) {
             safe = true;
             if (drawing.face.empty() && WantsPicture(drawing) && TempFontFaceCount() > 1) {
-                faces = FaceNamesOfRegisteredFile(drawing.path, nullptr, baseline);
+                faces = FaceNamesOfRegisteredFile(drawing.path, surface.Canvas().Handle(), baseline);
                 faces.resize(std::min(faces.size(), size_t(kMaxCollectionFaces)));
                 picture.faces = faces;
             } else {
-                picture = DrawRegistered(drawing, baseline);
+                picture = DrawRegistered(drawing, baseline, surface);
             }
         }
     } catch (...) {
@@ -486,7 +491,7 @@ bool AnswerDrawing(AnswerWriter& answers, ProgressReport& progress, uint32_t ord
         bool drawnSafely = true;
         try {
             if (beforeEach) beforeEach(one);
-            drawn = DrawRegistered(one, baseline);
+            drawn = DrawRegistered(one, baseline, surface);
         } catch (...) {
             drawnSafely = false;
         }
@@ -525,6 +530,7 @@ int RunFontVettingHelper(HANDLE input, HANDLE output, const std::function<void(c
     ProgressReport progress;
     AnswerWriter answers(output, progress.Shared());
     std::deque<Request> received;
+    TBitmap surface;
     uint32_t ordinal = 0;
     for (;;) {
         // The program sends more before a helper runs out: taken in before the last few are
@@ -543,7 +549,8 @@ int RunFontVettingHelper(HANDLE input, HANDLE output, const std::function<void(c
             continue;
         }
         checker.Reach(request.drawing.path);
-        if (!AnswerDrawing(answers, progress, ordinal, request.id, request.drawing, baseline, beforeEach)) break;
+        if (!AnswerDrawing(answers, progress, ordinal, request.id, request.drawing, baseline, surface, beforeEach))
+            break;
     }
     return 0;
 }

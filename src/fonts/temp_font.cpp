@@ -160,8 +160,8 @@ void UnloadTempFont() {
     PumpMessages();
 }
 
-void CollectTrueTypeFamilies(std::vector<std::wstring>& list, HWND window) {
-    WithFontDC(window, [&](HDC dc) {
+void CollectTrueTypeFamilies(std::vector<std::wstring>& list, TFontSource fonts) {
+    fonts.Use([&](HDC dc) {
         EnumFontFamiliesWide(dc, std::wstring(), [&](const LOGFONTW& font, DWORD fontType) {
             // Wine reports OpenType fonts with PostScript outlines as device fonts; a screen or
             // memory context has no real device fonts.
@@ -245,19 +245,19 @@ std::vector<std::wstring> NameFacesByAddedFamilies(const std::vector<std::wstrin
     return names;
 }
 
-std::wstring FaceNameOfRegisteredFile(const std::wstring& path, HWND window, const TFamilyBaseline& baseline) {
+std::wstring FaceNameOfRegisteredFile(const std::wstring& path, TFontSource fonts, const TFamilyBaseline& baseline) {
     std::vector<std::wstring> families;
-    CollectTrueTypeFamilies(families, window);
+    CollectTrueTypeFamilies(families, fonts);
     std::wstring face = baseline.AddedFamily(families);
     // Nothing added: the family is installed already (or was registered meanwhile).
     if (face.empty()) face = ReadFamilyNameFromFile(path);
     return face;
 }
 
-std::vector<std::wstring> FaceNamesOfRegisteredFile(const std::wstring& path, HWND window,
+std::vector<std::wstring> FaceNamesOfRegisteredFile(const std::wstring& path, TFontSource fonts,
                                                     const TFamilyBaseline& baseline) {
     std::vector<std::wstring> families;
-    CollectTrueTypeFamilies(families, window);
+    CollectTrueTypeFamilies(families, fonts);
     std::vector<std::wstring> added = baseline.AddedFamilies(families);
     const std::vector<std::wstring> own = ReadFaceFamilyNamesFromFile(path);
     // The file changed since it was registered: the enumeration is all there is to go by.

@@ -5,6 +5,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "fonts/font_enum.h"
+
 // One-at-a-time private registration of a font file, and the rule that turns a font file into
 // the face name it can be drawn with. Registration is private to the process.
 
@@ -38,11 +40,10 @@ size_t TempFontFaceCount();
 // messages.
 void UnloadTempFont();
 
-// Appends the face name of every TrueType family that `window`'s device context enumerates,
-// in enumeration order, duplicates kept (Wine lists a family once per character set), OpenType
-// families with PostScript outlines included. Without a window a memory device context
-// enumerates: the same families, and far cheaper than the screen's context on Wine.
-void CollectTrueTypeFamilies(std::vector<std::wstring>& list, HWND window);
+// Appends the face name of every TrueType family that `fonts` enumerates, in enumeration order,
+// duplicates kept (Wine lists a family once per character set), OpenType families with
+// PostScript outlines included.
+void CollectTrueTypeFamilies(std::vector<std::wstring>& list, TFontSource fonts);
 
 // The TrueType families known before one of our files is registered, counted by name. They do
 // not change while only our one file comes and goes, so a scan captures them once and passes
@@ -67,7 +68,7 @@ private:
 
 // The face name of `path` while it is registered: the family its registration added to
 // `baseline`, else the family name in the file's own name table.
-std::wstring FaceNameOfRegisteredFile(const std::wstring& path, HWND window, const TFamilyBaseline& baseline);
+std::wstring FaceNameOfRegisteredFile(const std::wstring& path, TFontSource fonts, const TFamilyBaseline& baseline);
 
 // Names the faces of a registered file, one name per entry of `ownNames` (the faces' family
 // names from their own name tables, in the file's order): a face whose own name is one of the
@@ -79,7 +80,7 @@ std::vector<std::wstring> NameFacesByAddedFamilies(const std::vector<std::wstrin
 // The face names of every face of `path` while it is registered, in the file's order, by
 // NameFacesByAddedFamilies; one entry for a single font. Should the file have turned unreadable
 // meanwhile, the added families as listed.
-std::vector<std::wstring> FaceNamesOfRegisteredFile(const std::wstring& path, HWND window,
+std::vector<std::wstring> FaceNamesOfRegisteredFile(const std::wstring& path, TFontSource fonts,
                                                     const TFamilyBaseline& baseline);
 
 enum class TRegistrationAfterLookup { Unload, Keep };

@@ -399,13 +399,16 @@ BITMAPINFO Info24(int width, int height) {
     return info;
 }
 
-HBITMAP CreateDib24(int width, int height) {
+HBITMAP CreateDib24(int width, int height, uint8_t*& bits) {
+    bits = nullptr;
     // Past 2 GB the file's and the system's size fields overflow.
     if (Bytes24(width, height) > INT32_MAX) return nullptr;
     const BITMAPINFO info = Info24(width, height);
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (bitmap && bits) std::memset(bits, 0xFF, info.bmiHeader.biSizeImage);  // white
+    void* memory = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &memory, nullptr, 0);
+    if (!bitmap) return nullptr;
+    bits = static_cast<uint8_t*>(memory);
+    if (bits) std::memset(bits, 0xFF, info.bmiHeader.biSizeImage);  // white
     return bitmap;
 }
 }  // namespace
@@ -415,7 +418,8 @@ void TBitmap::SetSize(int width, int height) {
     canvas_->Free();
     width_ = std::max(width, 0);
     height_ = std::max(height, 0);
-    bitmap_.reset(width_ > 0 && height_ > 0 ? CreateDib24(width_, height_) : nullptr);
+    bits_ = nullptr;
+    bitmap_.reset(width_ > 0 && height_ > 0 ? CreateDib24(width_, height_, bits_) : nullptr);
 }
 
 TCanvas& TBitmap::Canvas() { return *canvas_; }
@@ -427,6 +431,7 @@ HBITMAP TBitmap::Handle() {
 
 void TBitmap::Adopt(HBITMAP bitmap) {
     canvas_->Free();
+    bits_ = nullptr;
     bitmap_.reset(bitmap);
     BITMAP info{};
     if (bitmap && GetObjectA(bitmap, sizeof(info), &info)) {
@@ -447,6 +452,11 @@ bool TBitmap::LoadFromResource(HINSTANCE instance, const char* name) {
 std::string TBitmap::Pixels() {
     if (Empty()) return std::string();
     BITMAPINFO info = Info24(width_, height_);
+    if (bits_) {
+        // Read in place: the device context that drew stays, for the next drawing.
+        GdiFlush();
+        return std::string(reinterpret_cast<const char*>(bits_), info.bmiHeader.biSizeImage);
+    }
     std::string pixels(info.bmiHeader.biSizeImage, '\0');
     HBITMAP handle = Handle();
     MemoryDC dc;
@@ -458,9 +468,25 @@ bool TBitmap::SetPixels(int width, int height, const std::string& pixels) {
     BITMAPINFO info = Info24(width, height);
     if (width <= 0 || height <= 0 || pixels.size() != info.bmiHeader.biSizeImage) return false;
     SetSize(width, height);
+    if (bits_) {
+        GdiFlush();
+        std::memcpy(bits_, pixels.data(), pixels.size());
+        return true;
+    }
     HBITMAP handle = Handle();
     MemoryDC dc;
     return SetDIBits(dc.get(), handle, 0, height, pixels.data(), &info, DIB_RGB_COLORS) == height;
+}
+
+void TBitmap::Whiten() {
+    if (Empty()) return;
+    if (bits_) {
+        GdiFlush();
+        std::memset(bits_, 0xFF, Info24(width_, height_).bmiHeader.biSizeImage);
+        return;
+    }
+    const RECT all{0, 0, width_, height_};
+    FillRect(Canvas().Handle(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
 }
 
 namespace {

@@ -197,6 +197,9 @@ public:
     // SetPixels takes the same and fails, changing nothing, when the size does not fit.
     std::string Pixels();
     bool SetPixels(int width, int height, const std::string& pixels);
+    // Makes every pixel white, as a new bitmap starts, so that one bitmap serves drawing after
+    // drawing without a new bitmap and device context each time.
+    void Whiten();
 
     // Writes a Windows bitmap file (24 bits per pixel). Writes a temporary file of a name no file
     // had beside the target and replaces the target only after the whole file was written, so
@@ -210,6 +213,9 @@ private:
     class BitmapCanvas;
     std::unique_ptr<BitmapCanvas> canvas_;
     BitmapHandle bitmap_;
+    // The pixels of a bitmap made here (24-bit rows as Pixels gives them); null for an adopted
+    // one, whose format may differ.
+    uint8_t* bits_ = nullptr;
     int width_ = 0, height_ = 0;
 };
 
