@@ -455,7 +455,11 @@ std::string TBitmap::Pixels() {
     if (bits_) {
         // Read in place: the device context that drew stays, for the next drawing.
         GdiFlush();
-        return std::string(reinterpret_cast<const char*>(bits_), info.bmiHeader.biSizeImage);
+        std::string pixels(reinterpret_cast<const char*>(bits_), info.bmiHeader.biSizeImage);
+        // The rows' padding reads as zeros, as the system's copy gives it.
+        const size_t row = pixels.size() / height_, used = static_cast<size_t>(width_) * 3;
+        for (size_t at = used; at < pixels.size(); at += row) std::memset(&pixels[at], 0, row - used);
+        return pixels;
     }
     std::string pixels(info.bmiHeader.biSizeImage, '\0');
     HBITMAP handle = Handle();

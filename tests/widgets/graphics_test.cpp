@@ -49,6 +49,36 @@ TEST(Bitmap, PixelsCopyOneBitmapIntoAnotherAndAWrongSizeChangesNothing) {
     EXPECT_EQ(copy.Canvas().Pixel(4, 0), RGB(0, 0, 255));
 }
 
+// One bitmap serves drawing after drawing: its pixels are read and written in place while its
+// context stays, and a bitmap made elsewhere (another format) goes through the system instead.
+TEST(Bitmap, PixelsReadAndWrittenInPlaceAgreeWithTheCanvasAndWhitenClearsIt) {
+    TBitmap reused;
+    reused.SetSize(3, 2);  // rows padded to 12 bytes
+    reused.Canvas().SetPixel(2, 1, clRed);  // the canvas's context is made and kept
+    std::string pixels = reused.Pixels();
+    ASSERT_EQ(pixels.size(), 2u * 12u);
+    EXPECT_EQ(pixels.substr(6, 3), std::string("\x00\x00\xFF", 3));  // bottom row first, blue-green-red
+
+    pixels[0] = pixels[1] = pixels[2] = 0;  // bottom-left black
+    ASSERT_TRUE(reused.SetPixels(3, 2, pixels));
+    EXPECT_EQ(reused.Canvas().Pixel(0, 1), RGB(0, 0, 0));
+    EXPECT_EQ(reused.Canvas().Pixel(2, 1), RGB(255, 0, 0));
+
+    reused.Canvas().SetPixel(1, 0, clBlue);
+    reused.Whiten();
+    const std::string whiteRow = std::string(9, '\xFF') + std::string(3, '\0');  // padding reads as zeros
+    EXPECT_EQ(reused.Pixels(), whiteRow + whiteRow);
+    for (int x = 0; x < 3; ++x) EXPECT_EQ(reused.Canvas().Pixel(x, 0), RGB(255, 255, 255)) << x;
+
+    TBitmap adopted;
+    adopted.Adopt(CreateBitmap(3, 2, 1, 32, nullptr));  // device-dependent, black
+    ASSERT_TRUE(adopted.SetPixels(3, 2, pixels));
+    EXPECT_EQ(adopted.Pixels(), pixels);
+    adopted.Canvas().SetPixel(2, 0, clRed);
+    adopted.Whiten();
+    EXPECT_EQ(adopted.Canvas().Pixel(2, 0), RGB(255, 255, 255));
+}
+
 TEST(Bitmap, FailedSaveKeepsTheExistingFileAndSaysSo) {
     std::string dir = FreshTempDir("bitmap-fail");
     std::string target = dir + "\\keep.bmp";
