@@ -4,9 +4,11 @@
 #include <condition_variable>
 #include <iterator>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "fonts/face_text.h"
+#include "fonts/pixel_runs.h"
 #include "fonts/temp_font.h"
 #include "fonts/truetype_file.h"
 #include "widgets/graphics.h"
@@ -89,40 +91,9 @@ void PutWide(std::string& out, const std::wstring& text) {
     }
 }
 
-// A thumbnail is mostly white paper: its pixels cross the pipe as runs, each the number of
-// white bytes (0xFF), the number of bytes taken as they are, and those bytes; about a fifth of
-// its size, which the pipe's server copies twice. A white stretch shorter than two words is
-// cheaper kept in its run.
-constexpr size_t kShortestWhiteRun = 8;
-
-// Where the next white stretch of at least kShortestWhiteRun bytes starts, from `at` on.
-size_t NextWhiteRun(const std::string& pixels, size_t at) {
-    for (;;) {
-        const void* white = std::memchr(pixels.data() + at, 0xFF, pixels.size() - at);
-        if (!white) return pixels.size();
-        at = static_cast<size_t>(static_cast<const char*>(white) - pixels.data());
-        size_t end = at;
-        while (end < pixels.size() && end - at < kShortestWhiteRun && static_cast<unsigned char>(pixels[end]) == 0xFF)
-            ++end;
-        if (end - at == kShortestWhiteRun || end == pixels.size()) return at;
-        at = end;
-    }
-}
-
 void PutPixels(std::string& out, const std::string& pixels) {
-    std::string runs;
-    runs.reserve(pixels.size() / 2);
-    for (size_t at = 0; at < pixels.size();) {
-        size_t white = at;
-        while (white < pixels.size() && static_cast<unsigned char>(pixels[white]) == 0xFF) ++white;
-        const size_t plain = white < pixels.size() ? NextWhiteRun(pixels, white) : white;
-        PutWord(runs, static_cast<uint32_t>(white - at));
-        PutWord(runs, static_cast<uint32_t>(plain - white));
-        runs.append(pixels, white, plain - white);
-        at = plain;
-    }
     PutWord(out, static_cast<uint32_t>(pixels.size()));
-    PutString(out, runs);
+    PutString(out, PixelRuns(pixels));
 }
 
 uint32_t WordAt(const char* bytes) {
@@ -156,24 +127,13 @@ public:
                                            static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
         return text;
     }
-    // What PutPixels wrote; fails unless the runs make up exactly the size it gave, at most `limit`.
+    // What PutPixels wrote, at most `limit` bytes of it.
     std::string Pixels(size_t limit) {
         const uint32_t size = Word();
         const std::string runs = String();
-        if (!ok_ || size > limit) return fail(), std::string();
-        std::string pixels;
-        pixels.reserve(size);
-        WireReader reader(runs);
-        while (reader.ok_ && reader.at_ < runs.size()) {
-            const uint32_t white = reader.Word(), plain = reader.Word();
-            if (!reader.ok_ || white > size - pixels.size()) break;
-            pixels.append(white, '\xFF');
-            if (plain > size - pixels.size() || runs.size() - reader.at_ < plain) break;
-            pixels.append(runs, reader.at_, plain);
-            reader.at_ += plain;
-        }
-        if (reader.at_ != runs.size() || pixels.size() != size) return fail(), std::string();
-        return pixels;
+        std::optional<std::string> pixels = ok_ && size <= limit ? PixelsFromRuns(runs, size) : std::nullopt;
+        if (!pixels) return fail(), std::string();
+        return std::move(*pixels);
     }
     bool Good() const { return ok_; }
     bool Ok() const { return ok_ && at_ == bytes_.size(); }
