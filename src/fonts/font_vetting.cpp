@@ -193,7 +193,9 @@ bool TFontVetter::ProgressRecord::Create(DWORD helperProcessId) {
     auto* record = static_cast<DrawingInProgress*>(MapViewOfFile(mapping_, FILE_MAP_WRITE, 0, 0, sizeof(DrawingInProgress)));
     if (!record) return false;
     // A record of that name left by another program's helper says nothing of this one.
-    record->attached = record->ordinal = record->face = 0;
+    record->attached = 0;
+    record->ordinal = 0;
+    record->face = 0;
     record_ = record;
     return true;
 }
