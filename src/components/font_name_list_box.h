@@ -1,7 +1,7 @@
 #pragma once
-#include <unordered_map>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 
 #include "components/font_face_table.h"
 #include "widgets/list_box.h"
@@ -96,7 +96,7 @@ private:
     bool textFontFace_ = false;
     // The sample each face drew, found once: finding it can read the face's whole character
     // map, and the list paints its rows again and again.
-    mutable std::unordered_map<std::string, std::wstring> samples_;
+    std::unordered_map<std::string, std::wstring> samples_;
     TStringList invisibleFontNames_;
     std::string pendingValue_;
     std::string savedValue_;

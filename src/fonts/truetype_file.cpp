@@ -4,6 +4,7 @@
 #include <optional>
 #include <vector>
 
+#include "widgets/path_text.h"
 #include "widgets/wide_text.h"
 
 namespace {
@@ -354,13 +355,3 @@ std::vector<std::wstring> ReadFaceFamilyNamesFromFile(const std::wstring& path) 
     return names;
 }
 
-std::string TruncateToBytes(const std::string& text, size_t maxBytes) {
-    size_t end = 0;
-    while (end < text.size()) {
-        const bool lead = IsDBCSLeadByte(static_cast<BYTE>(text[end])) && end + 1 < text.size();
-        const size_t step = lead ? 2 : 1;
-        if (end + step > maxBytes) break;
-        end += step;
-    }
-    return text.substr(0, end);
-}

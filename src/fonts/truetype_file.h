@@ -53,6 +53,3 @@ std::string ReadFaceFamilyNameFromData(TByteSpan file, size_t face, LANGID prefe
 // name gets an empty string.
 std::vector<std::wstring> ReadFaceFamilyNamesFromFile(const std::wstring& path);
 
-// Cuts `text` (ANSI code page) to at most `maxBytes` bytes, never between the two bytes of a
-// double-byte character.
-std::string TruncateToBytes(const std::string& text, size_t maxBytes);

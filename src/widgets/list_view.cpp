@@ -1,5 +1,6 @@
 #include "widgets/list_view.h"
 
+#include "widgets/path_text.h"
 #include "widgets/wide_text.h"
 
 #include <algorithm>
@@ -186,17 +187,10 @@ void TListView::FillDisplayInfo(NMLVDISPINFOW& info, bool wide) const {
         item.pszText[length] = L'\0';
         return;
     }
-    // Cut before a double-byte character that would not fit whole.
-    const std::string ansi = AnsiFromWide(text);
+    const std::string ansi = TruncateToBytes(AnsiFromWide(text), static_cast<size_t>(item.cchTextMax - 1));
     auto* out = reinterpret_cast<char*>(item.pszText);
-    size_t length = 0;
-    while (length < ansi.size()) {
-        const size_t step = IsDBCSLeadByte(static_cast<BYTE>(ansi[length])) ? 2 : 1;
-        if (length + step > static_cast<size_t>(item.cchTextMax - 1)) break;
-        length += step;
-    }
-    std::copy_n(ansi.data(), length, out);
-    out[length] = '\0';
+    std::copy_n(ansi.data(), ansi.size(), out);
+    out[ansi.size()] = '\0';
 }
 
 // Typing in the list looks for a row by its caption, from the row after the focused one and

@@ -8,3 +8,7 @@ bool EndsWithBackslash(const std::string& path);
 std::string AddBackslash(const std::string& path);
 // The path without its one trailing backslash, if it has one.
 std::string RemoveBackslash(const std::string& path);
+
+// Cuts `text` (ANSI code page) to at most `maxBytes` bytes, never between the two bytes of a
+// double-byte character.
+std::string TruncateToBytes(const std::string& text, size_t maxBytes);

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "font_test_support.h"
+#include "widgets/path_text.h"
 
 namespace {
 

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <utility>
+
 #include "support/shown_list.h"
 #include "support/test_env.h"
 #include "widgets/directory.h"
@@ -53,6 +55,18 @@ TEST(ListView, TheWindowLearnsOfHeldRowsOnReleaseAndReadsThemFromTheList) {
     EXPECT_EQ(SendMessageW(list->Handle(), LVM_FINDITEMW, 50, reinterpret_cast<LPARAM>(&find)), 51);
     find.psz = L"eve";
     EXPECT_EQ(SendMessageW(list->Handle(), LVM_FINDITEMW, 99, reinterpret_cast<LPARAM>(&find)), 0);
+
+    // A window told to ask in the code page (a new parent can tell it so) gets whole characters.
+    const int japanese = list->AddItem("ソフト表示");
+    SendMessageA(list->Handle(), CCM_SETUNICODEFORMAT, FALSE, 0);
+    for (const auto& [room, shown] : {std::pair{6, "ソフ"}, std::pair{5, "ソフ"}, std::pair{64, "ソフト表示"}}) {
+        char text[64] = {};
+        LVITEMA item{};
+        item.pszText = text;
+        item.cchTextMax = room;
+        SendMessageA(list->Handle(), LVM_GETITEMTEXTA, japanese, reinterpret_cast<LPARAM>(&item));
+        EXPECT_STREQ(text, shown) << room;
+    }
 
     list->Clear();
     EXPECT_EQ(list->Count(), 0);
