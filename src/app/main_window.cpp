@@ -104,7 +104,8 @@ TfrmMain::TfrmMain(TComponent* owner)
 }
 
 TfrmMain::~TfrmMain() {
-    if (helperStartKey_) Application->RemoveIdleHandler(helperStartKey_);
+    // A window kept past the application (a program's static) has no idle handler to remove.
+    if (helperStartKey_ && Application) Application->RemoveIdleHandler(helperStartKey_);
 }
 
 void TfrmMain::FormCreate(TComponent*) { FontImageCount = 0; }

@@ -712,12 +712,13 @@ void TFontVetter::StopHelpers() {
 
 void TFontVetter::StandBy() {
     // A helper still drawing would answer for files that may have changed by the next use; an
-    // idle one is as good as a fresh one.
-    auto idle = std::find_if(helpers_.begin(), helpers_.end(), [](const auto& helper) { return helper->sent.empty(); });
+    // idle one is as good as a fresh one. The youngest is kept: what the system keeps of every
+    // font a helper drew makes it larger and slower with each scan.
+    auto idle = std::find_if(helpers_.rbegin(), helpers_.rend(), [](const auto& helper) { return helper->sent.empty(); });
     std::unique_ptr<Helper> kept;
-    if (idle != helpers_.end()) {
+    if (idle != helpers_.rend()) {
         kept = std::move(*idle);
-        helpers_.erase(idle);
+        helpers_.erase(std::next(idle).base());
     }
     EndHelpers();
     // Unasked drawings go too, so that the helper kept does not work through them.
