@@ -3,10 +3,12 @@
 //   scan_bench <folder> [<folder>...] [--huge <folder>]
 //
 // The floor registers each file, enumerates the families once, draws the name of every face the
-// file added (a collection adds several) at 30 points and unregisters. The scan is the main window's, thumbnails and font vetting included,
-// run as a user runs it by selecting the folder in the tree: first as a fresh program's first
+// file added (a collection adds several) at 30 points and unregisters, in a fresh process of its
+// own as the first scans run. The scan is the main window's, thumbnails and font vetting included,
+// run as a user runs it by selecting the folder in the tree: as a fresh program's first
 // scan (this executable started again, the folder selected a second after its window went
-// idle, as a user's first click comes), then as warm rounds in this process. The helper that
+// idle, as a user's first click comes), and as that program's next scan of the folder a second
+// later (the warm round). The helper that
 // stays ready between scans is measured too: its memory while idle. It prints how many families are
 // installed, since both grow with that number (bench/run_scan_bench --extra installs more). With
 // SORVANE_BENCH_HIDDEN set the main window is never shown, which separates painting from the
@@ -46,6 +48,11 @@ constexpr char kFirstScanSwitch[] = "--first-scan";
 constexpr DWORD kUserReactionMs = 1000;
 constexpr DWORD kIdleMeasureMs = 5000;
 constexpr char kSampleRowsSwitch[] = "--first-scan-sampled";
+// The floor and the helper's steps run in fresh processes of their own: registering and drawing
+// every file of a folder here would leave this process, whose window makes the warm rounds,
+// with what the system keeps of thousands of fonts no user's program has drawn.
+constexpr char kFloorSwitch[] = "--floor";
+constexpr char kStepsSwitch[] = "--steps";
 // How often the watcher asks the window for an answer during a scan.
 constexpr DWORD kResponseProbeMs = 10;
 // Rows of a huge folder scrolled into view after the scan.
@@ -256,7 +263,7 @@ int RunFirstScan(const std::string& folder, bool sampleRows) {
     SelectFolder(form, ParentFolder(folder));
     if (form.ListView1->Count() != 0) Fail(ParentFolder(folder) + " holds fonts itself");
     RunMessageLoopFor(kUserReactionMs);
-    // The scan alone, as the warm rounds time it, and the click as a whole, which adds the
+    // The scan alone, as the warm round times it, and the click as a whole, which adds the
     // tree's opening of the folder.
     double scan = 0;
     // The window's answers are timed from the scan's start: the benchmark's own walk of the tree
@@ -274,7 +281,16 @@ int RunFirstScan(const std::string& folder, bool sampleRows) {
     const double cache = double(form.ImageList1->Count()) * form.ImageList1->Width() * form.ImageList1->Height() * 3;
     const double perFont = (PrivateBytes() - memoryBefore - cache) / double(files);
     const int sampled = sampleRows ? SampleRows(form) : 0;
-    std::printf("%.6f %.6f %d %.1f %.0f %.0f %d\n", scan, click, complete, longestWait, perFont, cache, sampled);
+    // The warm round: the user selects the same folder again a while later.
+    form.ShellTreeView1->OnChange = scanHandler;
+    double warm = 0;
+    int warmComplete = 0;
+    if (!sampleRows) {
+        RunMessageLoopFor(kUserReactionMs);
+        warm = Timed([&] { warmComplete = RunMainWindowScan(folder, files); });
+    }
+    std::printf("%.6f %.6f %d %.1f %.0f %.0f %d %.6f %d\n", scan, click, complete, longestWait, perFont, cache, sampled,
+                warm, warmComplete);
     return 0;
 }
 
@@ -285,15 +301,18 @@ struct FirstScan {
     double bytesPerFont = 0;     // kept per listed font, the thumbnail cache aside
     double cacheBytes = 0;
     int sampledRows = 0;         // rows scrolled into view that showed their thumbnail
+    double warm = 0;             // seconds of the same program's next scan of the folder
+    int warmComplete = 0;
 };
 
-// A fresh program's first scan of `folder` in its own process.
-FirstScan FirstScanInFreshProgram(const std::string& folder, bool sampleRows = false) {
+// What this executable, started again with `switchName` and `folder`, writes to its standard
+// output; fails unless it ends well.
+std::string OutputOfFreshProcess(const char* switchName, const std::string& folder) {
     // Appended piece by piece: GCC 12 misreads "literal" + std::string&& as an overlapping copy.
     std::string commandLine = "\"";
     commandLine.append(ModuleFileName())
         .append("\" ")
-        .append(sampleRows ? kSampleRowsSwitch : kFirstScanSwitch)
+        .append(switchName)
         .append(" \"")
         .append(folder)
         .append("\"");
@@ -321,11 +340,19 @@ FirstScan FirstScanInFreshProgram(const std::string& folder, bool sampleRows = f
     GetExitCodeProcess(child.hProcess, &code);
     CloseHandle(child.hProcess);
     CloseHandle(child.hThread);
+    if (code != 0)
+        Fail(std::string(switchName) + " " + folder + " failed in a fresh process (exit " + std::to_string(code) + ")");
+    return output;
+}
+
+// A fresh program's first scan of `folder` in its own process.
+FirstScan FirstScanInFreshProgram(const std::string& folder, bool sampleRows = false) {
+    const std::string output = OutputOfFreshProcess(sampleRows ? kSampleRowsSwitch : kFirstScanSwitch, folder);
     FirstScan first;
-    if (code != 0 || std::sscanf(output.c_str(), "%lf %lf %d %lf %lf %lf %d", &first.scan, &first.click,
-                                 &first.complete, &first.longestWaitMs, &first.bytesPerFont, &first.cacheBytes,
-                                 &first.sampledRows) != 7)
-        Fail("the first scan of " + folder + " in a fresh program failed (exit " + std::to_string(code) + ")");
+    if (std::sscanf(output.c_str(), "%lf %lf %d %lf %lf %lf %d %lf %d", &first.scan, &first.click, &first.complete,
+                    &first.longestWaitMs, &first.bytesPerFont, &first.cacheBytes, &first.sampledRows, &first.warm,
+                    &first.warmComplete) != 9)
+        Fail("the first scan of " + folder + " in a fresh program printed no figures");
     return first;
 }
 
@@ -394,8 +421,9 @@ void MeasureHelperAlone(const FileList& files) {
     std::printf("  %-40s %7.3f s %8.1f files/s\n", "helper alone, start included", best, files.size() / best);
 }
 
-// Where a helper's time goes: its steps for each file, timed one by one in this process (the
-// helper makes the same calls), beside the floor's, which the floor makes on the window's context.
+// Where a helper's time goes: its steps for each file, timed one by one in a process of their
+// own (the helper makes the same calls), beside the floor's, which the floor makes on the
+// window's context.
 void MeasureHelperSteps(const FileList& files, HWND window) {
     struct Step {
         const char* name;
@@ -440,7 +468,16 @@ void MeasureHelperSteps(const FileList& files, HWND window) {
         std::printf("    %-40s %7.3f ms\n", step.name, step.seconds * 1000 / counted);
 }
 
-void MeasureFolder(const std::string& folder, HWND window) {
+// The floor in a fresh process: its seconds and the faces it drew.
+std::pair<double, int> FloorInFreshProcess(const std::string& folder) {
+    double seconds = 0;
+    int drawn = 0;
+    if (std::sscanf(OutputOfFreshProcess(kFloorSwitch, folder).c_str(), "%lf %d", &seconds, &drawn) != 2)
+        Fail("the floor of " + folder + " printed no figures");
+    return {seconds, drawn};
+}
+
+void MeasureFolder(const std::string& folder) {
     const FileList files = FontFilesIn(folder);
     if (files.empty()) Fail("no font files in " + folder);
     double floorBest = 1e9, scanBest = 1e9, firstBest = 1e9, clickBest = 1e9, longestWait = 0, bytesPerFont = 0;
@@ -449,12 +486,14 @@ void MeasureFolder(const std::string& folder, HWND window) {
     // Rounds interleave the two and keep each one's best, so that the machine's load and the
     // file cache weigh on both alike.
     for (int round = 0; round < kRounds; ++round) {
-        floorBest = std::min(floorBest, Timed([&] { floorDrawn = RunFloor(files, window); }));
-        const double warm = Timed([&] { scanComplete = RunMainWindowScan(folder, files.size()); });
-        scanBest = std::min(scanBest, warm);
-        if (!warmAll.empty()) warmAll += ' ';
-        warmAll += std::to_string(int(warm * 1000 + 0.5));
+        const auto [floor, drawn] = FloorInFreshProcess(folder);
+        floorBest = std::min(floorBest, floor);
+        floorDrawn = drawn;
         const FirstScan first = FirstScanInFreshProgram(folder);
+        scanBest = std::min(scanBest, first.warm);
+        scanComplete = first.warmComplete;
+        if (!warmAll.empty()) warmAll += ' ';
+        warmAll += std::to_string(int(first.warm * 1000 + 0.5));
         firstBest = std::min(firstBest, first.scan);
         clickBest = std::min(clickBest, first.click);
         firstComplete = first.complete;
@@ -481,11 +520,13 @@ void MeasureFolder(const std::string& folder, HWND window) {
     std::printf("  %-40s %7.1f ms (longest of the first scans)\n", "  the window's slowest answer", longestWait);
     std::printf("  %-40s %7.0f bytes (beyond the thumbnail cache)\n", "  memory kept per listed font", bytesPerFont);
     std::printf("  %-40s %7.3f s %8.1f files/s  complete rows %d  %.2fx floor  (all: %s ms)\n",
-                "main window scan, warm", scanBest, files.size() / scanBest, scanComplete, scanBest / floorBest,
+                "the same program's next scan (warm)", scanBest, files.size() / scanBest, scanComplete, scanBest / floorBest,
                 warmAll.c_str());
+    // This process's window scans the folder too, for its preview and for the helper it keeps.
+    if (RunMainWindowScan(folder, files.size()) < floorDrawn) Fail(folder + ": this process's scan is incomplete");
     MeasureHelperStart(files.front());
     MeasureHelperAlone(files);
-    MeasureHelperSteps(files, window);
+    std::fputs(OutputOfFreshProcess(kStepsSwitch, folder).c_str(), stdout);
     MeasurePreview(files.front());
     std::fflush(stdout);
 }
@@ -517,6 +558,31 @@ int InstalledTrueTypeFamilies(HWND window) {
     return int(std::unique(families.begin(), families.end()) - families.begin());
 }
 
+// A window never shown, whose context the floor draws on as a program's window would give it.
+// The first enumeration of a process builds the system's font cache: it is made here, outside
+// the figures.
+HWND WindowForTheFloor() {
+    HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 105, 105, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    if (!window) Fail("cannot make a window for the floor");
+    InstalledTrueTypeFamilies(window);
+    return window;
+}
+
+int RunFloorHere(const std::string& folder) {
+    const FileList files = FontFilesIn(folder);
+    HWND window = WindowForTheFloor();
+    int drawn = 0;
+    const double seconds = Timed([&] { drawn = RunFloor(files, window); });
+    std::printf("%.6f %d\n", seconds, drawn);
+    return 0;
+}
+
+int MeasureHelperStepsHere(const std::string& folder) {
+    MeasureHelperSteps(FontFilesIn(folder), WindowForTheFloor());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -528,6 +594,8 @@ int main(int argc, char** argv) {
     application.SetTitle("Sorvane");
     if (argc == 3 && std::strcmp(argv[1], kFirstScanSwitch) == 0) return RunFirstScan(argv[2], false);
     if (argc == 3 && std::strcmp(argv[1], kSampleRowsSwitch) == 0) return RunFirstScan(argv[2], true);
+    if (argc == 3 && std::strcmp(argv[1], kFloorSwitch) == 0) return RunFloorHere(argv[2]);
+    if (argc == 3 && std::strcmp(argv[1], kStepsSwitch) == 0) return MeasureHelperStepsHere(argv[2]);
     std::vector<std::string> folders, hugeFolders;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--huge") == 0 && i + 1 < argc) {
@@ -542,11 +610,9 @@ int main(int argc, char** argv) {
     }
     // Huge folders are scanned by fresh programs only.
     HWND window = folders.empty() ? nullptr : MainWindow().Handle();
-    // The warm rounds of the first folder, like every later one, find the helper ready.
-    if (!folders.empty()) WaitForTheReadyHelper(MainWindow());
     // The first enumeration of a process builds the system's font cache; keep it out of the figures.
     std::printf("%d TrueType families installed\n", InstalledTrueTypeFamilies(window));
-    for (const std::string& folder : folders) MeasureFolder(folder, window);
+    for (const std::string& folder : folders) MeasureFolder(folder);
     for (const std::string& folder : hugeFolders) MeasureHugeFolder(folder);
     if (!folders.empty()) MeasureIdleHelper();
     return 0;
