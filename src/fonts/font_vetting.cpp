@@ -450,7 +450,8 @@ bool WantsPicture(const TFontDrawing& drawing) { return drawing.pictureWidth > 0
 // back, the bitmap holds all of the text. A picture is drawn on `surface`, the one bitmap of the
 // helper, whose context also names the face: a bitmap and a context made for every file cost
 // more than naming it.
-TFontPicture DrawRegistered(const TFontDrawing& drawing, const TFamilyBaseline& baseline, TBitmap& surface) {
+TFontPicture DrawRegistered(const TFontDrawing& drawing, const TFamilyBaseline& baseline, TBitmap& surface,
+                            const TOwnFamily* own = nullptr) {
     TBitmap measured;
     TBitmap& bitmap = WantsPicture(drawing) ? surface : measured;
     if (WantsPicture(drawing)) {
@@ -460,7 +461,7 @@ TFontPicture DrawRegistered(const TFontDrawing& drawing, const TFamilyBaseline& 
         bitmap.SetSize(1, 1);
     }
     const std::wstring face = drawing.face.empty()
-                                  ? FaceNameOfRegisteredFile(drawing.path, bitmap.Canvas().Handle(), baseline)
+                                  ? FaceNameOfRegisteredFile(drawing.path, bitmap.Canvas().Handle(), baseline, own)
                                   : drawing.face;
     if (!WantsPicture(drawing) && SelectFaceFont(bitmap.Canvas(), bitmap.Canvas().Handle(), face, drawing.size)) {
         const SIZE extent = TextToDrawExtent(bitmap.Canvas(), face, drawing.text);
@@ -484,6 +485,9 @@ bool AnswerDrawing(AnswerWriter& answers, ProgressReport& progress, uint32_t ord
     progress.On(ordinal, -1);
     try {
         if (beforeEach) beforeEach(drawing);
+        // A single font checked ahead is named by its own family when the system lists it so.
+        TOwnFamily own{drawing.face.empty() ? FamilyCheckedAhead(drawing.path) : std::wstring()};
+        if (!own.name.empty()) own.listedBefore = ListedRecordsOf(own.name, surface.Canvas().Handle());
         if (LoadTempFont(drawing.path)) {
             safe = true;
             if (drawing.face.empty() && WantsPicture(drawing) && TempFontFaceCount() > 1) {
@@ -491,7 +495,7 @@ bool AnswerDrawing(AnswerWriter& answers, ProgressReport& progress, uint32_t ord
                 faces.resize(std::min(faces.size(), size_t(kMaxCollectionFaces)));
                 picture.faces = faces;
             } else {
-                picture = DrawRegistered(drawing, baseline, surface);
+                picture = DrawRegistered(drawing, baseline, surface, &own);
             }
         }
     } catch (...) {

@@ -43,6 +43,7 @@ bool ReadFileState(const std::wstring& path, WIN32_FILE_ATTRIBUTE_DATA& state) {
 struct CheckedAhead {
     WIN32_FILE_ATTRIBUTE_DATA state;
     size_t faces;
+    std::wstring family;  // a single face's, from its own name table
 };
 std::mutex checkedAheadLock;
 std::map<std::wstring, CheckedAhead> checkedAhead;
@@ -51,10 +52,11 @@ std::optional<size_t> TakeCheckedAhead(const std::wstring& path, const WIN32_FIL
     std::lock_guard<std::mutex> hold(checkedAheadLock);
     auto found = checkedAhead.find(path);
     if (found == checkedAhead.end()) return std::nullopt;
-    const CheckedAhead checked = found->second;
+    const size_t faces = found->second.faces;
+    const bool unchanged = SameFileState(found->second.state, state);
     checkedAhead.erase(found);
-    if (!SameFileState(checked.state, state)) return std::nullopt;
-    return checked.faces;
+    if (!unchanged) return std::nullopt;
+    return faces;
 }
 
 // The scan registers every file twice in a row (face name, then thumbnail); reading the file
@@ -109,11 +111,29 @@ bool IsVerticalFace(const std::wstring& family) { return !family.empty() && fami
 void CheckFontFileAhead(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA state;
     if (!ReadFileState(path, state)) return;
-    const size_t faces = FontFileFaceCount(path);
+    // The same reading checks the file and gives its faces' names.
+    std::vector<std::wstring> families = ReadFaceFamilyNamesFromFile(path);
+    const size_t faces = families.size();
     std::lock_guard<std::mutex> hold(checkedAheadLock);
     // Files checked ahead and never loaded (the helper went on without them) go in one sweep.
     if (checkedAhead.size() >= kFilesCheckedAhead) checkedAhead.clear();
-    checkedAhead[path] = CheckedAhead{state, faces};
+    checkedAhead[path] = CheckedAhead{state, faces, faces == 1 ? std::move(families.front()) : std::wstring()};
+}
+
+std::wstring FamilyCheckedAhead(const std::wstring& path) {
+    std::lock_guard<std::mutex> hold(checkedAheadLock);
+    auto found = checkedAhead.find(path);
+    return found == checkedAhead.end() ? std::wstring() : found->second.family;
+}
+
+int ListedRecordsOf(const std::wstring& family, TFontSource fonts) {
+    int listed = 0;
+    fonts.Use([&](HDC dc) {
+        EnumFontFamiliesWide(dc, family, [&](const LOGFONTW& font, DWORD fontType) {
+            if ((fontType & (TRUETYPE_FONTTYPE | DEVICE_FONTTYPE)) && FaceName(font) == family) ++listed;
+        });
+    });
+    return listed;
 }
 
 std::wstring FontRegistrationPath(const std::wstring& path) {
@@ -245,7 +265,11 @@ std::vector<std::wstring> NameFacesByAddedFamilies(const std::vector<std::wstrin
     return names;
 }
 
-std::wstring FaceNameOfRegisteredFile(const std::wstring& path, TFontSource fonts, const TFamilyBaseline& baseline) {
+std::wstring FaceNameOfRegisteredFile(const std::wstring& path, TFontSource fonts, const TFamilyBaseline& baseline,
+                                      const TOwnFamily* own) {
+    // The system lists the file under its own family name: that one family, asked for by name,
+    // tells as much as every installed family listed, for a fraction of the cost.
+    if (own && !own->name.empty() && ListedRecordsOf(own->name, fonts) > own->listedBefore) return own->name;
     std::vector<std::wstring> families;
     CollectTrueTypeFamilies(families, fonts);
     std::wstring face = baseline.AddedFamily(families);

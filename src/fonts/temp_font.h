@@ -32,6 +32,9 @@ bool LoadTempFont(const std::wstring& path);
 // load; past kFilesCheckedAhead files not loaded yet, they are all forgotten.
 void CheckFontFileAhead(const std::wstring& path);
 inline constexpr size_t kFilesCheckedAhead = 256;
+// The family name in the own name table of `path`'s single face, as CheckFontFileAhead read it
+// and until the file's load; empty for a collection or a file not checked ahead.
+std::wstring FamilyCheckedAhead(const std::wstring& path);
 
 // The number of faces of the file registered now (several for a collection), 0 when none is.
 size_t TempFontFaceCount();
@@ -66,9 +69,22 @@ private:
     std::unordered_map<std::wstring, int> counts_;
 };
 
+// How many entries the system lists under exactly the family name `family` (one for each style
+// and character set).
+int ListedRecordsOf(const std::wstring& family, TFontSource fonts);
+
+// A single font's own family name, with ListedRecordsOf it before the file was registered.
+struct TOwnFamily {
+    std::wstring name;
+    int listedBefore = 0;
+};
+
 // The face name of `path` while it is registered: the family its registration added to
-// `baseline`, else the family name in the file's own name table.
-std::wstring FaceNameOfRegisteredFile(const std::wstring& path, TFontSource fonts, const TFamilyBaseline& baseline);
+// `baseline`, else the family name in the file's own name table. With `own`, a file the system
+// now lists more often under its own name is named by it without listing every family: the
+// registration added to that family, or made it.
+std::wstring FaceNameOfRegisteredFile(const std::wstring& path, TFontSource fonts, const TFamilyBaseline& baseline,
+                                      const TOwnFamily* own = nullptr);
 
 // Names the faces of a registered file, one name per entry of `ownNames` (the faces' family
 // names from their own name tables, in the file's order): a face whose own name is one of the

@@ -191,6 +191,39 @@ TEST_F(TempFont, FaceNameOfAFamilyAlreadyInstalledComesFromTheFile) {
     RemoveFontResourceExW(TestFont("SorvaneTestA.ttf").c_str(), FR_PRIVATE, nullptr);
 }
 
+// Named by the family its file's own name table gives, a file must get the name the listing of
+// every family gives: with the name read ahead, which must be the one the system lists, and
+// with names the registration does not add to, where the listing must decide.
+TEST_F(TempFont, AFileNamedByItsOwnFamilyGetsTheNameTheFullListingGives) {
+    // SorvaneTestA stands in for an installed family.
+    ASSERT_GT(AddFontResourceExW(TestFont("SorvaneTestA.ttf").c_str(), FR_PRIVATE, nullptr), 0);
+    const TFamilyBaseline baseline = TFamilyBaseline::Capture(nullptr);
+    struct Case {
+        const char* file;
+        const wchar_t* own;  // nullptr: as read ahead
+    } cases[] = {
+        {"SorvaneTestB.ttf", nullptr},
+        {"japanese.ttf", nullptr},            // listed under the user language's name
+        {"longname-pair.ttf", nullptr},       // listed cut inside its last character
+        {"SorvaneTestA-Bold.ttf", nullptr},   // a style added to an installed family
+        {"SorvaneTestC.ttf", L"SorvaneTestA"},  // an installed family the file does not add to
+        {"SorvaneTestC.ttf", L"SorvaneTestZ"},  // a family nobody lists
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::wstring path = TestFont(c.file);
+        CheckFontFileAhead(path);
+        TOwnFamily own{c.own ? c.own : FamilyCheckedAhead(path)};
+        own.listedBefore = ListedRecordsOf(own.name, nullptr);
+        ASSERT_TRUE(LoadTempFont(path));
+        const std::wstring listed = FaceNameOfRegisteredFile(path, nullptr, baseline);
+        if (!c.own) EXPECT_EQ(own.name, listed);
+        EXPECT_EQ(FaceNameOfRegisteredFile(path, nullptr, baseline, &own), listed);
+        UnloadTempFont();
+    }
+    RemoveFontResourceExW(TestFont("SorvaneTestA.ttf").c_str(), FR_PRIVATE, nullptr);
+}
+
 TEST_F(TempFont, FaceNameLookupUnloadsWhatWasLoadedBefore) {
     ASSERT_TRUE(LoadTempFont(TestFont("SorvaneTestD.ttf")));
     const TFamilyBaseline baseline = TFamilyBaseline::Capture(nullptr);
