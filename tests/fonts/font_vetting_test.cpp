@@ -330,6 +330,25 @@ TEST(FontVetting, StandingByKeepsOneIdleHelperAndForgetsWhatItKnew) {
     EXPECT_TRUE(ProcessEnded(standing));
 }
 
+// What the system keeps of every font a helper drew makes the helper larger and slower: after a
+// folder shared by two helpers, the one started for it stands by, not the one that stood by.
+TEST(FontVetting, AfterAFolderSharedByTwoHelpersTheYoungerOneStandsBy) {
+    const std::string dir = FreshTempDir("vetting-younger");
+    TFontVetter vetter;
+    ASSERT_EQ(vetter.Vet(Thumbnail(CopyOfGoodFont(dir, "ready.ttf"))), TFontVerdict::Safe);
+    const DWORD older = vetter.HelperProcessId();
+    std::vector<TFontDrawing> folder;
+    for (int i = 0; i < 240; ++i) folder.push_back(Thumbnail(CopyOfGoodFont(dir, std::to_string(i) + ".ttf")));
+    vetter.Prefetch(folder);
+    if (vetter.HelperCount() < 2) GTEST_SKIP() << "one processor, one helper";
+    for (const TFontDrawing& drawing : folder) ASSERT_EQ(vetter.Vet(drawing), TFontVerdict::Safe);
+    vetter.StandBy();
+    ASSERT_EQ(vetter.HelperCount(), 1u);
+    EXPECT_NE(vetter.HelperProcessId(), older);
+    EXPECT_TRUE(ProcessEnded(older));
+    vetter.StopHelpers();
+}
+
 namespace {
 
 TEST(FontVetting, ACollectionsThumbnailNamesItsFacesAndEachFaceIsJudgedAndDrawnOnItsOwn) {
