@@ -106,6 +106,10 @@ void UnloadAll() {
 
 bool IsVerticalFace(const std::wstring& family) { return !family.empty() && family[0] == L'@'; }
 
+// Wine reports OpenType fonts with PostScript outlines as device fonts; a screen or memory
+// context has no real device fonts.
+bool IsOutlineFamily(DWORD fontType) { return fontType & (TRUETYPE_FONTTYPE | DEVICE_FONTTYPE); }
+
 }  // namespace
 
 void CheckFontFileAhead(const std::wstring& path) {
@@ -130,7 +134,7 @@ int ListedRecordsOf(const std::wstring& family, TFontSource fonts) {
     int listed = 0;
     fonts.Use([&](HDC dc) {
         EnumFontFamiliesWide(dc, family, [&](const LOGFONTW& font, DWORD fontType) {
-            if ((fontType & (TRUETYPE_FONTTYPE | DEVICE_FONTTYPE)) && FaceName(font) == family) ++listed;
+            if (IsOutlineFamily(fontType) && FaceName(font) == family) ++listed;
         });
     });
     return listed;
@@ -183,9 +187,7 @@ void UnloadTempFont() {
 void CollectTrueTypeFamilies(std::vector<std::wstring>& list, TFontSource fonts) {
     fonts.Use([&](HDC dc) {
         EnumFontFamiliesWide(dc, std::wstring(), [&](const LOGFONTW& font, DWORD fontType) {
-            // Wine reports OpenType fonts with PostScript outlines as device fonts; a screen or
-            // memory context has no real device fonts.
-            if (fontType & (TRUETYPE_FONTTYPE | DEVICE_FONTTYPE)) list.push_back(FaceName(font));
+            if (IsOutlineFamily(fontType)) list.push_back(FaceName(font));
         });
     });
 }
