@@ -29,10 +29,11 @@ constexpr size_t kInFlight = 64;
 constexpr DWORD kBusyCheckMs = 4;
 // Pictures drawn ahead and not yet taken, beyond which helpers get no more work until the
 // program takes some or waits for an answer: helpers faster than the program would otherwise
-// hold a whole folder's pictures (about 20 KB each) in its memory. 64 outlast the program's
-// longest pauses between files (a repaint, some tens of milliseconds); 256 scanned no faster
-// and left a scan of 10,000 fonts 9 MB larger.
-constexpr size_t kPicturesAhead = 64;
+// hold a whole folder's pictures in its memory. They are held as they crossed the pipe, in runs
+// (a fifth of their pixels). With 64, each helper of a scan of 10,000 fonts ran out of work
+// 40-50 times for about 5 ms while the program repainted or waited for the processor; with 256,
+// about 12 times.
+constexpr size_t kPicturesAhead = 256;
 // With a helper ready, a second one pays only for a list long enough to win back its start
 // (100-150 ms under Wine, the time of about a hundred files) and the processor it takes from the
 // other two meanwhile: with 100 real fonts the scan took 0.21-0.31 s with the ready helper alone
@@ -127,13 +128,12 @@ public:
                                            static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
         return text;
     }
-    // What PutPixels wrote, at most `limit` bytes of it.
-    std::string Pixels(size_t limit) {
-        const uint32_t size = Word();
-        const std::string runs = String();
-        std::optional<std::string> pixels = ok_ && size <= limit ? PixelsFromRuns(runs, size) : std::nullopt;
-        if (!pixels) return fail(), std::string();
-        return std::move(*pixels);
+    // What PutPixels wrote, checked to make up its `size` of at most `limit` bytes, still in runs.
+    std::string PixelRunsOf(size_t limit, uint32_t& size) {
+        size = Word();
+        std::string runs = String();
+        if (!ok_ || size > limit || !RunsMakeUp(runs, size)) return fail(), std::string();
+        return runs;
     }
     bool Good() const { return ok_; }
     bool Ok() const { return ok_ && at_ == bytes_.size(); }
@@ -669,7 +669,9 @@ TFontVerdict TFontVetter::Vet(const TFontDrawing& drawing) {
 std::optional<TFontPicture> TFontVetter::TakePicture(const TFontDrawing& drawing) {
     auto drawn = pictures_.find(drawing);
     if (drawn == pictures_.end()) return std::nullopt;
-    TFontPicture picture = std::move(drawn->second);
+    TFontPicture picture = std::move(drawn->second.picture);
+    // The runs were found whole when they arrived.
+    picture.pixels = PixelsFromRuns(picture.pixels, drawn->second.pixelBytes).value_or(std::string());
     pictures_.erase(drawn);
     return picture;
 }
@@ -968,7 +970,8 @@ bool TFontVetter::ReadAnswers(Helper& helper) {
         picture.face = reader.Wide();
         picture.width = static_cast<int>(reader.Word());
         picture.height = static_cast<int>(reader.Word());
-        picture.pixels = reader.Pixels(kMaxAnswerBytes);
+        uint32_t pixelBytes = 0;
+        picture.pixels = reader.PixelRunsOf(kMaxAnswerBytes, pixelBytes);
         const uint32_t faceCount = reader.Word();
         if (faceCount > kMaxCollectionFaces) return false;
         for (uint32_t i = 0; i < faceCount && reader.Good(); ++i) picture.faces.push_back(reader.Wide());
@@ -995,7 +998,7 @@ bool TFontVetter::ReadAnswers(Helper& helper) {
             }
         }
         if (safe && WantsPicture(drawing) && (!picture.pixels.empty() || !picture.faces.empty()))
-            pictures_[drawing] = std::move(picture);
+            pictures_[drawing] = HeldPicture{std::move(picture), pixelBytes};
         Settle(drawing, safe ? TFontVerdict::Safe : TFontVerdict::Unsafe);
         helper.sent.pop_front();
         // The answers for the faces follow under the same id, in this order, as if the faces had

@@ -253,5 +253,11 @@ private:
     DWORD lastActivity_ = 0;
     DWORD lastPoll_ = 0;
     std::map<TFontDrawing, TFontVerdict> verdicts_;
-    std::map<TFontDrawing, TFontPicture> pictures_;  // drawn, not yet taken
+    // Drawn, not yet taken: the pixels stay in the runs they came in, a fifth of their size,
+    // until taken.
+    struct HeldPicture {
+        TFontPicture picture;  // its pixels in runs
+        uint32_t pixelBytes = 0;
+    };
+    std::map<TFontDrawing, HeldPicture> pictures_;
 };

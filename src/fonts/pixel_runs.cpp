@@ -50,16 +50,36 @@ std::string PixelRuns(const std::string& pixels) {
     return runs;
 }
 
+namespace {
+
+// Walks `runs`, handing each white count to `white` and each stretch taken as it is (where it
+// starts in `runs`, its length) to `plain`; false unless they make up exactly `size` bytes.
+template <class White, class Plain>
+bool WalkRuns(const std::string& runs, size_t size, White white, Plain plain) {
+    size_t at = 0, made = 0, whiteCount = 0, plainCount = 0;
+    while (at < runs.size()) {
+        if (!TakeCount(runs, at, whiteCount) || whiteCount > size - made) return false;
+        white(whiteCount);
+        made += whiteCount;
+        if (!TakeCount(runs, at, plainCount) || plainCount > size - made || plainCount > runs.size() - at) return false;
+        plain(at, plainCount);
+        made += plainCount;
+        at += plainCount;
+    }
+    return made == size;
+}
+
+}  // namespace
+
+bool RunsMakeUp(const std::string& runs, size_t size) {
+    return WalkRuns(runs, size, [](size_t) {}, [](size_t, size_t) {});
+}
+
 std::optional<std::string> PixelsFromRuns(const std::string& runs, size_t size) {
     std::string pixels;
-    size_t at = 0, white = 0, plain = 0;
-    while (at < runs.size()) {
-        if (!TakeCount(runs, at, white) || white > size - pixels.size()) return std::nullopt;
-        pixels.append(white, '\xFF');
-        if (!TakeCount(runs, at, plain) || plain > size - pixels.size() || plain > runs.size() - at) return std::nullopt;
-        pixels.append(runs, at, plain);
-        at += plain;
-    }
-    if (pixels.size() != size) return std::nullopt;
+    const bool whole = WalkRuns(
+        runs, size, [&](size_t count) { pixels.append(count, '\xFF'); },
+        [&](size_t at, size_t count) { pixels.append(runs, at, count); });
+    if (!whole) return std::nullopt;
     return pixels;
 }

@@ -15,3 +15,5 @@ inline constexpr size_t kShortestWhiteRun = 8;
 // The pixels that `runs` make up; nothing unless they make up exactly `size` bytes, so that a
 // helper gone wrong can make the program neither read past its runs nor build a larger picture.
 std::optional<std::string> PixelsFromRuns(const std::string& runs, size_t size);
+// Whether PixelsFromRuns(runs, size) makes a picture, found without making it.
+bool RunsMakeUp(const std::string& runs, size_t size);

@@ -30,15 +30,29 @@ TEST(PixelRuns, WhiteStretchesGetRunsOfTheirOwnFromTheShortestRunOnAndComeBackEx
     }
 }
 
+// The program checks the runs as they arrive and makes the pixels only when it shows them: both
+// must refuse the same runs.
 TEST(PixelRuns, RunsThatDoNotMakeUpTheGivenSizeExactlyAreRefused) {
     const std::string runs = Count(0) + Count(1) + "A" + Count(8) + Count(1) + "B";  // 10 bytes
-    EXPECT_TRUE(PixelsFromRuns(runs, 10));
-    EXPECT_FALSE(PixelsFromRuns(runs, 9)) << "more than the size";
-    EXPECT_FALSE(PixelsFromRuns(runs, 11)) << "less than the size";
-    EXPECT_FALSE(PixelsFromRuns(runs.substr(0, runs.size() - 1), 10)) << "bytes cut off";
-    EXPECT_FALSE(PixelsFromRuns(runs.substr(0, 6), 1)) << "a count cut off";
-    EXPECT_FALSE(PixelsFromRuns(Count(0) + Count(100) + "A", 100)) << "bytes counted past the end";
-    EXPECT_FALSE(PixelsFromRuns(Count(0xFFFFFFFF) + Count(0), 16)) << "white past the size";
+    struct Row {
+        const char* what;
+        std::string runs;
+        size_t size;
+        bool whole;
+    };
+    const Row rows[] = {
+        {"exactly the size", runs, 10, true},
+        {"more than the size", runs, 9, false},
+        {"less than the size", runs, 11, false},
+        {"bytes cut off", runs.substr(0, runs.size() - 1), 10, false},
+        {"a count cut off", runs.substr(0, 6), 1, false},
+        {"bytes counted past the end", Count(0) + Count(100) + "A", 100, false},
+        {"white past the size", Count(0xFFFFFFFF) + Count(0), 16, false},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(PixelsFromRuns(row.runs, row.size).has_value(), row.whole) << row.what;
+        EXPECT_EQ(RunsMakeUp(row.runs, row.size), row.whole) << row.what;
+    }
 }
 
 }  // namespace
