@@ -578,6 +578,16 @@ int RunFontVettingHelper(HANDLE input, HANDLE output, const std::function<void(c
 
 // --- the program's side -------------------------------------------------------------------------
 
+size_t TFontDrawingHash::operator()(const TFontDrawing& drawing) const {
+    size_t hash = std::hash<std::wstring>()(drawing.path);
+    const auto mix = [&](size_t value) { hash ^= value + 0x9E3779B9 + (hash << 6) + (hash >> 2); };
+    mix(std::hash<std::wstring>()(drawing.face));
+    mix(std::hash<std::string>()(drawing.text));
+    mix(static_cast<size_t>(drawing.size));
+    mix(static_cast<size_t>(drawing.pictureWidth) << 16 ^ static_cast<size_t>(drawing.pictureHeight));
+    return hash;
+}
+
 TFontVetter::Helper::~Helper() {
     CloseIfOpen(toHelper);
     CloseIfOpen(process);
