@@ -33,25 +33,6 @@ size_t NextWhiteRun(const std::string& pixels, size_t at) {
     }
 }
 
-}  // namespace
-
-std::string PixelRuns(const std::string& pixels) {
-    std::string runs;
-    runs.reserve(pixels.size() / 2);
-    for (size_t at = 0; at < pixels.size();) {
-        size_t white = at;
-        while (white < pixels.size() && IsWhite(pixels[white])) ++white;
-        const size_t plain = white < pixels.size() ? NextWhiteRun(pixels, white) : white;
-        PutCount(runs, white - at);
-        PutCount(runs, plain - white);
-        runs.append(pixels, white, plain - white);
-        at = plain;
-    }
-    return runs;
-}
-
-namespace {
-
 // Walks `runs`, handing each white count to `white` and each stretch taken as it is (where it
 // starts in `runs`, its length) to `plain`; false unless they make up exactly `size` bytes.
 template <class White, class Plain>
@@ -70,6 +51,21 @@ bool WalkRuns(const std::string& runs, size_t size, White white, Plain plain) {
 }
 
 }  // namespace
+
+std::string PixelRuns(const std::string& pixels) {
+    std::string runs;
+    runs.reserve(pixels.size() / 2);
+    for (size_t at = 0; at < pixels.size();) {
+        size_t white = at;
+        while (white < pixels.size() && IsWhite(pixels[white])) ++white;
+        const size_t plain = white < pixels.size() ? NextWhiteRun(pixels, white) : white;
+        PutCount(runs, white - at);
+        PutCount(runs, plain - white);
+        runs.append(pixels, white, plain - white);
+        at = plain;
+    }
+    return runs;
+}
 
 bool RunsMakeUp(const std::string& runs, size_t size) {
     return WalkRuns(runs, size, [](size_t) {}, [](size_t, size_t) {});
