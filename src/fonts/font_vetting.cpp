@@ -31,9 +31,9 @@ constexpr DWORD kBusyCheckMs = 4;
 // Pictures drawn ahead and not yet taken, beyond which helpers get no more work until the
 // program takes some or waits for an answer: helpers faster than the program would otherwise
 // hold a whole folder's pictures in its memory. They are held as they crossed the pipe, in runs
-// (a fifth of their pixels). With 64, each helper of a scan of 10,000 fonts ran out of work
-// 40-50 times for about 5 ms while the program repainted or waited for the processor; with 256,
-// about 12 times.
+// (a fifth of their pixels). With 64, a helper of a scan of 10,000 fonts ran out of work 41-54
+// times per 4,000 files, for 5-7 ms each, while the program repainted or waited for the
+// processor; with 256, 11-13 times.
 constexpr size_t kPicturesAhead = 256;
 // With a helper ready, a second one pays only for a list long enough to win back its start
 // (100-150 ms under Wine, the time of about a hundred files) and the processor it takes from the
@@ -696,7 +696,7 @@ std::optional<TFontPicture> TFontVetter::TakePicture(const TFontDrawing& drawing
     if (drawn == pictures_.end()) return std::nullopt;
     TFontPicture picture = std::move(drawn->second.picture);
     // The runs were found whole when they arrived.
-    picture.pixels = PixelsFromRuns(picture.pixels, drawn->second.pixelBytes).value_or(std::string());
+    picture.pixels = PixelsFromRuns(drawn->second.runs, drawn->second.pixelBytes).value_or(std::string());
     pictures_.erase(drawn);
     return picture;
 }
@@ -996,7 +996,7 @@ bool TFontVetter::ReadAnswers(Helper& helper) {
         picture.width = static_cast<int>(reader.Word());
         picture.height = static_cast<int>(reader.Word());
         uint32_t pixelBytes = 0;
-        picture.pixels = reader.PixelRunsOf(kMaxAnswerBytes, pixelBytes);
+        std::string runs = reader.PixelRunsOf(kMaxAnswerBytes, pixelBytes);
         const uint32_t faceCount = reader.Word();
         if (faceCount > kMaxCollectionFaces) return false;
         for (uint32_t i = 0; i < faceCount && reader.Good(); ++i) picture.faces.push_back(reader.Wide());
@@ -1015,15 +1015,15 @@ bool TFontVetter::ReadAnswers(Helper& helper) {
         std::vector<TFontDrawing> faces;
         if (!picture.faces.empty()) {
             // Only a thumbnail without a face, of a file the helper could register, has faces.
-            if (!safe || !WantsPicture(drawing) || !drawing.face.empty() || !picture.pixels.empty()) return false;
+            if (!safe || !WantsPicture(drawing) || !drawing.face.empty() || !runs.empty()) return false;
             for (const std::wstring& face : picture.faces) {
                 if (face.empty()) return false;
                 faces.push_back(drawing);
                 faces.back().face = face;
             }
         }
-        if (safe && WantsPicture(drawing) && (!picture.pixels.empty() || !picture.faces.empty()))
-            pictures_[drawing] = HeldPicture{std::move(picture), pixelBytes};
+        if (safe && WantsPicture(drawing) && (!runs.empty() || !picture.faces.empty()))
+            pictures_[drawing] = HeldPicture{std::move(picture), std::move(runs), pixelBytes};
         Settle(drawing, safe ? TFontVerdict::Safe : TFontVerdict::Unsafe);
         helper.sent.pop_front();
         // The answers for the faces follow under the same id, in this order, as if the faces had

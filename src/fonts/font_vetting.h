@@ -263,7 +263,8 @@ private:
     // Drawn, not yet taken: the pixels stay in the runs they came in, a fifth of their size,
     // until taken.
     struct HeldPicture {
-        TFontPicture picture;  // its pixels in runs
+        TFontPicture picture;  // without its pixels
+        std::string runs;
         uint32_t pixelBytes = 0;
     };
     std::unordered_map<TFontDrawing, HeldPicture, TFontDrawingHash> pictures_;
